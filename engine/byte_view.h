@@ -1,0 +1,50 @@
+// A bounds-checked, read-only window on the caller's bytes. Every read names its
+// offset and is refused when any byte of it would lie past the end; offsets are
+// 64-bit so that sums of 32-bit fields never wrap.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace tamro {
+
+class ByteView {
+ public:
+  ByteView() = default;
+  ByteView(const std::uint8_t* data, std::uint32_t size) : data_(data), size_(data ? size : 0) {}
+
+  std::uint32_t size() const { return size_; }
+  bool empty() const { return data_ == nullptr; }
+
+  // True when [offset, offset + length) lies inside the bytes.
+  bool Contains(std::uint64_t offset, std::uint64_t length) const {
+    return offset <= size_ && length <= size_ - offset;
+  }
+
+  std::optional<std::uint32_t> U32(std::uint64_t offset) const {
+    if (!Contains(offset, 4)) return std::nullopt;
+    return U32At(static_cast<std::uint32_t>(offset));
+  }
+
+  std::optional<std::uint16_t> U16(std::uint64_t offset) const {
+    if (!Contains(offset, 2)) return std::nullopt;
+    return U16At(static_cast<std::uint32_t>(offset));
+  }
+
+  // Unchecked forms for loops whose whole range was checked once with Contains.
+  std::uint32_t U32At(std::uint32_t offset) const {
+    const std::uint8_t* p = data_ + offset;
+    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+           (std::uint32_t{p[3]} << 24);
+  }
+  std::uint16_t U16At(std::uint32_t offset) const {
+    const std::uint8_t* p = data_ + offset;
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+  }
+
+ private:
+  const std::uint8_t* data_ = nullptr;
+  std::uint32_t size_ = 0;
+};
+
+}  // namespace tamro

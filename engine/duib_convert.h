@@ -1,0 +1,100 @@
+// CDuibConvert turns one DUIB blob into XML text. It first reads the blob,
+// checking every section against the blob's size, and only then walks the item
+// stream and renders one line per element item.
+//
+// Nothing of the blob is copied: the converter keeps the checked positions of its
+// sections and reads items, resid entries and strings from the caller's bytes,
+// which must stay valid for the whole Convert call.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/byte_view.h"
+#include "engine/convert_status.h"
+#include "engine/name_dictionary.h"
+
+namespace tamro {
+
+// The rendered text never grows past this many characters; a blob that would
+// need more fails with StatusTooLarge. Real UI files render to a few MiB.
+inline constexpr std::size_t kMaxTextChars = std::size_t{64} << 20;
+
+inline constexpr std::uint32_t kDuibMagic = 0x62697564;  // "duib"
+inline constexpr std::uint32_t kDuibVersion = 5;
+inline constexpr std::uint16_t kResidId = 0x8002;
+inline constexpr std::uint16_t kStylesheetsId = 0x8005;
+
+class CDuibConvert {
+ public:
+  explicit CDuibConvert(std::size_t maxTextChars = kMaxTextChars);
+
+  // Reads and renders the blob into `text`. A failure of the reading phase
+  // returns its code and leaves `text` untouched.
+  ConvertStatus Convert(const std::uint8_t* blob, std::uint32_t size, std::wstring& text);
+
+  std::uint32_t UnknownCount() const { return unknownCount_; }
+  bool ResidCheckFailed() const { return residCheckFailed_; }
+
+  // Reading phase: the header, then the resid, element and string sections.
+  ConvertStatus ReadBlob(const std::uint8_t* blob, std::uint32_t size);
+  ConvertStatus ReadResidSection(ByteView blob);
+  ConvertStatus ReadElementSection(ByteView blob);
+  ConvertStatus ReadStringSection(ByteView blob);
+
+ private:
+  enum class NameKind { Element, Attribute, Value };
+
+  struct Header {
+    std::uint32_t magic = 0;
+    std::uint32_t version = 0;
+    std::uint32_t elementOffset = 0;
+    std::uint32_t stringOffset = 0;
+    std::uint32_t residFlag = 0;
+  };
+
+  // Checked positions of the sections inside the caller's bytes.
+  struct BlobData {
+    ByteView bytes;
+    Header header;
+    std::uint32_t residEntriesAt = 0;
+    std::uint32_t residCount = 0;
+    std::uint32_t itemsAt = 0;
+    std::uint32_t itemCount = 0;
+    std::uint32_t stringTableAt = 0;  // the string section's first byte
+    std::uint32_t stringCount = 0;
+  };
+
+  // Rendering (duib_render.cpp). Each appends to text_; an append that would pass
+  // the cap appends nothing and sets overflow_.
+  ConvertStatus Render();
+  void GetElementName(std::uint32_t item, bool& stylesheets);
+  void GetAttributeText(std::uint32_t item, std::int32_t elementIndex, bool stylesheets);
+  void MakeIndent(std::int32_t depth);
+  void TrimRight();
+  void AppendName(std::uint16_t id, NameKind kind);
+  bool AppendBlobString(std::uint16_t index);
+  void Append(std::wstring_view piece);
+  void CheckResid(std::int32_t elementIndex, std::uint16_t valueId);
+  void IndexResidTable();
+
+  NameDictionary dictionary_;
+  BlobData blob_;
+  std::uint32_t declaredElementCount_ = 0;
+  std::int32_t residMatchCount_ = 0;
+  std::uint32_t unknownCount_ = 0;
+  bool residCheckFailed_ = false;
+
+  std::size_t maxTextChars_;
+  std::wstring* text_ = nullptr;
+  bool overflow_ = false;
+  // First resid entry (number + 1, 0 for none) per element index; built on the
+  // first cross-check so each check is O(1).
+  std::vector<std::uint32_t> residFirstEntry_;
+  bool residIndexed_ = false;
+};
+
+}  // namespace tamro

@@ -1,0 +1,196 @@
+// The rendering phase of CDuibConvert: one walk over the checked item stream.
+#include <fmt/format.h>
+#include <fmt/xchar.h>
+
+#include <iterator>
+
+#include "engine/duib_convert.h"
+
+namespace tamro {
+namespace {
+
+constexpr std::uint32_t kTypeOpen = 0;
+constexpr std::uint32_t kTypeEmpty = 1;
+constexpr std::uint32_t kTypeClose = 2;
+
+constexpr std::uint16_t kBuiltinBit = 0x8000;
+
+bool IsWhiteSpace(wchar_t c) {
+  return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f';
+}
+
+bool IsHighSurrogate(std::uint16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(std::uint16_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+}  // namespace
+
+ConvertStatus CDuibConvert::Render() {
+  std::int32_t depth = 0;
+  std::uint32_t attributesRemaining = 0;
+  std::uint32_t currentType = 0;
+  std::int32_t elementCounter = 0;
+  bool stylesheets = false;
+
+  const ByteView& bytes = blob_.bytes;
+  for (std::uint32_t k = 0; k < blob_.itemCount; ++k) {
+    const std::uint32_t item = bytes.U32At(blob_.itemsAt + 4 * k);
+    if (attributesRemaining == 0) {
+      const std::uint32_t type = item & 0xF;
+      const std::uint32_t attributeCount = (item >> 4) & 0xFFF;
+      if (type == kTypeClose) --depth;
+      if (depth != 0) MakeIndent(depth);
+      Append(type == kTypeClose ? L"</" : L"<");
+      GetElementName(item, stylesheets);
+      if (attributeCount == 0) {
+        Append(type == kTypeEmpty ? L"/>\r\n" : L">\r\n");
+      } else {
+        Append(L" ");
+      }
+      if (type == kTypeOpen) ++depth;
+      ++elementCounter;
+      attributesRemaining = attributeCount;
+      currentType = type;
+    } else {
+      --attributesRemaining;
+      GetAttributeText(item, elementCounter - 1, stylesheets);
+      if (attributesRemaining == 0) {
+        TrimRight();
+        Append(currentType == kTypeEmpty ? L"/>\r\n" : L">\r\n");
+      }
+    }
+    if (overflow_) {
+      std::wstring().swap(*text_);  // give the memory back at once
+      return StatusTooLarge;
+    }
+  }
+
+  if (static_cast<std::uint32_t>(elementCounter) != declaredElementCount_) {
+    return StatusElementCount;
+  }
+  if (static_cast<std::uint32_t>(residMatchCount_) != blob_.residCount) residCheckFailed_ = true;
+  if (unknownCount_ > 0 || residCheckFailed_) return StatusWarnings;
+  return StatusOk;
+}
+
+void CDuibConvert::GetElementName(std::uint32_t item, bool& stylesheets) {
+  const auto nameId = static_cast<std::uint16_t>(item >> 16);
+  AppendName(nameId, NameKind::Element);
+  if (nameId == kStylesheetsId) stylesheets = (item & 0xF) != kTypeClose;
+}
+
+void CDuibConvert::GetAttributeText(std::uint32_t item, std::int32_t elementIndex,
+                                    bool stylesheets) {
+  const auto nameId = static_cast<std::uint16_t>(item & 0xFFFF);
+  const auto valueId = static_cast<std::uint16_t>(item >> 16);
+  AppendName(nameId, NameKind::Attribute);
+  Append(L"=\"");
+  AppendName(valueId, NameKind::Value);
+  Append(L"\" ");
+  if (nameId == kResidId && !stylesheets) CheckResid(elementIndex, valueId);
+}
+
+void CDuibConvert::MakeIndent(std::int32_t depth) {
+  if (depth <= 0) return;
+  if (text_->size() + static_cast<std::size_t>(depth) > maxTextChars_) {
+    overflow_ = true;
+    return;
+  }
+  text_->append(static_cast<std::size_t>(depth), L'\t');
+}
+
+void CDuibConvert::TrimRight() {
+  std::size_t end = text_->size();
+  while (end > 0 && IsWhiteSpace((*text_)[end - 1])) --end;
+  text_->resize(end);
+}
+
+void CDuibConvert::AppendName(std::uint16_t id, NameKind kind) {
+  if (id >= kBuiltinBit) {
+    const std::wstring_view name = dictionary_.Lookup(id);
+    if (!name.empty()) return Append(name);
+  } else if (id < blob_.stringCount && AppendBlobString(id)) {
+    return;
+  }
+
+  ++unknownCount_;
+  wchar_t placeholder[32];
+  const wchar_t* format = kind == NameKind::Element     ? L"UNKNOWN_ELEM({:4X})"
+                          : kind == NameKind::Attribute ? L"UNKNOWN_ATTR({:4X})"
+                                                        : L"UNKNOWN_VAL({:4X})";
+  const auto end = fmt::format_to_n(placeholder, std::size(placeholder), fmt::runtime(format), id);
+  Append(std::wstring_view(placeholder, end.size));
+}
+
+// Appends string `index` of the blob's string table, decoded from UTF-16LE. False
+// (nothing appended) for an empty string, which is rendered as unknown.
+bool CDuibConvert::AppendBlobString(std::uint16_t index) {
+  const ByteView& bytes = blob_.bytes;
+  const std::uint32_t start =
+      blob_.stringTableAt + bytes.U32At(blob_.stringTableAt + 8 + 4 * std::uint32_t{index});
+  // The reading phase proved a zero unit inside the blob at or after `start`.
+  std::uint32_t end = start;
+  while (bytes.U16At(end) != 0) end += 2;
+  const std::size_t units = (end - start) / 2;
+  if (units == 0) return false;
+  if (text_->size() + units > maxTextChars_) {
+    overflow_ = true;
+    return true;
+  }
+
+  const std::size_t old = text_->size();
+  text_->resize(old + units);
+  wchar_t* out = text_->data() + old;
+  std::size_t written = 0;
+  for (std::uint32_t at = start; at < end; at += 2) {
+    const std::uint16_t unit = bytes.U16At(at);
+    if constexpr (sizeof(wchar_t) == 4) {
+      // Combine surrogate pairs; an unpaired surrogate is kept as it stands.
+      if (IsHighSurrogate(unit) && at + 2 < end && IsLowSurrogate(bytes.U16At(at + 2))) {
+        const std::uint16_t low = bytes.U16At(at + 2);
+        out[written++] = static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        at += 2;
+        continue;
+      }
+    }
+    out[written++] = static_cast<wchar_t>(unit);
+  }
+  text_->resize(old + written);
+  return true;
+}
+
+void CDuibConvert::Append(std::wstring_view piece) {
+  if (text_->size() + piece.size() > maxTextChars_) {
+    overflow_ = true;
+    return;
+  }
+  text_->append(piece);
+}
+
+void CDuibConvert::CheckResid(std::int32_t elementIndex, std::uint16_t valueId) {
+  if (!residIndexed_) IndexResidTable();
+  const auto e = static_cast<std::uint32_t>(elementIndex);
+  if (e >= residFirstEntry_.size() || residFirstEntry_[e] == 0) return;
+  const std::uint32_t entry = residFirstEntry_[e] - 1;
+  const std::uint32_t value = blob_.bytes.U32At(blob_.residEntriesAt + 8 * entry);
+  if (value != valueId) residCheckFailed_ = true;
+  ++residMatchCount_;
+}
+
+// Element indexes never reach the number of stream items, so entries for higher
+// indexes can never match and need no slot.
+void CDuibConvert::IndexResidTable() {
+  residIndexed_ = true;
+  residFirstEntry_.assign(blob_.itemCount, 0);
+  for (std::uint32_t i = 0; i < blob_.residCount; ++i) {
+    const std::uint32_t element = blob_.bytes.U32At(blob_.residEntriesAt + 8 * i + 4);
+    if (element < residFirstEntry_.size() && residFirstEntry_[element] == 0) {
+      residFirstEntry_[element] = i + 1;
+    }
+  }
+}
+
+}  // namespace tamro

@@ -1,0 +1,24 @@
+// Getting the bytes of one item and classifying them with the DUIB signature test.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/item_result.h"
+#include "platform/resource_module.h"
+
+namespace tamro {
+
+// Reads the whole source file at `path` into `buffer`. ResultOpenFailed when it
+// cannot be opened, measured or read in full; otherwise ResultOk or ResultNotDuib
+// as the signature test decides.
+ItemCode ReadSourceFile(const std::wstring& path, std::vector<std::uint8_t>& buffer);
+
+// Locates one "UIFILE" resource of a loaded module. ResultNotFound, ResultLoadFailed,
+// or ResultOk / ResultNotDuib with `data` and `size` pointing into the module.
+ItemCode LoadResourceBytes(const platform::ResourceModule& module,
+                           const platform::ResourceName& name, const std::uint8_t*& data,
+                           std::uint32_t& size);
+
+}  // namespace tamro

@@ -1,0 +1,91 @@
+// The narrow interface through which io/ and frontend/ reach the operating system.
+// platform/win32/ implements it with the Windows API, platform/posix/ with the
+// Linux behaviour of the design notes. Module resources live in resource_module.h.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamro::platform {
+
+// ---- Console -------------------------------------------------------------
+
+// The characters that end a console line (LF CR on Windows, LF on Linux).
+std::wstring_view ConsoleLineEnd();
+
+// Writes `text` verbatim to standard output in one write and flushes. With
+// `errorColour` the text appears in bright red when standard output is a console
+// (the previous attributes are restored afterwards); redirected output is plain.
+// Write errors are ignored.
+void ConsoleWrite(std::wstring_view text, bool errorColour);
+
+// ---- Path syntax -----------------------------------------------------------
+
+// The separator folders are joined with ('\\' on Windows, '/' on Linux).
+wchar_t PathSeparator();
+
+// True for every character that separates path components ('\\' and '/' on
+// Windows, '/' on Linux).
+bool IsPathSeparator(wchar_t c);
+
+// Length of the root prefix that a folder path never loses ("C:\\" or "\\" on
+// Windows, "/" on Linux); 0 for a relative path.
+std::size_t PathRootLength(std::wstring_view path);
+
+// ---- Process and environment -----------------------------------------------
+
+// Full path of the running program; empty when it cannot be had.
+std::wstring ProgramPath();
+
+// `text` with every %NAME% of a defined variable replaced by its value; undefined
+// references stay as written. Never truncates; a failed expansion gives `text`.
+std::wstring ExpandEnvironment(const std::wstring& text);
+
+// Absolute form of `path` (resolved against the current directory, "." and ".."
+// removed); nullopt when it cannot be made.
+std::optional<std::wstring> FullPath(const std::wstring& path);
+
+// ---- File system -------------------------------------------------------------
+
+// 0 when `path` names an existing file or folder, otherwise the platform's error
+// code (ERROR_FILE_NOT_FOUND / ENOENT style). Windows brackets the test with the
+// WOW64 redirection switch.
+std::uint32_t PathExists(const std::wstring& path);
+
+// 0 when `folder` is a folder or was created with all missing parents, otherwise
+// the platform's error code.
+std::uint32_t EnsureFolder(const std::wstring& folder);
+
+struct FoundEntry {
+  std::wstring name;  // the entry's name without its folder
+  bool isDirectory = false;
+};
+
+// Every entry that the wild-card `pattern` (a folder part and a mask with * and ?)
+// matches, in the platform's order. Empty when nothing matches.
+std::vector<FoundEntry> FindEntries(const std::wstring& pattern);
+
+enum class ReadOutcome { Ok, OpenFailed };
+
+// Reads the whole file at `path` into `bytes`, opened for reading only and shared
+// with nobody while it is open. Fails (OpenFailed) for a missing or unreadable
+// file, one of 2 GiB or more, a short read, or a lack of memory.
+ReadOutcome ReadWholeFile(const std::wstring& path, std::vector<std::uint8_t>& bytes);
+
+// Writes `bytes` as the complete new content of `path`: the file appears (or an
+// existing one is replaced) only when all bytes are stored; on any failure no
+// partial file remains and an existing file is left as it was. A read-only
+// existing file is not replaced. Returns true on success.
+bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
+
+// ---- Text encoding -----------------------------------------------------------
+
+// `text` as bytes of the output files' encoding: the thread's ANSI code page on
+// Windows (best-fit substitutes and '?' for what it lacks), UTF-8 on Linux (an
+// unpaired surrogate becomes U+FFFD).
+std::string EncodeOutputText(std::wstring_view text);
+
+}  // namespace tamro::platform

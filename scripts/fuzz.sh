@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs every fuzz target of build/fuzz for the given number of seconds (default 30)
+# from a fresh copy of its seed corpus. A finding fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-30}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+status=0
+for target in build/fuzz/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  name=$(basename "$target")
+  mkdir -p "$work/$name/corpus" "$work/$name/seeds"
+  "$target" --write-seeds="$work/$name/seeds" >/dev/null
+  echo "-- $name: ${seconds}s"
+  if ! "$target" -max_total_time="$seconds" -rss_limit_mb=4096 -print_final_stats=1 \
+      -artifact_prefix="$work/$name/" "$work/$name/corpus" "$work/$name/seeds" \
+      >"$work/$name/log" 2>&1; then
+    echo "$name found a fault:"; tail -n 60 "$work/$name/log"; status=1
+    mkdir -p build/fuzz-findings && cp "$work/$name"/crash-* "$work/$name"/leak-* \
+      "$work/$name"/timeout-* "$work/$name"/oom-* build/fuzz-findings/ 2>/dev/null || true
+  else
+    grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)|cov:' "$work/$name/log" | tail -n 3
+  fi
+done
+exit $status

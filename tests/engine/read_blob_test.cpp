@@ -1,0 +1,217 @@
+// The reading phase: which status each faulty blob gets, and that nothing is read
+// past the blob.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/duib_convert.h"
+#include "tests/support/duib_builder.h"
+
+namespace tamro {
+namespace {
+
+using test::DuibBuilder;
+using test::PutU32;
+namespace b = test::builtin;
+
+using Bytes = std::vector<std::uint8_t>;
+
+// <duixml> with one Element child carrying a string value: a small valid blob.
+DuibBuilder SmallBlob() {
+  DuibBuilder builder;
+  const std::uint16_t main = builder.String(u"main");
+  builder.Open(b::duixml).Empty(b::Element, {{b::resid, main}}).Close(b::duixml);
+  builder.Resid(main, 1);
+  return builder;
+}
+
+Bytes Build(const std::function<void(DuibBuilder&)>& tweak) {
+  DuibBuilder builder = SmallBlob();
+  tweak(builder);
+  return builder.Build();
+}
+
+// Runs Convert on an exact-size heap copy, so that ASan sees any read past the end.
+ConvertStatus ConvertExact(const Bytes& bytes, std::wstring& text) {
+  std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[bytes.size()]);
+  std::copy(bytes.begin(), bytes.end(), exact.get());
+  CDuibConvert converter;
+  return converter.Convert(exact.get(), static_cast<std::uint32_t>(bytes.size()), text);
+}
+
+struct ReadCase {
+  const char* what;
+  std::function<Bytes()> make;
+  ConvertStatus expected;
+};
+
+const ReadCase kReadCases[] = {
+    {"valid blob", [] { return Build([](DuibBuilder&) {}); }, StatusOk},
+    {"19 bytes", [] { return Bytes(19, 0); }, StatusSizeCheck},
+    {"header only, 20 bytes of zeros", [] { return Bytes(20, 0); }, StatusBadSignature},
+    {"magic in capitals", [] { return Build([](DuibBuilder& d) { d.magic = 0x42495544; }); },
+     StatusBadSignature},
+    {"version 4", [] { return Build([](DuibBuilder& d) { d.version = 4; }); }, StatusBadSignature},
+    {"version 0x105", [] { return Build([](DuibBuilder& d) { d.version = 0x105; }); },
+     StatusBadSignature},
+    {"resid flag set, 27 bytes",
+     [] {
+       Bytes bytes = Build([](DuibBuilder&) {});
+       bytes.resize(27);
+       return bytes;
+     },
+     StatusSizeCheck},
+    {"resid flag 0 leaves a resid-like head at offset 20 unread",
+     [] {
+       DuibBuilder d;
+       d.Empty(b::Element);
+       d.residFlag = 0;
+       d.gapBeforeElements = 8;
+       Bytes bytes = d.Build();
+       PutU32(bytes, 20, 0xFFFFFFF0);  // would fail as a resid section size
+       PutU32(bytes, 24, 0xFFFFFFF0);
+       return bytes;
+     },
+     StatusOk},
+    {"resid section ends one byte past the blob",
+     [] {
+       Bytes bytes = Build([](DuibBuilder&) {});
+       PutU32(bytes, 20, static_cast<std::uint32_t>(bytes.size() - 20 + 1));
+       return bytes;
+     },
+     StatusSizeCheck},
+    {"resid section ends exactly at the blob's end",
+     [] {
+       Bytes bytes = Build([](DuibBuilder&) {});
+       PutU32(bytes, 20, static_cast<std::uint32_t>(bytes.size() - 20));
+       return bytes;
+     },
+     StatusOk},
+    {"resid entries run past the blob",
+     [] { return Build([](DuibBuilder& d) { d.residCount = 0x10000000; }); }, StatusSizeCheck},
+    {"resid count with 2^32 - 1 entries",
+     [] { return Build([](DuibBuilder& d) { d.residCount = 0xFFFFFFFF; }); }, StatusSizeCheck},
+    {"element section head past the blob",
+     [] { return Build([](DuibBuilder& d) { d.elementOffset = 0xFFFFFFFC; }); }, StatusSizeCheck},
+    {"element section size past the blob",
+     [] { return Build([](DuibBuilder& d) { d.elementSectionSize = 0x7FFFFFFF; }); },
+     StatusSizeCheck},
+    {"element section size wraps 32 bits",
+     [] { return Build([](DuibBuilder& d) { d.elementSectionSize = 0xFFFFFFF0; }); },
+     StatusSizeCheck},
+    {"string section one byte short of the blob's end",
+     [] {
+       Bytes bytes = Build([](DuibBuilder&) {});
+       bytes.push_back(0);
+       return bytes;
+     },
+     StatusSizeCheck},
+    {"string section head past the blob",
+     [] { return Build([](DuibBuilder& d) { d.stringOffset = 0xFFFFFFFF; }); }, StatusSizeCheck},
+    {"string section size past the blob",
+     [] { return Build([](DuibBuilder& d) { d.stringSectionSize = 0x1000; }); }, StatusSizeCheck},
+    {"string offset table runs past the blob",
+     [] { return Build([](DuibBuilder& d) { d.stringCount = 0x40000000; }); }, StatusSizeCheck},
+    {"string offset points past the blob",
+     [] { return Build([](DuibBuilder& d) { d.AddStringOffset(0x7FFFFFFF); }); }, StatusSizeCheck},
+    {"string offset wraps 32 bits from the section start",
+     [] { return Build([](DuibBuilder& d) { d.AddStringOffset(0xFFFFFFFF); }); }, StatusSizeCheck},
+    {"string runs to the blob's end without a zero unit",
+     [] {
+       Bytes bytes = Build([](DuibBuilder&) {});
+       bytes.back() = 'x';  // the last string's terminator
+       return bytes;
+     },
+     StatusSizeCheck},
+    {"string ends in an odd byte",
+     [] {
+       Bytes bytes = Build([](DuibBuilder&) {});
+       bytes.back() = 'x';
+       bytes.push_back(0);  // zero byte, but not a whole unit on the string's grid
+       const std::uint32_t s = test::GetU32(bytes, 12);
+       PutU32(bytes, s, static_cast<std::uint32_t>(bytes.size() - s));
+       return bytes;
+     },
+     StatusSizeCheck},
+    {"zero units on the other byte grid do not end a string",
+     [] {
+       // Bytes 00 61 61 00 00 at an odd offset: the last two form a zero unit on
+       // the other grid only.
+       DuibBuilder d;
+       d.Empty(b::Element);
+       d.oddStringAlignment = true;
+       d.AddRawString(u"\u6100\u0061");
+       Bytes bytes = d.Build();
+       bytes.resize(bytes.size() - 1);  // the terminator loses its last byte
+       const std::uint32_t s = test::GetU32(bytes, 12);
+       PutU32(bytes, s, static_cast<std::uint32_t>(bytes.size() - s));
+       return bytes;
+     },
+     StatusSizeCheck},
+    {"string whose terminator fills the last two bytes", [] { return Build([](DuibBuilder&) {}); },
+     StatusOk},
+    {"string count 0",
+     [] {
+       DuibBuilder d;
+       d.Empty(b::Element);
+       return d.Build();
+     },
+     StatusOk},
+};
+
+class ReadBlobTest : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadBlobTest, GivesTheExpectedStatus) {
+  const Bytes bytes = GetParam().make();
+  std::wstring text = L"untouched";
+  const ConvertStatus status = ConvertExact(bytes, text);
+  EXPECT_EQ(status, GetParam().expected) << std::hex << status;
+  if (GetParam().expected != StatusOk && GetParam().expected != StatusWarnings) {
+    EXPECT_EQ(text, L"untouched") << "a failed read must leave the text alone";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ReadBlobTest, ::testing::ValuesIn(kReadCases),
+                         [](const auto& info) {
+                           std::string name;
+                           for (const char* p = info.param.what; *p; ++p) {
+                             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                           }
+                           return name;
+                         });
+
+TEST(ReadBlob, NullBytesFailTheHeaderRead) {
+  CDuibConvert converter;
+  std::wstring text;
+  EXPECT_EQ(converter.Convert(nullptr, 20, text), StatusHeaderRead);
+  CDuibConvert other;
+  EXPECT_EQ(other.Convert(nullptr, 19, text), StatusSizeCheck);
+}
+
+TEST(ReadBlob, ElementSectionSizesLeaveStrayBytesUnread) {
+  for (std::uint32_t tail = 0; tail < 4; ++tail) {
+    DuibBuilder d;
+    d.Empty(b::Element);
+    d.elementTailBytes = tail;
+    std::wstring text;
+    EXPECT_EQ(ConvertExact(d.Build(), text), StatusOk) << tail;
+    EXPECT_EQ(text, L"<Element/>\r\n") << tail;
+  }
+}
+
+TEST(ReadBlob, SectionsMayComeInAnyOrderAndWithGaps) {
+  DuibBuilder d;
+  const std::uint16_t v = d.String(u"value");
+  d.Empty(b::Element, {{b::id, v}});
+  d.order = test::SectionOrder::ResidStringElement;
+  d.gapBeforeStrings = 5;
+  d.oddStringAlignment = true;
+  std::wstring text;
+  EXPECT_EQ(ConvertExact(d.Build(), text), StatusOk);
+  EXPECT_EQ(text, L"<Element id=\"value\"/>\r\n");
+}
+
+}  // namespace
+}  // namespace tamro

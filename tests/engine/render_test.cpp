@@ -1,0 +1,293 @@
+// The rendering phase: exact text, placeholders, indentation, the resid
+// cross-check and the final status.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/duib_convert.h"
+#include "tests/support/duib_builder.h"
+
+namespace tamro {
+namespace {
+
+using test::AttributeItem;
+using test::DuibBuilder;
+using test::ElementItem;
+namespace b = test::builtin;
+
+struct Rendered {
+  ConvertStatus status;
+  std::wstring text;
+  std::uint32_t unknown;
+  bool residFailed;
+};
+
+Rendered Render(const DuibBuilder& builder, std::size_t cap = kMaxTextChars) {
+  const std::vector<std::uint8_t> bytes = builder.Build();
+  CDuibConvert converter(cap);
+  Rendered r{};
+  r.status = converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), r.text);
+  r.unknown = converter.UnknownCount();
+  r.residFailed = converter.ResidCheckFailed();
+  return r;
+}
+
+struct RenderCase {
+  const char* what;
+  std::function<void(DuibBuilder&)> build;
+  ConvertStatus status;
+  const wchar_t* text;
+  std::uint32_t unknown;
+  bool residFailed;
+};
+
+const RenderCase kRenderCases[] = {
+    {"worked example",
+     [](DuibBuilder& d) {
+       const auto main = d.String(u"main");
+       d.Open(b::duixml).Empty(b::Element, {{b::resid, main}}).Close(b::duixml);
+       d.Resid(main, 1);
+     },
+     StatusOk, L"<duixml>\r\n\t<Element resid=\"main\"/>\r\n</duixml>\r\n", 0, false},
+    {"empty stream, declared 0", [](DuibBuilder&) {}, StatusOk, L"", 0, false},
+    {"empty stream with an unmatched resid entry", [](DuibBuilder& d) { d.Resid(0, 0); },
+     StatusWarnings, L"", 0, true},
+    {"declared count one too high",
+     [](DuibBuilder& d) {
+       d.Empty(b::Element);
+       d.elementCount = 2;
+     },
+     StatusElementCount, L"<Element/>\r\n", 0, false},
+    {"element name beyond the string table",
+     [](DuibBuilder& d) {
+       for (char16_t c = u'a'; c < u'f'; ++c) d.String(std::u16string(1, c));
+       d.Empty(5);
+     },
+     StatusWarnings, L"<UNKNOWN_ELEM(   5)/>\r\n", 1, false},
+    {"unknown built-ins by kind",
+     [](DuibBuilder& d) {
+       d.Empty(0xFFFF, {{0xFFFF, 0xFFFF}, {0x802D, 0x8040}});
+     },
+     StatusWarnings,
+     L"<UNKNOWN_ELEM(FFFF) UNKNOWN_ATTR(FFFF)=\"UNKNOWN_VAL(FFFF)\" "
+     L"UNKNOWN_ATTR(802D)=\"UNKNOWN_VAL(8040)\"/>\r\n",
+     5, false},
+    {"empty string value is unknown",
+     [](DuibBuilder& d) {
+       const auto empty = d.String(u"");
+       d.Empty(b::Element, {{b::id, empty}});
+     },
+     StatusWarnings, L"<Element id=\"UNKNOWN_VAL(   0)\"/>\r\n", 1, false},
+    {"unknown open and close names count twice",
+     [](DuibBuilder& d) { d.Open(0x4142).Close(0x4142); }, StatusWarnings,
+     L"<UNKNOWN_ELEM(4142)>\r\n</UNKNOWN_ELEM(4142)>\r\n", 2, false},
+    {"indentation by depth",
+     [](DuibBuilder& d) {
+       d.Open(b::duixml).Open(b::Element).Empty(b::style).Close(b::Element).Close(b::duixml);
+     },
+     StatusOk, L"<duixml>\r\n\t<Element>\r\n\t\t<style/>\r\n\t</Element>\r\n</duixml>\r\n", 0,
+     false},
+    {"close without open goes below depth 0 without indentation",
+     [](DuibBuilder& d) { d.Close(b::Element).Empty(b::style).Open(b::duixml).Empty(b::id); },
+     StatusOk, L"</Element>\r\n<style/>\r\n<duixml>\r\n<id/>\r\n", 0, false},
+    {"element types 3 to 15 render like open without raising the depth",
+     [](DuibBuilder& d) {
+       d.Item(ElementItem(3, 0, b::duixml));
+       d.Item(ElementItem(15, 1, b::Element)).Item(AttributeItem(b::id, b::True));
+       d.Empty(b::style);
+       d.elementCount = 3;
+     },
+     StatusOk, L"<duixml>\r\n<Element id=\"true\">\r\n<style/>\r\n", 0, false},
+    {"close item with attributes",
+     [](DuibBuilder& d) {
+       d.Open(b::duixml).Close(b::duixml, {{b::width, b::none}});
+     },
+     StatusOk, L"<duixml>\r\n</duixml width=\"none\">\r\n", 0, false},
+    {"stream ends inside an element's attributes",
+     [](DuibBuilder& d) {
+       d.Item(ElementItem(1, 3, b::Element)).Item(AttributeItem(b::id, b::True));
+       d.elementCount = 1;
+     },
+     StatusOk, L"<Element id=\"true\" ", 0, false},
+    {"values are not escaped",
+     [](DuibBuilder& d) {
+       const auto odd = d.String(u"a\"<b>&c");
+       d.Empty(b::Element, {{b::content, odd}});
+     },
+     StatusOk, L"<Element content=\"a\"<b>&c\"/>\r\n", 0, false},
+    {"string names are plain text, not the built-in roles",
+     [](DuibBuilder& d) {
+       const auto sheets = d.String(u"stylesheets");
+       const auto resid = d.String(u"resid");
+       d.Open(sheets).Empty(b::Element, {{resid, sheets}}).Close(sheets);
+       d.Resid(1, 1);
+     },
+     StatusWarnings, L"<stylesheets>\r\n\t<Element resid=\"stylesheets\"/>\r\n</stylesheets>\r\n",
+     0, true},
+    {"resid inside stylesheets is not checked; on its close item it is",
+     [](DuibBuilder& d) {
+       const auto x = d.String(u"x");
+       d.Open(b::stylesheets, {{b::resid, x}});
+       d.Empty(b::Element, {{b::resid, x}});
+       d.Close(b::stylesheets, {{b::resid, x}});
+       d.Resid(x, 0).Resid(x, 1).Resid(x, 2);
+     },
+     StatusWarnings,
+     L"<stylesheets resid=\"x\">\r\n\t<Element resid=\"x\"/>\r\n</stylesheets resid=\"x\">\r\n", 0,
+     true},
+    {"an empty stylesheets element turns the check off for good",
+     [](DuibBuilder& d) {
+       const auto x = d.String(u"x");
+       d.Empty(b::stylesheets).Empty(b::Element, {{b::resid, x}});
+       d.Resid(x, 1);
+     },
+     StatusWarnings, L"<stylesheets/>\r\n<Element resid=\"x\"/>\r\n", 0, true},
+    {"resid value differs from its entry",
+     [](DuibBuilder& d) {
+       const auto x = d.String(u"x");
+       const auto y = d.String(u"y");
+       d.Empty(b::Element, {{b::resid, x}});
+       d.Resid(y, 0);
+     },
+     StatusWarnings, L"<Element resid=\"x\"/>\r\n", 0, true},
+    {"resid entry value needs its upper 16 bits clear",
+     [](DuibBuilder& d) {
+       const auto x = d.String(u"x");
+       d.Empty(b::Element, {{b::resid, x}});
+       d.Resid(0x10000u | x, 0);
+     },
+     StatusWarnings, L"<Element resid=\"x\"/>\r\n", 0, true},
+    {"two entries for one element: only the first matches",
+     [](DuibBuilder& d) {
+       const auto x = d.String(u"x");
+       d.Empty(b::Element, {{b::resid, x}});
+       d.Resid(x, 0).Resid(x, 0);
+     },
+     StatusWarnings, L"<Element resid=\"x\"/>\r\n", 0, true},
+    {"resid attribute without an entry is no failure",
+     [](DuibBuilder& d) {
+       const auto x = d.String(u"x");
+       d.Open(b::duixml).Empty(b::Element, {{b::resid, x}}).Close(b::duixml, {{b::resid, x}});
+       d.Resid(x, 2);
+     },
+     StatusOk, L"<duixml>\r\n\t<Element resid=\"x\"/>\r\n</duixml resid=\"x\">\r\n", 0, false},
+    {"resid entries for indexes past the stream stay unmatched",
+     [](DuibBuilder& d) {
+       d.Empty(b::Element);
+       d.Resid(0, 0xFFFFFFFF);
+     },
+     StatusWarnings, L"<Element/>\r\n", 0, true},
+    {"a string at an odd offset",
+     [](DuibBuilder& d) {
+       d.oddStringAlignment = true;
+       const auto v = d.String(u"odd");
+       d.Empty(b::Element, {{b::id, v}});
+     },
+     StatusOk, L"<Element id=\"odd\"/>\r\n", 0, false},
+    {"string ID 0x7FFF names string 32767",
+     [](DuibBuilder& d) {
+       for (int i = 0; i < 0x8000; ++i) d.AddRawString(i == 0x7FFF ? u"last" : u"s");
+       d.Empty(b::Element, {{b::id, 0x7FFF}, {b::class_, 0x8000}});
+     },
+     StatusOk, L"<Element id=\"last\" class=\"Element\"/>\r\n", 0, false},
+};
+
+class RenderTest : public ::testing::TestWithParam<RenderCase> {};
+
+TEST_P(RenderTest, RendersTheExpectedText) {
+  const RenderCase& c = GetParam();
+  DuibBuilder builder;
+  c.build(builder);
+  const Rendered r = Render(builder);
+  EXPECT_EQ(r.status, c.status) << std::hex << r.status;
+  EXPECT_EQ(r.text, c.text);
+  EXPECT_EQ(r.unknown, c.unknown);
+  EXPECT_EQ(r.residFailed, c.residFailed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RenderTest, ::testing::ValuesIn(kRenderCases),
+                         [](const auto& info) {
+                           std::string name;
+                           for (const char* p = info.param.what; *p; ++p) {
+                             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                           }
+                           return name;
+                         });
+
+TEST(Render, AttributeCountOf4095) {
+  DuibBuilder d;
+  d.Item(ElementItem(1, 4095, b::Element));
+  for (int i = 0; i < 4095; ++i) d.Item(AttributeItem(b::id, b::True));
+  d.elementCount = 1;
+  const Rendered r = Render(d);
+  ASSERT_EQ(r.status, StatusOk);
+  std::wstring expected = L"<Element";
+  for (int i = 0; i < 4095; ++i) expected += L" id=\"true\"";
+  expected += L"/>\r\n";
+  EXPECT_EQ(r.text, expected);
+}
+
+TEST(Render, SurrogatePairsBecomeOneCharacterWhereWideIsUtf32) {
+  DuibBuilder d;
+  const auto v = d.String(u"a\U0001F600b\xD800z");  // a pair, then an unpaired high half
+  d.Empty(b::Element, {{b::id, v}});
+  const Rendered r = Render(d);
+  ASSERT_EQ(r.status, StatusOk);
+  std::wstring value;
+  if constexpr (sizeof(wchar_t) == 4) {
+    value = {L'a', static_cast<wchar_t>(0x1F600), L'b', static_cast<wchar_t>(0xD800), L'z'};
+  } else {
+    value = {L'a', static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00),
+             L'b', static_cast<wchar_t>(0xD800), L'z'};
+  }
+  EXPECT_EQ(r.text, L"<Element id=\"" + value + L"\"/>\r\n");
+}
+
+// Output bombs: the text never passes the cap; the conversion fails instead.
+TEST(Render, TextThatWouldPassTheCapFails) {
+  DuibBuilder d;
+  const auto v = d.String(u"0123456789");
+  d.Open(b::duixml);
+  for (int i = 0; i < 100; ++i) d.Empty(b::Element, {{b::id, v}});
+  d.Close(b::duixml);
+  const std::size_t full = Render(d).text.size();
+  ASSERT_GT(full, 0u);
+
+  const Rendered exact = Render(d, full);
+  EXPECT_EQ(exact.status, StatusOk);
+  EXPECT_EQ(exact.text.size(), full);
+
+  for (std::size_t cap : {full - 1, full / 2, std::size_t{3}, std::size_t{0}}) {
+    const Rendered r = Render(d, cap);
+    EXPECT_EQ(r.status, StatusTooLarge) << cap;
+    EXPECT_TRUE(r.text.empty()) << cap;
+  }
+}
+
+TEST(Render, MillionReferencesToALongStringHitTheRealCap) {
+  DuibBuilder d;
+  const auto big = d.String(std::u16string(4096, u'x'));
+  constexpr std::uint32_t kElements = 20000;
+  d.Open(b::duixml);
+  for (std::uint32_t i = 0; i < kElements; ++i) {
+    d.Empty(b::Element, std::vector<test::Attribute>(50, {b::id, big}));
+  }
+  d.Close(b::duixml);
+  // 20000 * 50 * 4096 characters is far past the cap; the blob is under 5 MiB.
+  const Rendered r = Render(d);
+  EXPECT_EQ(r.status, StatusTooLarge);
+  EXPECT_TRUE(r.text.empty());
+}
+
+TEST(Render, DeepNestingIsBoundedByTheCap) {
+  DuibBuilder d;
+  for (int i = 0; i < 200000; ++i) d.Open(b::Element);
+  // Indentation alone would need 200000^2 / 2 characters.
+  const Rendered r = Render(d);
+  EXPECT_EQ(r.status, StatusTooLarge);
+}
+
+}  // namespace
+}  // namespace tamro
