@@ -118,10 +118,12 @@ void CDuibConvert::AppendName(std::uint16_t id, NameKind kind) {
 
   ++unknownCount_;
   wchar_t placeholder[32];
-  const wchar_t* format = kind == NameKind::Element     ? L"UNKNOWN_ELEM({:4X})"
-                          : kind == NameKind::Attribute ? L"UNKNOWN_ATTR({:4X})"
-                                                        : L"UNKNOWN_VAL({:4X})";
-  const auto end = fmt::format_to_n(placeholder, std::size(placeholder), fmt::runtime(format), id);
+  const std::size_t room = std::size(placeholder);
+  const auto end = kind == NameKind::Element
+                       ? fmt::format_to_n(placeholder, room, L"UNKNOWN_ELEM({:4X})", id)
+                   : kind == NameKind::Attribute
+                       ? fmt::format_to_n(placeholder, room, L"UNKNOWN_ATTR({:4X})", id)
+                       : fmt::format_to_n(placeholder, room, L"UNKNOWN_VAL({:4X})", id);
   Append(std::wstring_view(placeholder, end.size));
 }
 

@@ -15,6 +15,10 @@ inline constexpr std::wstring_view kOutputExtension = L".tamro.txt";
 // character (U+0000 to U+001F) becomes '_'.
 std::wstring SafeFileName(std::wstring_view name);
 
+// The bytes that WriteOutputFile stores for `text`: the output encoding, every CR
+// dropped and every LF written as CR LF.
+std::string OutputFileBytes(std::wstring_view text);
+
 // Stores `text` at `path` in the output encoding with CR LF line ends. ResultOk
 // when the complete file was written; ResultCreateFailed otherwise, in which case
 // no partial file remains and an existing file is left as it was.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/duib_convert.h"
+#include "tests/support/case_name.h"
 #include "tests/support/duib_builder.h"
 
 namespace tamro {
@@ -161,6 +162,10 @@ const ReadCase kReadCases[] = {
      StatusOk},
 };
 
+void PrintTo(const ReadCase& row, std::ostream* os) {
+  *os << row.what;
+}
+
 class ReadBlobTest : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(ReadBlobTest, GivesTheExpectedStatus) {
@@ -173,14 +178,7 @@ TEST_P(ReadBlobTest, GivesTheExpectedStatus) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ReadBlobTest, ::testing::ValuesIn(kReadCases),
-                         [](const auto& info) {
-                           std::string name;
-                           for (const char* p = info.param.what; *p; ++p) {
-                             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                           }
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, ReadBlobTest, ::testing::ValuesIn(kReadCases), test::CaseNamer());
 
 TEST(ReadBlob, NullBytesFailTheHeaderRead) {
   CDuibConvert converter;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/duib_convert.h"
+#include "tests/support/case_name.h"
 #include "tests/support/duib_builder.h"
 
 namespace tamro {
@@ -194,6 +195,10 @@ const RenderCase kRenderCases[] = {
      StatusOk, L"<Element id=\"last\" class=\"Element\"/>\r\n", 0, false},
 };
 
+void PrintTo(const RenderCase& row, std::ostream* os) {
+  *os << row.what;
+}
+
 class RenderTest : public ::testing::TestWithParam<RenderCase> {};
 
 TEST_P(RenderTest, RendersTheExpectedText) {
@@ -207,14 +212,7 @@ TEST_P(RenderTest, RendersTheExpectedText) {
   EXPECT_EQ(r.residFailed, c.residFailed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RenderTest, ::testing::ValuesIn(kRenderCases),
-                         [](const auto& info) {
-                           std::string name;
-                           for (const char* p = info.param.what; *p; ++p) {
-                             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                           }
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, RenderTest, ::testing::ValuesIn(kRenderCases), test::CaseNamer());
 
 TEST(Render, AttributeCountOf4095) {
   DuibBuilder d;

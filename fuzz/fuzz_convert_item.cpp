@@ -1,0 +1,78 @@
+// Fuzzes the signature test and one conversion on arbitrary bytes: no crash, no
+// sanitizer report, and the item always ends with a defined code and status.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "engine/convert_item.h"
+#include "engine/convert_status.h"
+#include "engine/duib_convert.h"
+#include "fuzz/seed_corpus.h"
+#include "tests/support/duib_builder.h"
+
+namespace {
+
+using tamro::test::DuibBuilder;
+namespace b = tamro::test::builtin;
+
+tamro::fuzz::Seeds MakeSeeds() {
+  tamro::fuzz::Seeds seeds;
+  {
+    DuibBuilder d;
+    const auto main = d.String(u"main");
+    d.Open(b::duixml).Empty(b::Element, {{b::resid, main}}).Close(b::duixml);
+    d.Resid(main, 1);
+    seeds.push_back(d.Build());
+  }
+  {
+    DuibBuilder d;
+    const auto x = d.String(u"x\U0001F600");
+    d.Open(b::stylesheets, {{b::resid, x}}).Empty(0x9999, {{0x7777, 0xFFFF}});
+    d.Close(b::stylesheets).Empty(b::stylesheets).Empty(b::Element, {{b::resid, x}});
+    d.Resid(x, 4).Resid(x, 4);
+    d.oddStringAlignment = true;
+    seeds.push_back(d.Build());
+  }
+  {
+    DuibBuilder d;
+    d.String(u"a");
+    d.AddStringOffset(8);
+    d.Item(tamro::test::ElementItem(7, 2, b::Element)).Item(0x12345678);
+    d.order = tamro::test::SectionOrder::ResidStringElement;
+    d.elementTailBytes = 3;
+    seeds.push_back(d.Build());
+  }
+  seeds.push_back({'d', 'u', 'i', 'b', 5});
+  return seeds;
+}
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  tamro::fuzz::WriteSeedsIfAsked(argc, argv, MakeSeeds);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size > 0xFFFFFFFFu) return 0;
+  const auto size32 = static_cast<std::uint32_t>(size);
+  tamro::ItemResult result;
+  result.code = tamro::IsDuibBuffer(data, size32);
+  Check(result.code == tamro::ResultOk || result.code == tamro::ResultNotDuib);
+
+  // Convert whatever the signature says, so the reader sees every kind of header.
+  std::wstring text;
+  result.code = tamro::ResultOk;
+  tamro::ConvertItem(result, data, size32, text);
+  const std::uint32_t s = result.status;
+  Check((s >= 0x8001 && s <= 0x8008) || s == 0 || s == 0x8FFF);
+  Check(result.code == (s == 0        ? tamro::ResultOk
+                        : s == 0x8FFF ? tamro::ResultWarnings
+                                      : tamro::ResultConvertFailed));
+  Check(text.size() <= tamro::kMaxTextChars);
+  return 0;
+}
