@@ -116,6 +116,7 @@ ConvertStatus CDuibConvert::ReadStringSection(ByteView blob) {
     }
   }
   blob_.stringTableAt = static_cast<std::uint32_t>(at);
+  poolBudget_ = blob.size() / 2;
   blob_.stringCount = *count;
   return StatusOk;
 }

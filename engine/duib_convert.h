@@ -77,6 +77,9 @@ class CDuibConvert {
   void TrimRight();
   void AppendName(std::uint16_t id, NameKind kind);
   bool AppendBlobString(std::uint16_t index);
+  std::uint32_t StringStart(std::uint16_t index) const;
+  std::uint32_t StringUnits(std::uint32_t start) const;
+  void AppendUtf16(std::uint32_t start, std::uint32_t units, std::wstring& out) const;
   void Append(std::wstring_view piece);
   void CheckResid(std::int32_t elementIndex, std::uint16_t valueId);
   void IndexResidTable();
@@ -91,6 +94,14 @@ class CDuibConvert {
   std::size_t maxTextChars_;
   std::wstring* text_ = nullptr;
   bool overflow_ = false;
+  // Decoded blob strings back to back, and per string ID its place in the pool
+  // (start << 32 | length) or one of the two markers. The pool never holds more
+  // characters than the blob has code units, whatever the string table claims.
+  static constexpr std::uint64_t kNotDecoded = ~std::uint64_t{0};
+  static constexpr std::uint64_t kNotPooled = ~std::uint64_t{0} - 1;
+  std::wstring stringPool_;
+  std::vector<std::uint64_t> stringSlots_;
+  std::size_t poolBudget_ = 0;
   // First resid entry (number + 1, 0 for none) per element index; built on the
   // first cross-check so each check is O(1).
   std::vector<std::uint32_t> residFirstEntry_;

@@ -2,12 +2,15 @@
 #include <fmt/format.h>
 #include <fmt/xchar.h>
 
+#include <algorithm>
 #include <iterator>
 
 #include "engine/duib_convert.h"
 
 namespace tamro {
 namespace {
+
+using namespace std::string_view_literals;
 
 constexpr std::uint32_t kTypeOpen = 0;
 constexpr std::uint32_t kTypeEmpty = 1;
@@ -43,12 +46,12 @@ ConvertStatus CDuibConvert::Render() {
       const std::uint32_t attributeCount = (item >> 4) & 0xFFF;
       if (type == kTypeClose) --depth;
       if (depth != 0) MakeIndent(depth);
-      Append(type == kTypeClose ? L"</" : L"<");
+      Append(type == kTypeClose ? L"</"sv : L"<"sv);
       GetElementName(item, stylesheets);
       if (attributeCount == 0) {
-        Append(type == kTypeEmpty ? L"/>\r\n" : L">\r\n");
+        Append(type == kTypeEmpty ? L"/>\r\n"sv : L">\r\n"sv);
       } else {
-        Append(L" ");
+        Append(L" "sv);
       }
       if (type == kTypeOpen) ++depth;
       ++elementCounter;
@@ -59,7 +62,7 @@ ConvertStatus CDuibConvert::Render() {
       GetAttributeText(item, elementCounter - 1, stylesheets);
       if (attributesRemaining == 0) {
         TrimRight();
-        Append(currentType == kTypeEmpty ? L"/>\r\n" : L">\r\n");
+        Append(currentType == kTypeEmpty ? L"/>\r\n"sv : L">\r\n"sv);
       }
     }
     if (overflow_) {
@@ -87,9 +90,9 @@ void CDuibConvert::GetAttributeText(std::uint32_t item, std::int32_t elementInde
   const auto nameId = static_cast<std::uint16_t>(item & 0xFFFF);
   const auto valueId = static_cast<std::uint16_t>(item >> 16);
   AppendName(nameId, NameKind::Attribute);
-  Append(L"=\"");
+  Append(L"=\""sv);
   AppendName(valueId, NameKind::Value);
-  Append(L"\" ");
+  Append(L"\" "sv);
   if (nameId == kResidId && !stylesheets) CheckResid(elementIndex, valueId);
 }
 
@@ -127,25 +130,65 @@ void CDuibConvert::AppendName(std::uint16_t id, NameKind kind) {
   Append(std::wstring_view(placeholder, end.size));
 }
 
-// Appends string `index` of the blob's string table, decoded from UTF-16LE. False
-// (nothing appended) for an empty string, which is rendered as unknown.
+// Appends string `index` of the blob's string table. False (nothing appended) for
+// an empty string, which is rendered as unknown. Each string is decoded once into
+// the pool while the pool stays within its budget (always, for real files);
+// strings past the budget, which only overlapping hostile tables reach, are
+// decoded anew on every use, which costs no more than the text they produce.
 bool CDuibConvert::AppendBlobString(std::uint16_t index) {
-  const ByteView& bytes = blob_.bytes;
-  const std::uint32_t start =
-      blob_.stringTableAt + bytes.U32At(blob_.stringTableAt + 8 + 4 * std::uint32_t{index});
-  // The reading phase proved a zero unit inside the blob at or after `start`.
-  std::uint32_t end = start;
-  while (bytes.U16At(end) != 0) end += 2;
-  const std::size_t units = (end - start) / 2;
-  if (units == 0) return false;
-  if (text_->size() + units > maxTextChars_) {
-    overflow_ = true;
+  if (stringSlots_.empty()) {
+    stringSlots_.assign(std::min<std::uint32_t>(blob_.stringCount, 0x8000), kNotDecoded);
+  }
+  std::uint64_t& slot = stringSlots_[index];
+  if (slot == kNotDecoded) {
+    const std::uint32_t start = StringStart(index);
+    const std::uint32_t units = StringUnits(start);
+    if (stringPool_.size() + units <= poolBudget_) {
+      const std::size_t at = stringPool_.size();
+      AppendUtf16(start, units, stringPool_);
+      slot = (std::uint64_t{at} << 32) | (stringPool_.size() - at);
+    } else {
+      slot = kNotPooled;
+    }
+  }
+
+  if (slot == kNotPooled) {
+    const std::uint32_t start = StringStart(index);
+    const std::uint32_t units = StringUnits(start);
+    if (units == 0) return false;
+    if (text_->size() + units > maxTextChars_) {
+      overflow_ = true;
+      return true;
+    }
+    AppendUtf16(start, units, *text_);
     return true;
   }
 
-  const std::size_t old = text_->size();
-  text_->resize(old + units);
-  wchar_t* out = text_->data() + old;
+  const std::size_t length = slot & 0xFFFFFFFF;
+  if (length == 0) return false;
+  Append(std::wstring_view(stringPool_).substr(slot >> 32, length));
+  return true;
+}
+
+std::uint32_t CDuibConvert::StringStart(std::uint16_t index) const {
+  return blob_.stringTableAt +
+         blob_.bytes.U32At(blob_.stringTableAt + 8 + 4 * std::uint32_t{index});
+}
+
+// The reading phase proved a zero unit inside the blob at or after `start`.
+std::uint32_t CDuibConvert::StringUnits(std::uint32_t start) const {
+  std::uint32_t end = start;
+  while (blob_.bytes.U16At(end) != 0) end += 2;
+  return (end - start) / 2;
+}
+
+// Decodes `units` UTF-16LE code units at `start` onto `out`.
+void CDuibConvert::AppendUtf16(std::uint32_t start, std::uint32_t units, std::wstring& out) const {
+  const ByteView& bytes = blob_.bytes;
+  const std::uint32_t end = start + 2 * units;
+  const std::size_t old = out.size();
+  out.resize(old + units);
+  wchar_t* dest = out.data() + old;
   std::size_t written = 0;
   for (std::uint32_t at = start; at < end; at += 2) {
     const std::uint16_t unit = bytes.U16At(at);
@@ -153,15 +196,14 @@ bool CDuibConvert::AppendBlobString(std::uint16_t index) {
       // Combine surrogate pairs; an unpaired surrogate is kept as it stands.
       if (IsHighSurrogate(unit) && at + 2 < end && IsLowSurrogate(bytes.U16At(at + 2))) {
         const std::uint16_t low = bytes.U16At(at + 2);
-        out[written++] = static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        dest[written++] = static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
         at += 2;
         continue;
       }
     }
-    out[written++] = static_cast<wchar_t>(unit);
+    dest[written++] = static_cast<wchar_t>(unit);
   }
-  text_->resize(old + written);
-  return true;
+  out.resize(old + written);
 }
 
 void CDuibConvert::Append(std::wstring_view piece) {

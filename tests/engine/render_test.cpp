@@ -289,3 +289,30 @@ TEST(Render, DeepNestingIsBoundedByTheCap) {
 
 }  // namespace
 }  // namespace tamro
+
+namespace tamro {
+namespace {
+
+// Many table entries pointing into one long string decode to far more characters
+// than the blob holds; the converter must still render each of them exactly.
+TEST(Render, OverlappingStringsRenderExactlyPastThePoolBudget) {
+  constexpr std::uint32_t kLength = 2000;
+  constexpr std::uint32_t kEntries = 300;
+  DuibBuilder d;
+  d.AddRawString(std::u16string(kLength, u'x'));
+  const std::uint32_t first = 8 + 4 * kEntries;  // string 0 follows the offset table
+  for (std::uint32_t i = 1; i < kEntries; ++i) d.AddStringOffset(first + 2 * (i * 5));
+  std::wstring expected;
+  for (std::uint16_t pass = 0; pass < 2; ++pass) {
+    for (std::uint16_t i = 0; i < kEntries; ++i) {
+      d.Empty(b::Element, {{b::id, i}});
+      expected += L"<Element id=\"" + std::wstring(kLength - i * 5, L'x') + L"\"/>\r\n";
+    }
+  }
+  const Rendered r = Render(d);
+  EXPECT_EQ(r.status, StatusOk);
+  EXPECT_TRUE(r.text == expected);
+}
+
+}  // namespace
+}  // namespace tamro
