@@ -1,0 +1,307 @@
+// The Linux reader on valid PE32 and PE32+ modules: names, lookups, languages,
+// enumeration order and the type/name-not-found distinction.
+#include <gtest/gtest.h>
+
+#include "platform/resource_module.h"
+#include "tests/resources/reader_test_support.h"
+
+namespace tamro::test {
+namespace {
+
+using platform::kErrorResourceNameNotFound;
+using platform::kErrorResourceTypeNotFound;
+using platform::pe::kErrorInvalidParameter;
+
+class PeReaderTest : public ::testing::TestWithParam<PeFormat> {
+ protected:
+  PeBuilder Builder() const { return PeBuilder(GetParam()); }
+
+  // UIFILE 1, 2, 40960, "ELEMENT" and "Mixed" plus RT_RCDATA 5 and a type "MUI".
+  PeBuilder Typical() const {
+    PeBuilder b = Builder();
+    b.AddSection(".text", PeBytes("\xC3"));
+    b.AddUifile(PeKey::Id(40960), PeBytes("uifile 40960"));
+    b.AddUifile(PeKey::Id(2), PeBytes("uifile 2"));
+    b.AddUifile(PeKey::Id(1), PeBytes("uifile 1"));
+    b.AddUifile(PeKey::Text(u"Mixed"), PeBytes("uifile Mixed"));
+    b.AddUifile(PeKey::Text(u"ELEMENT"), PeBytes("uifile ELEMENT"));
+    b.Add(PeKey::Id(10), PeKey::Id(5), 0, PeBytes("rcdata 5"));
+    b.Add(PeKey::Text(u"MUI"), PeKey::Id(1), 0, PeBytes("mui 1"));
+    return b;
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Formats, PeReaderTest,
+                         ::testing::Values(PeFormat::Pe32, PeFormat::Pe32Plus),
+                         [](const auto& p) { return FormatName(p.param); });
+
+TEST_P(PeReaderTest, ParsesBothFormats) {
+  const ParsedImage image = ParseBuilt(Typical());
+  ASSERT_NE(image.reader, nullptr);
+  EXPECT_EQ(image.reader->IsPe32Plus(), GetParam() == PeFormat::Pe32Plus);
+}
+
+TEST_P(PeReaderTest, EnumeratesStringNamesThenIdsInDirectoryOrder) {
+  const ParsedImage image = ParseBuilt(Typical());
+  std::vector<ResourceName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  EXPECT_EQ(NameTexts(names),
+            (std::vector<std::wstring>{L"ELEMENT", L"Mixed", L"#1", L"#2", L"#40960"}));
+}
+
+TEST_P(PeReaderTest, EnumerationKeepsTheDirectorysOwnOrder) {
+  PeBuilder b = Typical();
+  b.sortEntries = false;  // the order of Add, string names first
+  const ParsedImage image = ParseBuilt(b);
+  std::vector<ResourceName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  EXPECT_EQ(NameTexts(names),
+            (std::vector<std::wstring>{L"Mixed", L"ELEMENT", L"#40960", L"#2", L"#1"}));
+  // Unsorted tables are still searched completely.
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(1))), "uifile 1");
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"element"))), "uifile ELEMENT");
+}
+
+TEST_P(PeReaderTest, EnumerationAppendsToTheList) {
+  const ParsedImage image = ParseBuilt(Typical());
+  std::vector<ResourceName> names{Text(L"already")};
+  ASSERT_EQ(image.reader->EnumNames(L"#10", names), 0u);
+  EXPECT_EQ(NameTexts(names), (std::vector<std::wstring>{L"already", L"#5"}));
+}
+
+struct Lookup {
+  const wchar_t* type;
+  ResourceName name;
+  const char* expected;  // the bytes, or nullptr for "not found"
+};
+
+TEST_P(PeReaderTest, FindsByIdAndByNameWithoutRegardToCase) {
+  const ParsedImage image = ParseBuilt(Typical());
+  const std::vector<Lookup> lookups = {
+      {L"UIFILE", Id(1), "uifile 1"},
+      {L"UIFILE", Id(2), "uifile 2"},
+      {L"UIFILE", Id(40960), "uifile 40960"},
+      {L"uifile", Id(1), "uifile 1"},
+      {L"UiFiLe", Id(2), "uifile 2"},
+      {L"UIFILE", Text(L"ELEMENT"), "uifile ELEMENT"},
+      {L"UIFILE", Text(L"element"), "uifile ELEMENT"},
+      {L"UIFILE", Text(L"mixed"), "uifile Mixed"},
+      {L"UIFILE", Text(L"MIXED"), "uifile Mixed"},
+      {L"UIFILE", Text(L"#1"), "uifile 1"},
+      {L"UIFILE", Text(L"#00002"), "uifile 2"},
+      {L"UIFILE", Text(L"#40960"), "uifile 40960"},
+      {L"UIFILE", Text(L"# 40960"), "uifile 40960"},  // leading blanks skipped
+      {L"UIFILE", Text(L"#2x"), "uifile 2"},          // digits up to the first other
+      {L"#10", Id(5), "rcdata 5"},
+      {L"#10", Text(L"#5"), "rcdata 5"},
+      {L"mui", Id(1), "mui 1"},
+      {L"UIFILE", Id(3), nullptr},
+      {L"UIFILE", Text(L"1"), nullptr},  // a string "1" is not the id 1
+      {L"UIFILE", Text(L"ELEMENTS"), nullptr},
+      {L"UIFILE", Text(L"ELEMEN"), nullptr},
+      {L"UIFILE", Text(L""), nullptr},
+      {L"UIFILE", Text(L"#"), nullptr},  // id 0
+      {L"UIFILE", Text(L"#70000"), nullptr},
+      {L"RCDATA", Id(5), nullptr},  // a type string is not the predefined id
+      {L"#11", Id(5), nullptr},
+      {L"", Id(1), nullptr},
+  };
+  for (const Lookup& l : lookups) {
+    SCOPED_TRACE(::testing::Message()
+                 << "type " << l.type << " name "
+                 << (l.name.IsId() ? std::to_wstring(l.name.id) : l.name.text));
+    const ResourceBytes found = image.reader->Find(l.type, l.name);
+    if (l.expected == nullptr) {
+      EXPECT_EQ(found.lookup, ResourceLookup::NotFound);
+      EXPECT_EQ(found.data, nullptr);
+    } else {
+      EXPECT_EQ(FoundText(image, found), l.expected);
+    }
+  }
+}
+
+struct Check {
+  const wchar_t* type;
+  ResourceName name;
+  std::uint32_t expected;
+};
+
+TEST_P(PeReaderTest, CheckNameTellsTypeFromNameNotFound) {
+  const ParsedImage image = ParseBuilt(Typical());
+  const std::vector<Check> checks = {
+      {L"UIFILE", Id(1), 0},
+      {L"uifile", Text(L"Element"), 0},
+      {L"UIFILE", Text(L"#40960"), 0},
+      {L"UIFILE", Id(3), kErrorResourceNameNotFound},
+      {L"UIFILE", Text(L"NOPE"), kErrorResourceNameNotFound},
+      {L"UIFILE", Text(L"99999"), kErrorResourceNameNotFound},
+      {L"UIFILE", Text(L"*"), kErrorResourceNameNotFound},
+      {L"UIFILE", Text(L"#70000"), kErrorInvalidParameter},
+      {L"UIFILES", Id(1), kErrorResourceTypeNotFound},
+      {L"#23", Id(1), kErrorResourceTypeNotFound},
+      {L"#70000", Id(1), kErrorInvalidParameter},
+      {L"#10", Id(5), 0},
+  };
+  for (const Check& c : checks) {
+    SCOPED_TRACE(::testing::Message()
+                 << "type " << c.type << " name "
+                 << (c.name.IsId() ? std::to_wstring(c.name.id) : c.name.text));
+    EXPECT_EQ(image.reader->CheckName(c.type, c.name), c.expected);
+  }
+  std::vector<ResourceName> names;
+  EXPECT_EQ(image.reader->EnumNames(L"UIFILES", names), kErrorResourceTypeNotFound);
+  EXPECT_TRUE(names.empty());
+}
+
+TEST_P(PeReaderTest, NoResourcesAtAllIsTypeNotFound) {
+  PeBuilder b = Builder();
+  b.AddSection(".text", PeBytes("\xC3"));
+  const ParsedImage image = ParseBuilt(b);
+  ASSERT_NE(image.reader, nullptr);
+  std::vector<ResourceName> names;
+  EXPECT_EQ(image.reader->EnumNames(L"UIFILE", names), kErrorResourceTypeNotFound);
+  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), kErrorResourceTypeNotFound);
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup, ResourceLookup::NotFound);
+}
+
+TEST_P(PeReaderTest, OtherTypesButNoUifileIsTypeNotFound) {
+  PeBuilder b = Builder();
+  b.Add(PeKey::Id(16), PeKey::Id(1), 0x409, PeBytes("version"));
+  b.Add(PeKey::Text(u"UIFILEX"), PeKey::Id(1), 0, PeBytes("x"));
+  const ParsedImage image = ParseBuilt(b);
+  std::vector<ResourceName> names;
+  EXPECT_EQ(image.reader->EnumNames(L"UIFILE", names), kErrorResourceTypeNotFound);
+  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), kErrorResourceTypeNotFound);
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup, ResourceLookup::NotFound);
+}
+
+struct LanguageCase {
+  const char* label;
+  std::vector<std::uint16_t> languages;  // in directory order
+  std::uint16_t chosen;
+};
+
+TEST_P(PeReaderTest, ChoosesTheLanguageAsTheLoaderDoes) {
+  const std::vector<LanguageCase> cases = {
+      {"only one", {0x407}, 0x407},
+      {"neutral first", {0x409, 0x407, 0x000, 0x400, 0x800}, 0x000},
+      {"user default next", {0x409, 0x407, 0x800, 0x400}, 0x400},
+      {"system default next", {0x409, 0x407, 0x800}, 0x800},
+      {"en-US next", {0x407, 0x409, 0x40C}, 0x409},
+      {"else the first listed", {0x40C, 0x407, 0x411}, 0x40C},
+      {"sub-language neutral is no neutral", {0x411, 0x009}, 0x411},
+  };
+  for (const LanguageCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    PeBuilder b = Builder();
+    b.sortEntries = false;  // keep the listed order
+    for (std::uint16_t language : c.languages) {
+      b.AddUifile(PeKey::Id(7), PeBytes("lang " + std::to_string(language)), language);
+    }
+    const ParsedImage image = ParseBuilt(b);
+    EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(7))),
+              "lang " + std::to_string(c.chosen));
+    EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(7)), 0u);
+    std::vector<ResourceName> names;
+    ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+    EXPECT_EQ(names.size(), 1u);  // one name, however many languages
+  }
+}
+
+TEST_P(PeReaderTest, MapsThroughAllSectionsNotByName) {
+  PeBuilder b = Builder();
+  b.AddSection(".text", PeBytes("\xC3"));
+  b.AddSection(".rsrc", PeBytes("a decoy that is no resource directory"));
+  b.resourceSectionName = ".data";
+  b.dataInOwnSection = true;  // data entries point into yet another section
+  b.AddUifile(PeKey::Id(1), PeBytes("in its own section"));
+  b.AddUifile(PeKey::Text(u"TWO"), PeBytes("second"));
+  const ParsedImage image = ParseBuilt(b);
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(1))), "in its own section");
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"two"))), "second");
+}
+
+TEST_P(PeReaderTest, ZeroFilledTailOfTheSectionIsNotRead) {
+  PeBuilder b = Builder();
+  b.AddUifile(PeKey::Id(1), PeBytes("bytes"));
+  PeLayout layout;
+  (void)b.Build(&layout);
+  // The section's VirtualSize ends before the data: the loader would map zeros.
+  b.faults.resourceVirtualSize = static_cast<std::uint32_t>(layout.resourceSize - 4);
+  const ParsedImage image = ParseBuilt(b);
+  ASSERT_NE(image.reader, nullptr);
+  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), 0u);
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup, ResourceLookup::LoadFailed);
+  // A VirtualSize beyond the raw data changes nothing for the bytes in the file.
+  b.faults.resourceVirtualSize = 0x10000;
+  const ParsedImage larger = ParseBuilt(b);
+  EXPECT_EQ(FoundText(larger, larger.reader->Find(L"UIFILE", Id(1))), "bytes");
+}
+
+TEST_P(PeReaderTest, EmptyResourceIsFoundWithSizeZero) {
+  PeBuilder b = Builder();
+  b.AddUifile(PeKey::Id(1), {});
+  b.AddUifile(PeKey::Id(2), PeBytes("x"));
+  const ParsedImage image = ParseBuilt(b);
+  const ResourceBytes found = image.reader->Find(L"UIFILE", Id(1));
+  EXPECT_EQ(found.lookup, ResourceLookup::Found);
+  EXPECT_EQ(found.size, 0u);
+}
+
+TEST_P(PeReaderTest, IdZeroIsEnumeratedAsHashZeroAndFoundAgain) {
+  PeBuilder b = Builder();
+  b.AddUifile(PeKey::Id(0), PeBytes("zero"));
+  b.AddUifile(PeKey::Id(1), PeBytes("one"));
+  const ParsedImage image = ParseBuilt(b);
+  std::vector<ResourceName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  EXPECT_EQ(NameTexts(names), (std::vector<std::wstring>{L"#0", L"#1"}));
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", names[0])), "zero");
+}
+
+TEST_P(PeReaderTest, StringNamesAreDecodedFromUtf16) {
+  PeBuilder b = Builder();
+  b.AddUifile(PeKey::Text(u"\u00C4rger"), PeBytes("latin"));
+  b.AddUifile(PeKey::Text(u"\U0001F600smile"), PeBytes("pair"));
+  b.AddUifile(PeKey::Text(std::u16string(u"x\xD800y")), PeBytes("lone"));
+  const ParsedImage image = ParseBuilt(b);
+  std::vector<ResourceName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  const std::vector<std::wstring> texts = NameTexts(names);
+  EXPECT_NE(std::find(texts.begin(), texts.end(), L"\U0001F600smile"), texts.end());
+  EXPECT_NE(std::find(texts.begin(), texts.end(), std::wstring{L'x', wchar_t(0xD800), L'y'}),
+            texts.end());
+  // Latin-1 letters fold too.
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"\u00E4RGER"))), "latin");
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"\U0001F600SMILE"))), "pair");
+  for (const ResourceName& name : names) {
+    EXPECT_EQ(image.reader->Find(L"UIFILE", name).lookup, ResourceLookup::Found);
+  }
+}
+
+TEST_P(PeReaderTest, EveryEnumeratedNameIsFoundWithItsOwnBytes) {
+  PeBuilder b = Builder();
+  for (std::uint16_t id = 1; id <= 40; ++id) {
+    b.AddUifile(PeKey::Id(static_cast<std::uint16_t>(id * 7)),
+                PeBytes("id " + std::to_string(id * 7)));
+    b.AddUifile(PeKey::Text(u"N" + std::u16string(1, char16_t(u'A' + id % 26)) +
+                            std::u16string(1, char16_t(u'0' + id % 10)) + char16_t(u'a' + id / 10)),
+                PeBytes("text " + std::to_string(id)));
+  }
+  const ParsedImage image = ParseBuilt(b);
+  std::vector<ResourceName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  ASSERT_EQ(names.size(), 80u);
+  for (const ResourceName& name : names) {
+    EXPECT_EQ(image.reader->CheckName(L"UIFILE", name), 0u);
+    const std::string text = FoundText(image, image.reader->Find(L"UIFILE", name));
+    if (name.IsId()) {
+      EXPECT_EQ(text, "id " + std::to_string(name.id));
+    } else {
+      EXPECT_EQ(text.rfind("text ", 0), 0u);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tamro::test

@@ -1,0 +1,106 @@
+// ResourceModule::Load on Linux, with real files in a temporary folder.
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/resource_module.h"
+#include "tests/resources/reader_test_support.h"
+#include "tests/resources/temp_folder.h"
+
+namespace tamro::test {
+namespace {
+
+using platform::ResourceModule;
+
+std::vector<std::uint8_t> Module(PeFormat format) {
+  PeBuilder b(format);
+  b.AddSection(".text", PeBytes("\xC3"));
+  b.AddUifile(PeKey::Id(40960), PeBytes("duib 40960"));
+  b.AddUifile(PeKey::Text(u"SHELL"), PeBytes("duib shell"));
+  return b.Build();
+}
+
+std::vector<std::uint8_t> ReadBack(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(ResourceModuleLoad, LoadsAModuleFileAndFindsItsResources) {
+  const TempFolder folder;
+  for (PeFormat format : {PeFormat::Pe32, PeFormat::Pe32Plus}) {
+    SCOPED_TRACE(FormatName(format));
+    const std::vector<std::uint8_t> bytes = Module(format);
+    const auto file = folder.Write("module.dll", bytes);
+    std::unique_ptr<ResourceModule> module = ResourceModule::Load(WidePath(file));
+    ASSERT_NE(module, nullptr);
+    std::vector<ResourceName> names;
+    ASSERT_EQ(module->EnumNames(L"UIFILE", names), 0u);
+    EXPECT_EQ(NameTexts(names), (std::vector<std::wstring>{L"SHELL", L"#40960"}));
+    EXPECT_EQ(module->CheckName(L"UIFILE", Text(L"shell")), 0u);
+    EXPECT_EQ(module->CheckName(L"UIFILE", Id(1)), platform::kErrorResourceNameNotFound);
+    EXPECT_EQ(module->CheckName(L"MUI", Id(1)), platform::kErrorResourceTypeNotFound);
+    const ResourceBytes found = module->Find(L"UIFILE", Id(40960));
+    ASSERT_EQ(found.lookup, ResourceLookup::Found);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(found.data), found.size), "duib 40960");
+    EXPECT_EQ(module->Find(L"UIFILE", Id(1)).lookup, ResourceLookup::NotFound);
+    module.reset();
+    EXPECT_EQ(ReadBack(file), bytes);  // never changed
+  }
+}
+
+TEST(ResourceModuleLoad, NonAsciiPath) {
+  const TempFolder folder;
+  folder.Write(
+      "m\xC3\xB6"
+      "dule \xE2\x82\xAC.dll",
+      Module(PeFormat::Pe32));
+  const std::wstring path = WidePath(folder.Path()) + L"/m\u00F6dule \u20AC.dll";
+  EXPECT_NE(ResourceModule::Load(path), nullptr);
+}
+
+TEST(ResourceModuleLoad, RefusesWhatIsNoImageFile) {
+  const TempFolder folder;
+  ASSERT_FALSE(folder.Path().empty());
+  const std::wstring base = WidePath(folder.Path());
+  folder.Write("text.dll", PeBytes("This is not an image, just some text.\r\n"));
+  folder.Write("empty.dll", {});
+  folder.Write("mz.dll", PeBytes("MZ"));
+  std::filesystem::create_directory(folder.Path() / "folder.dll");
+  ASSERT_EQ(mkfifo((folder.Path() / "fifo.dll").c_str(), 0600), 0);
+
+  EXPECT_EQ(ResourceModule::Load(base), nullptr);                   // a folder
+  EXPECT_EQ(ResourceModule::Load(base + L"/folder.dll"), nullptr);  // a folder
+  EXPECT_EQ(ResourceModule::Load(base + L"/text.dll"), nullptr);
+  EXPECT_EQ(ResourceModule::Load(base + L"/empty.dll"), nullptr);
+  EXPECT_EQ(ResourceModule::Load(base + L"/mz.dll"), nullptr);
+  EXPECT_EQ(ResourceModule::Load(base + L"/missing.dll"), nullptr);
+  EXPECT_EQ(ResourceModule::Load(base + L"/fifo.dll"), nullptr);  // and does not block
+  EXPECT_EQ(ResourceModule::Load(L""), nullptr);
+  EXPECT_EQ(ResourceModule::Load(std::wstring(L"a\0b", 3)), nullptr);
+  EXPECT_EQ(ResourceModule::Load(std::wstring(1, wchar_t(0xD800))), nullptr);
+  EXPECT_EQ(ResourceModule::Load(L"/dev/null"), nullptr);
+}
+
+TEST(ResourceModuleLoad, ReadOnlyFileLoads) {
+  const TempFolder folder;
+  const auto file = folder.Write("readonly.dll", Module(PeFormat::Pe32Plus));
+  ASSERT_EQ(chmod(file.c_str(), 0400), 0);
+  EXPECT_NE(ResourceModule::Load(WidePath(file)), nullptr);
+}
+
+TEST(ResourceModuleLoad, ModulesAreIndependent) {
+  const TempFolder folder;
+  PeBuilder other(PeFormat::Pe32);
+  other.AddUifile(PeKey::Id(40960), PeBytes("other"));
+  auto first = ResourceModule::Load(WidePath(folder.Write("a.dll", Module(PeFormat::Pe32))));
+  auto second = ResourceModule::Load(WidePath(folder.Write("b.dll", other.Build())));
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  const ResourceBytes a = first->Find(L"UIFILE", Id(40960));
+  second.reset();
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(a.data), a.size), "duib 40960");
+}
+
+}  // namespace
+}  // namespace tamro::test
