@@ -91,8 +91,8 @@ bool IsCode(std::uint32_t code) {
 
 volatile std::uint32_t sink;
 
-void CheckAndFind(const PeResourceReader& reader, std::wstring_view type,
-                  const ResourceName& name, const std::uint8_t* data, std::size_t size) {
+void CheckAndFind(const PeResourceReader& reader, std::wstring_view type, const ResourceName& name,
+                  const std::uint8_t* data, std::size_t size) {
   const std::uint32_t check = reader.CheckName(type, name);
   Check(IsCode(check));
   Check(reader.CheckName(type, name) == check);
@@ -131,10 +131,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (const ResourceName& name :
        {ResourceName::FromId(1), ResourceName::FromId(2), ResourceName::FromId(40960),
-        ResourceName::FromId(0xFFFF), ResourceName::FromText(L"#0"),
-        ResourceName::FromText(L"#"), ResourceName::FromText(L"#65536"),
-        ResourceName::FromText(L"SHELLVIEW"), ResourceName::FromText(L"x"),
-        ResourceName::FromText(L""), ResourceName::FromText(L"UIFILE")}) {
+        ResourceName::FromId(0xFFFF), ResourceName::FromText(L"#0"), ResourceName::FromText(L"#"),
+        ResourceName::FromText(L"#65536"), ResourceName::FromText(L"SHELLVIEW"),
+        ResourceName::FromText(L"x"), ResourceName::FromText(L""),
+        ResourceName::FromText(L"UIFILE")}) {
     CheckAndFind(*reader, L"UIFILE", name, data, size);
   }
   return 0;

@@ -62,7 +62,13 @@ struct TypeNode {
 
 // A key as one string, for the builder's own maps.
 std::u16string KeyString(const PeKey& key) {
-  return key.isText ? u"T" + key.text : u"I" + std::u16string(1, static_cast<char16_t>(key.id));
+  std::u16string text(1, key.isText ? u'T' : u'I');
+  if (key.isText) {
+    text.append(key.text);
+  } else {
+    text.push_back(static_cast<char16_t>(key.id));
+  }
+  return text;
 }
 
 template <typename Node>
