@@ -5,12 +5,8 @@
 // wrestool 0.32 prints a string name wrongly when the type is a string too (both
 // come from one static buffer), so string names are matched through the bytes
 // that `wrestool -x --name=NAME` extracts, and ids through the listing.
-#include <stdio.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 #include <numeric>
 #include <regex>
@@ -18,6 +14,7 @@
 #include <sstream>
 
 #include "platform/resource_module.h"
+#include "tests/resources/external_tools.h"
 #include "tests/resources/reader_test_support.h"
 #include "tests/resources/temp_folder.h"
 
@@ -25,28 +22,6 @@ namespace tamro::test {
 namespace {
 
 using platform::ResourceModule;
-
-bool WrestoolInstalled() {
-  const char* path = std::getenv("PATH");
-  std::stringstream folders(path != nullptr ? path : "");
-  std::string folder;
-  while (std::getline(folders, folder, ':')) {
-    if (!folder.empty() && access((folder + "/wrestool").c_str(), X_OK) == 0) return true;
-  }
-  return false;
-}
-
-// Runs a shell command; its standard output, or nullopt when it fails.
-std::optional<std::string> Run(const std::string& command) {
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return std::nullopt;
-  std::string out;
-  char buffer[4096];
-  std::size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
-  if (pclose(pipe) != 0) return std::nullopt;
-  return out;
-}
 
 struct Listed {
   std::string type;
@@ -58,7 +33,7 @@ struct Listed {
 
 std::vector<Listed> ListResources(const std::string& file) {
   std::vector<Listed> listed;
-  const std::optional<std::string> out = Run("wrestool -l '" + file + "'");
+  const std::optional<std::string> out = RunCommand("wrestool -l '" + file + "'");
   EXPECT_TRUE(out.has_value());
   if (!out) return listed;
   const std::regex line(
@@ -76,8 +51,8 @@ std::vector<Listed> ListResources(const std::string& file) {
 }
 
 std::string Extract(const std::string& file, const std::string& name, std::uint16_t language) {
-  return Run("wrestool -x --raw --type=UIFILE --name=" + name +
-             " --language=" + std::to_string(language) + " '" + file + "'")
+  return RunCommand("wrestool -x --raw --type=UIFILE --name=" + name +
+                    " --language=" + std::to_string(language) + " '" + file + "'")
       .value_or("<wrestool failed>");
 }
 
@@ -112,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, WrestoolCrossCheck,
                          [](const auto& p) { return FormatName(p.param); });
 
 TEST_P(WrestoolCrossCheck, SameNamesLanguagesAndBytes) {
-  if (!WrestoolInstalled()) {
+  if (!ProgramInstalled("wrestool")) {
     GTEST_SKIP() << "wrestool (Debian package icoutils) is not installed; "
                     "install it to cross-check the resource reader";
   }
