@@ -6,13 +6,13 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format
   libfmt-dev googletest libgtest-dev libbenchmark-dev
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 icoutils
 )
 # Extra groups, asked for by the scripts that need them.
 for group in "$@"; do
   case "$group" in
-    cross) packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64) ;;
     wine) packages+=(wine wine64) ;;
-    tools) packages+=(icoutils hyperfine) ;;
+    tools) packages+=(hyperfine) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
