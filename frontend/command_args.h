@@ -1,0 +1,27 @@
+// The parsed command line (one per run, owned by the entry) and its parser.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/item_result.h"
+
+namespace tamro {
+
+struct CommandArgs {
+  bool fileMode = false;            // true for -file, false for -sys
+  std::wstring sourceFolder;        // file mode: folder searched, ends with a separator
+  std::wstring fileMask;            // file mode: name part of binfile, may hold * and ?
+  std::vector<std::wstring> files;  // file mode: full paths of the matches (file batch)
+  std::wstring systemFile;          // sys mode: the module, environment expanded
+  std::vector<ItemResult> items;    // sys mode: one record per id token, in order
+  std::wstring destFolder;          // both: ends with a separator once parsed
+};
+
+// Fills `args` from the argument vector (argument 0 is the program). False when
+// the switch is neither file nor sys, the argument count does not fit the mode, or
+// the binfile argument has no name part; the entry then shows the usage text.
+// Touches no file; folders and files are tested by the batches.
+bool ParseCommandLine(int argc, const wchar_t* const* argv, CommandArgs& args);
+
+}  // namespace tamro

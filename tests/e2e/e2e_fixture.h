@@ -1,0 +1,48 @@
+// The base of every end-to-end test: a fresh folder holding a copy of tamro, so
+// that the program folder (the default source and destination) is the test's own.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_support.h"
+
+namespace tamro::e2e {
+
+class E2eTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(ProgramFolder());
+    fs::copy_file(BuiltProgram(), Program());
+    fs::permissions(Program(), fs::perms::owner_all);
+  }
+
+  const fs::path& Root() const { return temp_.path(); }
+  fs::path ProgramFolder() const { return Root() / "prog"; }
+  fs::path Program() const { return ProgramFolder() / "tamro"; }
+
+  RunResult Tamro(const std::vector<std::string>& arguments, const RunOptions& options = {}) {
+    return e2e::Run(Program(), arguments, options);
+  }
+
+  // A new folder below the test's root.
+  fs::path Folder(const fs::path& relative) {
+    const fs::path folder = Root() / relative;
+    fs::create_directories(folder);
+    return folder;
+  }
+
+  // The run printed exactly `expected`, nothing on standard error, and exited with 0.
+  static void ExpectTranscript(const RunResult& run, const Transcript& expected) {
+    EXPECT_EQ(run.out, expected.str());
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.exitStatus, 0);
+  }
+
+ private:
+  TempFolder temp_;
+};
+
+}  // namespace tamro::e2e

@@ -1,0 +1,347 @@
+#include "tests/e2e/e2e_support.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace tamro::e2e {
+
+const Conventions& Host() {
+  static const Conventions linux{"\n", '/'};
+  return linux;
+}
+
+std::string Shown(const fs::path& path) {
+  return path.string();
+}
+
+std::string ShownFolder(const fs::path& folder) {
+  std::string text = Shown(folder);
+  if (text.empty() || text.back() != Host().separator) text.push_back(Host().separator);
+  return text;
+}
+
+RunOptions InFolder(const fs::path& workingFolder) {
+  RunOptions options;
+  options.workingFolder = workingFolder;
+  return options;
+}
+
+RunOptions WithEnvironment(std::string name, std::string value) {
+  RunOptions options;
+  options.environment.emplace_back(std::move(name), std::move(value));
+  return options;
+}
+
+RunOptions WithFileSizeLimit(std::uint64_t bytes) {
+  RunOptions options;
+  options.fileSizeLimit = bytes;
+  return options;
+}
+
+namespace {
+
+[[noreturn]] void ChildFail(const char* what) {
+  // Only async-signal-safe calls between fork and exec.
+  const char prefix[] = "e2e launcher: ";
+  (void)!write(2, prefix, sizeof prefix - 1);
+  (void)!write(2, what, __builtin_strlen(what));
+  _exit(127);
+}
+
+void DrainPipes(int outFd, int errFd, std::string& out, std::string& err) {
+  pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+  std::string* sinks[2] = {&out, &err};
+  int open = 2;
+  char buffer[65536];
+  while (open > 0) {
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+      if (n > 0) {
+        sinks[i]->append(buffer, static_cast<std::size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+RunResult Run(const fs::path& program, const std::vector<std::string>& arguments,
+              const RunOptions& options) {
+  std::vector<std::string> argvText;
+  argvText.push_back(program.string());
+  argvText.insert(argvText.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& a : argvText) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  int outPipe[2];
+  int errPipe[2];
+  if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
+  const std::string folder = options.workingFolder.string();
+  const pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    if (dup2(outPipe[1], 1) < 0 || dup2(errPipe[1], 2) < 0) ChildFail("dup2\n");
+    if (!folder.empty() && chdir(folder.c_str()) != 0) ChildFail("chdir\n");
+    for (const auto& [name, value] : options.environment) setenv(name.c_str(), value.c_str(), 1);
+    if (options.fileSizeLimit) {
+      // An ignored SIGXFSZ stays ignored across exec: a write past the limit then
+      // fails with EFBIG instead of ending the process.
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) ChildFail("setrlimit\n");
+    }
+    execv(argv[0], argv.data());
+    ChildFail("exec\n");
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+  RunResult result;
+  DrainPipes(outPipe[0], errPipe[0], result.out, result.err);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+namespace {
+
+// The usage text as the program must show it, one entry per line.
+constexpr std::string_view kUsage[] = {
+    "This program DOES NOT MODIFY system files in any way",
+    "",
+    "USAGE:",
+    "",
+    "   tamro -file binfile [destfolder]",
+    "",
+    "-or-",
+    "",
+    "   tamro -sys sysfile id [destfolder]",
+    "",
+    "Parameters:",
+    "",
+    "   -file\tConvert binary file(s) to XML text (see note 1)",
+    "",
+    "   binfile\tBinary file(s) to convert, specify multiple files using",
+    "   \t\twildcards (* and ?). Path can be omitted if the files to",
+    "   \t\tconvert are in the same folder as the tamro program. If a path",
+    "   \t\tis specified, it must be a fully qualified path; use quotes",
+    "   \t\tif contains spaces, can include environment variables.",
+    "",
+    "   destfolder\tOptional parameter. Destination folder for converted XML text",
+    "   \t\tfiles. Fully qualified path, use quotes if contains spaces,",
+    "   \t\tcan include environment variables. If omitted, converted XML text",
+    "   \t\tfiles will be saved in the same folder as the source binary files.",
+    "",
+    "Parameters:",
+    "",
+    "   -sys\t\tExtract one or more binary UIFILE resources from a system file",
+    "   \t\t(.exe, .dll, ...) and convert to XML text",
+    "",
+    "   sysfile\tSystem file containing binary UIFILE resources to extract.",
+    "   \t\tFully qualified path, use quotes if contains spaces, can",
+    "   \t\tinclude environment variables.",
+    "",
+    "   id\t\tID(s) of UIFILE resources to convert, can be:",
+    "   \t\t- a single UIFILE ID (e.g. 40960)",
+    "   \t\t- a comma separated list of UIFILE IDs (e.g. 23,24,25)",
+    "   \t\t- * to include all UIFILE resources in the source file",
+    "",
+    "   destfolder\tOptional parameter. Destination folder for converted XML text",
+    "   \t\tfiles. Fully qualified path, use quotes if contains spaces,",
+    "   \t\tcan include environment variables. If omitted, converted XML text",
+    "   \t\tfiles will be saved in a sub-folder of the tamro program folder",
+    "   \t\twith the same name as the source system file (e.g. \"shell32.dll\"",
+    "   \t\tsub-folder).",
+    "",
+    "NOTES:",
+    "",
+    "1. When using the -file option, the binary file(s) to convert must be in raw",
+    "   binary format (file extension is irrelevant).",
+    "",
+    "   To extract UIFILEs from system files in raw binary format:",
+    "   * Restorator: Resources menu -> Extract -> Extract as -> Extract as \".raw\"",
+    "   * ResHacker: Action menu -> Save resource as a binary file",
+    "",
+    "2. Converted XML text file(s) are saved with a .tamro.txt extension.",
+    "",
+    "3. When converting multiple UIFILE(s) (either source binary files or binary",
+    "   resources in a system file) UIFILE resources that are in text format",
+    "   or cannot be converted will be automatically skipped.",
+    "   An example is the RIBBON resource in ExplorerFrame.dll, which is not a",
+    "   binary UIFILE resource and cannot therefore be converted.",
+    "",
+    "EXAMPLES:",
+    "",
+    "* Convert a single binary file to XML text (file is in the tamro program folder):",
+    "",
+    "   tamro -file 40960.raw",
+    "",
+    "* Convert all .raw files in a folder to XML text, specifying destination folder:",
+    "",
+    "   tamro -file \"D:\\source path\\*.raw\" E:\\destpath",
+    "",
+    "* Extract a single UIFILE (40960) from ExplorerFrame.dll and convert to XML text:",
+    "",
+    "   tamro -sys c:\\windows\\system32\\explorerframe.dll 40960 e:\\destpath",
+    "",
+    "* Extract multiple UIFILEs (23, 24 and 25) from shell32.dll and convert to XML",
+    "  text (environment variable used to specify source file); output XML files are",
+    "  saved in the \"shell32.dll\" sub-folder of the tamro program folder:",
+    "",
+    "   tamro -sys \"%SystemRoot%\\system32\\shell32.dll\" 23,24,25",
+    "",
+    "* Extract all UIFILEs from ExplorerFrame.dll and convert to XML text",
+    "  (environment variable used to specify source file):",
+    "",
+    "   tamro -sys \"%SystemRoot%\\system32\\ExplorerFrame.dll\" * \"d:\\long path\"",
+    "",
+    "* Extract all UIFILEs from ExplorerFrame.dll and convert to XML text; ouput",
+    "  XML files are saved in the \"ExplorerFrame.dll\" sub-folder of the tamro",
+    "  program folder:",
+    "",
+    "   tamro -sys \"c:\\windows\\system32\\ExplorerFrame.dll\"",
+    "",
+};
+static_assert(std::size(kUsage) == 94);
+
+}  // namespace
+
+Transcript& Transcript::Line(std::string_view text) {
+  text_.append(text);
+  text_.append(Host().lineEnd);
+  return *this;
+}
+
+Transcript& Transcript::Text(std::string_view text) {
+  text_.append(text);
+  return *this;
+}
+
+Transcript& Transcript::Banner() {
+  return Line().Line().Line("Convert binary UIFILE resources to XML text format").Line();
+}
+
+Transcript& Transcript::Usage() {
+  for (std::string_view line : kUsage) Line(line);
+  return *this;
+}
+
+Transcript& Transcript::FileItem(std::string_view name, std::string_view outcome) {
+  return Text("\t").Text(name).Text(" | ").Line(outcome);
+}
+
+Transcript& Transcript::ResourceItem(std::string_view name, std::string_view outcome) {
+  return Text("\tUIFILE ").Text(name).Text(" | ").Line(outcome);
+}
+
+Transcript& Transcript::Summary(int converted, int total, std::string_view outputFolder) {
+  Line();
+  Line(std::to_string(converted) + " of " + std::to_string(total) +
+       " UIFILE(s) successfully converted to XML text");
+  Line();
+  Line("Output folder: \"" + std::string(outputFolder) + "\"");
+  return Line();
+}
+
+Transcript& Transcript::Error(std::string_view message) {
+  Line();
+  Text("ERROR: ");
+  Line(message);
+  return Line();
+}
+
+std::string CrLf(std::initializer_list<std::string_view> lines) {
+  std::string text;
+  for (std::string_view line : lines) {
+    text.append(line);
+    text.append("\r\n");
+  }
+  return text;
+}
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const fs::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  WriteBytes(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+std::vector<std::string> ListFolder(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    std::string name = entry.path().filename().string();
+    if (entry.is_directory()) name += '/';
+    names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void PrintTo(const FileState& state, std::ostream* os) {
+  *os << state.bytes.size() << " bytes, modified at " << state.modified.time_since_epoch().count();
+}
+
+std::map<std::string, FileState> Snapshot(const fs::path& folder) {
+  std::map<std::string, FileState> files;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    files[fs::relative(entry.path(), folder).string()] =
+        FileState{ReadBytes(entry.path()), entry.last_write_time()};
+  }
+  return files;
+}
+
+TempFolder::TempFolder() {
+  std::string pattern = (fs::temp_directory_path() / "tamro-e2e-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  // Read-only entries made by a test must not stop the clean-up.
+  for (auto it = fs::recursive_directory_iterator(path_, ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(path_, ignored);
+}
+
+fs::path BuiltProgram() {
+  return TAMRO_EXE;
+}
+
+}  // namespace tamro::e2e

@@ -1,0 +1,110 @@
+// Running the built tamro as a user would, in throw-away folders, and writing out
+// what it must print. Expectations are spelled out by the tests; nothing here
+// asks the program's own code what it would say.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tamro::e2e {
+
+namespace fs = std::filesystem;
+
+// What differs between the platforms in what tamro shows: the scenarios are
+// written once against these, so a Windows run (under Wine: "\n\r" arriving as
+// CR LF CR, backslashes) can reuse them with its own values.
+struct Conventions {
+  std::string lineEnd;  // the bytes that end a console line
+  char separator;       // the path separator the program shows
+};
+const Conventions& Host();
+
+// A path as tamro shows it, and a folder with its trailing separator.
+std::string Shown(const fs::path& path);
+std::string ShownFolder(const fs::path& folder);
+
+struct RunOptions {
+  fs::path workingFolder;                                        // empty: the test's own
+  std::optional<std::uint64_t> fileSizeLimit;                    // RLIMIT_FSIZE, SIGXFSZ ignored
+  std::vector<std::pair<std::string, std::string>> environment;  // set in addition
+};
+
+RunOptions InFolder(const fs::path& workingFolder);
+RunOptions WithEnvironment(std::string name, std::string value);
+RunOptions WithFileSizeLimit(std::uint64_t bytes);
+
+struct RunResult {
+  std::string out;      // standard output, byte for byte
+  std::string err;      // standard error (tamro writes nothing there)
+  int exitStatus = -1;  // -1 when the program did not exit normally
+};
+
+// Runs `program` with `arguments` (argument 0 is added) and collects its output.
+RunResult Run(const fs::path& program, const std::vector<std::string>& arguments,
+              const RunOptions& options = {});
+
+// The console transcript expected of one run, built line by line.
+class Transcript {
+ public:
+  Transcript& Line(std::string_view text = {});
+  Transcript& Text(std::string_view text);  // no line end
+  Transcript& Banner();
+  Transcript& Usage();
+  // One item line of the file batch: "\t" name " | " outcome.
+  Transcript& FileItem(std::string_view name, std::string_view outcome);
+  // One item line of the system-file batch: "\tUIFILE " name " | " outcome.
+  Transcript& ResourceItem(std::string_view name, std::string_view outcome);
+  // The final report of a batch that ran to its end.
+  Transcript& Summary(int converted, int total, std::string_view outputFolder);
+  // The final report of a batch error.
+  Transcript& Error(std::string_view message);
+  const std::string& str() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+// Lines joined with CR LF, each one ended: the layout of an output file.
+std::string CrLf(std::initializer_list<std::string_view> lines);
+
+std::string ReadBytes(const fs::path& path);
+void WriteBytes(const fs::path& path, std::string_view bytes);
+void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes);
+
+// Names in a folder, sorted by bytes; sub-folders end with '/'.
+std::vector<std::string> ListFolder(const fs::path& folder);
+
+// Every file below a folder with its bytes and modification time, to show that a
+// run changed nothing there.
+struct FileState {
+  std::string bytes;
+  fs::file_time_type modified;
+  bool operator==(const FileState&) const = default;
+};
+void PrintTo(const FileState& state, std::ostream* os);
+std::map<std::string, FileState> Snapshot(const fs::path& folder);
+
+// A fresh folder for one test, removed with everything in it afterwards.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// The built program under test (its path comes from the build).
+fs::path BuiltProgram();
+
+}  // namespace tamro::e2e

@@ -1,0 +1,355 @@
+// tamro -sys: whole transcripts and output bytes of real runs on modules made by
+// the PE builder.
+#include <sys/stat.h>
+
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/e2e_samples.h"
+#include "tests/support/pe_builder.h"
+
+namespace tamro::e2e {
+namespace {
+
+using Names = std::vector<std::string>;
+using test::PeBuilder;
+using test::PeBytes;
+using test::PeKey;
+
+std::string CleanXml(const std::string& word) {
+  return "<duixml>\r\n\t<Element id=\"" + word + "\"/>\r\n</duixml>\r\n";
+}
+
+class SysModeTest : public E2eTest {
+ protected:
+  // A module with UIFILEs of every outcome, and a resource of another type.
+  fs::path MainModule() {
+    const fs::path path = Root() / "mod.dll";
+    if (fs::exists(path)) return path;  // made once per test
+    PeBuilder pe;
+    pe.AddUifile(PeKey::Id(23), CleanSample(u"twentythree").blob);
+    pe.AddUifile(PeKey::Id(24), CleanSample(u"twentyfour").blob);
+    pe.AddUifile(PeKey::Id(25), OneUnknownSample().blob);
+    pe.AddUifile(PeKey::Id(26), BadMagicSample().blob);
+    pe.AddUifile(PeKey::Id(27), PeBytes("duib"));
+    pe.AddUifile(PeKey::Id(40960), CleanSample(u"main").blob);
+    pe.AddUifile(PeKey::Text(u"RIBBON"), PeBytes("<ribbon/>"));
+    pe.Add(PeKey::Id(10), PeKey::Id(23), 0, CleanSample(u"rcdata").blob);
+    WriteBytes(path, pe.Build());
+    return path;
+  }
+
+  // Runs the main module with `ids` into Root()/out and checks the whole transcript.
+  RunResult RunIds(const std::string& ids, const Transcript& items, int converted, int total) {
+    const fs::path module = MainModule();
+    const fs::path out = Root() / "out";
+    const RunResult run = Tamro({"-sys", Shown(module), ids, Shown(out)});
+    ExpectTranscript(run, Transcript()
+                              .Banner()
+                              .Line("Extracting " + std::to_string(total) + " UIFILE(s) from \"" +
+                                    Shown(module) + "\" and converting to XML text")
+                              .Line()
+                              .Text(items.str())
+                              .Summary(converted, total, Shown(out)));
+    return run;
+  }
+
+  fs::path Out() const { return Root() / "out"; }
+};
+
+TEST_F(SysModeTest, StarConvertsEveryUifileInTheModulesOrder) {
+  const fs::path module = MainModule();
+  const auto before = Snapshot(Root());
+
+  RunIds("*",
+         Transcript()
+             .ResourceItem("RIBBON", "Skipped: not in DUIB format")
+             .ResourceItem("23", "OK")
+             .ResourceItem("24", "OK")
+             .ResourceItem("25", "Warning: 1 unknown XML tags found")
+             .ResourceItem("26", "Error: DUIB conversion failed (0x8005)")
+             .ResourceItem("27", "Skipped: not in DUIB format")
+             .ResourceItem("40960", "OK"),
+         3, 7);
+
+  EXPECT_EQ(ListFolder(Out()),
+            (Names{"23.tamro.txt", "24.tamro.txt", "25.tamro.txt", "40960.tamro.txt"}));
+  EXPECT_EQ(ReadBytes(Out() / "23.tamro.txt"), CleanXml("twentythree"));
+  EXPECT_EQ(ReadBytes(Out() / "24.tamro.txt"), CleanXml("twentyfour"));
+  EXPECT_EQ(ReadBytes(Out() / "25.tamro.txt"),
+            "<duixml>\r\n\t<UNKNOWN_ELEM(FFFF) id=\"x\"/>\r\n</duixml>\r\n");
+  EXPECT_EQ(ReadBytes(Out() / "40960.tamro.txt"), CleanXml("main"));
+  auto after = Snapshot(Root());
+  for (const std::string& name : ListFolder(Out())) after.erase("out/" + name);
+  EXPECT_EQ(after, before);  // the module (and the program) are unchanged
+}
+
+TEST_F(SysModeTest, SingleId) {
+  RunIds("40960", Transcript().ResourceItem("40960", "OK"), 1, 1);
+  EXPECT_EQ(ListFolder(Out()), (Names{"40960.tamro.txt"}));
+  EXPECT_EQ(ReadBytes(Out() / "40960.tamro.txt"), CleanXml("main"));
+}
+
+TEST_F(SysModeTest, ListWithStrayCommas) {
+  RunIds(",23,,24,", Transcript().ResourceItem("23", "OK").ResourceItem("24", "OK"), 2, 2);
+  EXPECT_EQ(ListFolder(Out()), (Names{"23.tamro.txt", "24.tamro.txt"}));
+}
+
+TEST_F(SysModeTest, MissingIdIsReportedInItsPlace) {
+  RunIds("23,99999,24",
+         Transcript()
+             .ResourceItem("23", "OK")
+             .ResourceItem("99999", "Error: resource not found")
+             .ResourceItem("24", "OK"),
+         2, 3);
+  EXPECT_EQ(ListFolder(Out()), (Names{"23.tamro.txt", "24.tamro.txt"}));
+}
+
+TEST_F(SysModeTest, StarInAListIsAName) {
+  RunIds("*,23",
+         Transcript().ResourceItem("*", "Error: resource not found").ResourceItem("23", "OK"), 1,
+         2);
+  EXPECT_EQ(ListFolder(Out()), (Names{"23.tamro.txt"}));
+}
+
+TEST_F(SysModeTest, LeadingZerosFindTheIdAndNameTheFile) {
+  RunIds("040960", Transcript().ResourceItem("040960", "OK"), 1, 1);
+  EXPECT_EQ(ListFolder(Out()), (Names{"040960.tamro.txt"}));
+  EXPECT_EQ(ReadBytes(Out() / "040960.tamro.txt"), CleanXml("main"));
+}
+
+TEST_F(SysModeTest, LeadingBlankFindsTheIdAndNamesTheFile) {
+  RunIds(" 24", Transcript().ResourceItem(" 24", "OK"), 1, 1);
+  EXPECT_EQ(ListFolder(Out()), (Names{" 24.tamro.txt"}));
+  EXPECT_EQ(ReadBytes(Out() / " 24.tamro.txt"), CleanXml("twentyfour"));
+}
+
+TEST_F(SysModeTest, StringNameIsFoundWithoutRegardToCase) {
+  RunIds("ribbon,RIBBON",
+         Transcript()
+             .ResourceItem("ribbon", "Skipped: not in DUIB format")
+             .ResourceItem("RIBBON", "Skipped: not in DUIB format"),
+         0, 2);
+  EXPECT_TRUE(fs::is_empty(Out()));
+}
+
+TEST_F(SysModeTest, SameIdTwiceIsConvertedTwice) {
+  RunIds("23,23", Transcript().ResourceItem("23", "OK").ResourceItem("23", "OK"), 2, 2);
+  EXPECT_EQ(ListFolder(Out()), (Names{"23.tamro.txt"}));
+}
+
+TEST_F(SysModeTest, OnlyCommasGiveNoIds) {
+  const fs::path module = MainModule();
+  const RunResult run = Tamro({"-sys", Shown(module), ",,", Shown(Out())});
+  ExpectTranscript(run, Transcript().Banner().Error("No UIFILEs specified on command line"));
+  EXPECT_FALSE(fs::exists(Out()));
+}
+
+TEST_F(SysModeTest, DefaultDestinationIsASubFolderOfTheProgramFolder) {
+  const fs::path module = MainModule();
+  const RunResult run = Tamro({"-sys", Shown(module), "23"});
+  const fs::path out = ProgramFolder() / "mod.dll";
+  ExpectTranscript(run, Transcript()
+                            .Banner()
+                            .Line("Extracting 1 UIFILE(s) from \"" + Shown(module) +
+                                  "\" and converting to XML text")
+                            .Line()
+                            .ResourceItem("23", "OK")
+                            .Summary(1, 1, Shown(out)));
+  EXPECT_EQ(ReadBytes(out / "23.tamro.txt"), CleanXml("twentythree"));
+}
+
+TEST_F(SysModeTest, EnvironmentReferenceInTheModulePath) {
+  const fs::path module = MainModule();
+  const RunOptions options = WithEnvironment("TAMRO_E2E_ROOT", Shown(Root()));
+  const RunResult run =
+      Tamro({"-sys", "%TAMRO_E2E_ROOT%/mod.dll", "24", "%TAMRO_E2E_ROOT%/out"}, options);
+  ExpectTranscript(run, Transcript()
+                            .Banner()
+                            .Line("Extracting 1 UIFILE(s) from \"" + Shown(module) +
+                                  "\" and converting to XML text")
+                            .Line()
+                            .ResourceItem("24", "OK")
+                            .Summary(1, 1, Shown(Out())));
+}
+
+TEST_F(SysModeTest, ModuleWithoutUifiles) {
+  PeBuilder pe;
+  pe.Add(PeKey::Id(10), PeKey::Id(23), 0, CleanSample(u"rcdata").blob);
+  const fs::path module = Root() / "other.dll";
+  WriteBytes(module, pe.Build());
+  const std::string error = "No UIFILE resources found in system file \"" + Shown(module) + "\"";
+
+  ExpectTranscript(Tamro({"-sys", Shown(module), "*", Shown(Out())}),
+                   Transcript().Banner().Error(error));
+  ExpectTranscript(Tamro({"-sys", Shown(module), "23,24", Shown(Out())}),
+                   Transcript().Banner().Error(error));
+  EXPECT_FALSE(fs::exists(Out()));
+}
+
+TEST_F(SysModeTest, ModuleWithoutResources) {
+  PeBuilder pe;
+  pe.AddSection(".text", std::vector<std::uint8_t>(64, 0xC3));
+  const fs::path module = Root() / "bare.exe";
+  WriteBytes(module, pe.Build());
+
+  ExpectTranscript(Tamro({"-sys", Shown(module), "*", Shown(Out())}),
+                   Transcript().Banner().Error("No UIFILE resources found in system file \"" +
+                                               Shown(module) + "\""));
+}
+
+TEST_F(SysModeTest, FolderIsNotAModule) {
+  const fs::path folder = Folder("folder.dll");
+  ExpectTranscript(
+      Tamro({"-sys", Shown(folder), "*", Shown(Out())}),
+      Transcript().Banner().Error("Failed to load system file \"" + Shown(folder) + "\""));
+}
+
+TEST_F(SysModeTest, NonImageFileIsNotAModule) {
+  const fs::path file = Root() / "notes.dll";
+  WriteBytes(file, std::string_view("MZ but nothing more"));
+  ExpectTranscript(
+      Tamro({"-sys", Shown(file), "23", Shown(Out())}),
+      Transcript().Banner().Error("Failed to load system file \"" + Shown(file) + "\""));
+  EXPECT_FALSE(fs::exists(Out()));
+}
+
+TEST_F(SysModeTest, MissingModule) {
+  const fs::path missing = Root() / "missing.dll";
+  ExpectTranscript(Tamro({"-sys", Shown(missing), "*", Shown(Out())}),
+                   Transcript().Banner().Error("System file \"" + Shown(missing) + "\" not found"));
+}
+
+TEST_F(SysModeTest, DestinationThatCannotBeCreated) {
+  const fs::path module = MainModule();
+  WriteBytes(Root() / "blocker", std::string_view("a file"));
+  const fs::path out = Root() / "blocker" / "sub";
+  const auto before = Snapshot(Root());
+
+  ExpectTranscript(Tamro({"-sys", Shown(module), "*", Shown(out)}),
+                   Transcript().Banner().Error("Unable to create destination folder \"" +
+                                               ShownFolder(out) + "\""));
+  EXPECT_EQ(Snapshot(Root()), before);
+}
+
+TEST_F(SysModeTest, FailedWriteLeavesNoTruncatedFile) {
+  const fs::path module = MainModule();
+  fs::create_directories(Out());
+  WriteBytes(Out() / "24.tamro.txt", std::string_view("old"));
+  const RunOptions options = WithFileSizeLimit(24);
+
+  const RunResult run = Tamro({"-sys", Shown(module), "23,24", Shown(Out())}, options);
+
+  ExpectTranscript(run, Transcript()
+                            .Banner()
+                            .Line("Extracting 2 UIFILE(s) from \"" + Shown(module) +
+                                  "\" and converting to XML text")
+                            .Line()
+                            .ResourceItem("23", "Error: failed to create output XML file")
+                            .ResourceItem("24", "Error: failed to create output XML file")
+                            .Summary(0, 2, Shown(Out())));
+  EXPECT_EQ(ListFolder(Out()), (Names{"24.tamro.txt"}));
+  EXPECT_EQ(ReadBytes(Out() / "24.tamro.txt"), "old");
+}
+
+TEST_F(SysModeTest, ResourceInSeveralLanguagesIsConvertedOnce) {
+  PeBuilder pe;
+  pe.AddUifile(PeKey::Id(30), CleanSample(u"german").blob, 0x407);
+  pe.AddUifile(PeKey::Id(30), CleanSample(u"english").blob, 0x409);
+  const fs::path module = Root() / "lang.dll";
+  WriteBytes(module, pe.Build());
+
+  ExpectTranscript(
+      Tamro({"-sys", Shown(module), "*", Shown(Out())}),
+      Transcript()
+          .Banner()
+          .Line("Extracting 1 UIFILE(s) from \"" + Shown(module) + "\" and converting to XML text")
+          .Line()
+          .ResourceItem("30", "OK")
+          .Summary(1, 1, Shown(Out())));
+  EXPECT_EQ(ReadBytes(Out() / "30.tamro.txt"), CleanXml("english"));
+}
+
+// Faults (a) and (b): names that a module chooses.
+class HostileNamesTest : public SysModeTest {
+ protected:
+  void SetUp() override {
+    SysModeTest::SetUp();
+    PeBuilder pe;
+    pe.AddUifile(PeKey::Text(u"..\\..\\EVIL"), CleanSample(u"backslashes").blob);
+    pe.AddUifile(PeKey::Text(u"../../EVIL"), CleanSample(u"slashes").blob);
+    pe.AddUifile(PeKey::Text(u"C:EVIL"), CleanSample(u"drive").blob);
+    pe.AddUifile(PeKey::Text(u"25X"), CleanSample(u"string25X").blob);
+    pe.AddUifile(PeKey::Text(u"%s {} \u00E9"), CleanSample(u"percent").blob);
+    pe.AddUifile(PeKey::Id(25), CleanSample(u"id25").blob);
+    module_ = Root() / "hostile.dll";
+    WriteBytes(module_, pe.Build());
+    out_ = Root() / "a" / "b" / "out";
+  }
+
+  std::string Header(int total) const {
+    return "Extracting " + std::to_string(total) + " UIFILE(s) from \"" + Shown(module_) +
+           "\" and converting to XML text";
+  }
+
+  fs::path module_;
+  fs::path out_;
+};
+
+TEST_F(HostileNamesTest, StarKeepsEveryOutputInsideTheDestination) {
+  const RunResult run = Tamro({"-sys", Shown(module_), "*", Shown(out_)});
+
+  // String names first, in the module's (upper-case ordinal) order, then ids.
+  ExpectTranscript(run, Transcript()
+                            .Banner()
+                            .Line(Header(6))
+                            .Line()
+                            .ResourceItem("%s {} \xC3\xA9", "OK")
+                            .ResourceItem("../../EVIL", "OK")
+                            .ResourceItem("..\\..\\EVIL", "OK")
+                            .ResourceItem("25X", "OK")
+                            .ResourceItem("C:EVIL", "OK")
+                            .ResourceItem("25", "OK")
+                            .Summary(6, 6, Shown(out_)));
+  EXPECT_EQ(ListFolder(out_), (Names{"%s {} \xC3\xA9.tamro.txt", ".._.._EVIL.tamro.txt",
+                                     "25.tamro.txt", "25X.tamro.txt", "C_EVIL.tamro.txt"}));
+  // Both EVIL names give one output name; the later one's text stays.
+  EXPECT_EQ(ReadBytes(out_ / ".._.._EVIL.tamro.txt"), CleanXml("backslashes"));
+  EXPECT_EQ(ReadBytes(out_ / "C_EVIL.tamro.txt"), CleanXml("drive"));
+  // Fault (b): the string name 25X is converted as itself, not as the id 25.
+  EXPECT_EQ(ReadBytes(out_ / "25X.tamro.txt"), CleanXml("string25X"));
+  EXPECT_EQ(ReadBytes(out_ / "25.tamro.txt"), CleanXml("id25"));
+  EXPECT_EQ(ListFolder(Root()), (Names{"a/", "hostile.dll", "prog/"}));
+  EXPECT_EQ(ListFolder(Root() / "a"), (Names{"b/"}));
+  EXPECT_EQ(ListFolder(Root() / "a" / "b"), (Names{"out/"}));
+}
+
+TEST_F(HostileNamesTest, TypedStringNamesAreSanitisedToo) {
+  const RunResult run = Tamro({"-sys", Shown(module_), "../../EVIL,C:EVIL", Shown(out_)});
+
+  ExpectTranscript(run, Transcript()
+                            .Banner()
+                            .Line(Header(2))
+                            .Line()
+                            .ResourceItem("../../EVIL", "OK")
+                            .ResourceItem("C:EVIL", "OK")
+                            .Summary(2, 2, Shown(out_)));
+  EXPECT_EQ(ListFolder(out_), (Names{".._.._EVIL.tamro.txt", "C_EVIL.tamro.txt"}));
+  EXPECT_EQ(ReadBytes(out_ / ".._.._EVIL.tamro.txt"), CleanXml("slashes"));
+  EXPECT_EQ(ListFolder(Root() / "a"), (Names{"b/"}));
+}
+
+// A typed id keeps the text round trip: "25X" typed on the command line reads as
+// the number 25, as wcstol reads it, and names its file after the text.
+TEST_F(HostileNamesTest, TypedDigitsNameTheIntegerId) {
+  const RunResult run = Tamro({"-sys", Shown(module_), "25X", Shown(out_)});
+
+  ExpectTranscript(run, Transcript()
+                            .Banner()
+                            .Line(Header(1))
+                            .Line()
+                            .ResourceItem("25X", "OK")
+                            .Summary(1, 1, Shown(out_)));
+  EXPECT_EQ(ReadBytes(out_ / "25X.tamro.txt"), CleanXml("id25"));
+}
+
+}  // namespace
+}  // namespace tamro::e2e

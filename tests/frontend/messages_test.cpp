@@ -1,0 +1,142 @@
+// ResultText and BatchErrorText: every code, the warning details, user text kept.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "frontend/messages.h"
+#include "tests/support/case_name.h"
+
+namespace tamro {
+namespace {
+
+ItemResult Item(ItemCode code, std::uint32_t status = 0, std::uint32_t unknown = 0,
+                bool residFailed = false) {
+  ItemResult item;
+  item.name = L"%s {} %d.raw";
+  item.code = code;
+  item.status = status;
+  item.unknownCount = unknown;
+  item.residFailed = residFailed;
+  return item;
+}
+
+struct ResultCase {
+  const char* what;
+  ItemResult item;
+  std::wstring text;
+};
+
+class ResultTextTest : public testing::TestWithParam<ResultCase> {};
+
+TEST_P(ResultTextTest, GivesTheCodesText) {
+  EXPECT_EQ(ResultText(GetParam().item), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, ResultTextTest,
+    testing::Values(
+        ResultCase{"Ok", Item(ResultOk), L"OK"},
+        ResultCase{"OpenFailed", Item(ResultOpenFailed), L"Error: unable to open source file"},
+        ResultCase{"NotDuib", Item(ResultNotDuib), L"Skipped: not in DUIB format"},
+        ResultCase{"ConvertFailed8005", Item(ResultConvertFailed, 0x8005),
+                   L"Error: DUIB conversion failed (0x8005)"},
+        ResultCase{"ConvertFailed8001", Item(ResultConvertFailed, 0x8001),
+                   L"Error: DUIB conversion failed (0x8001)"},
+        ResultCase{"ConvertFailed8006", Item(ResultConvertFailed, 0x8006),
+                   L"Error: DUIB conversion failed (0x8006)"},
+        ResultCase{"ConvertFailedTooLarge", Item(ResultConvertFailed, 0x8008),
+                   L"Error: DUIB conversion failed (0x8008)"},
+        ResultCase{"ConvertFailedPadsToFour", Item(ResultConvertFailed, 0xA),
+                   L"Error: DUIB conversion failed (0x000A)"},
+        ResultCase{"ConvertFailedWider", Item(ResultConvertFailed, 0x12345),
+                   L"Error: DUIB conversion failed (0x12345)"},
+        ResultCase{"ConvertFailedUpperCase", Item(ResultConvertFailed, 0xabcd),
+                   L"Error: DUIB conversion failed (0xABCD)"},
+        ResultCase{"WarningsBoth", Item(ResultWarnings, 0x8FFF, 3, true),
+                   L"Warning: ResID check failed, 3 unknown XML tags found"},
+        ResultCase{"WarningsOneUnknown", Item(ResultWarnings, 0x8FFF, 1, false),
+                   L"Warning: 1 unknown XML tags found"},
+        ResultCase{"WarningsManyUnknown", Item(ResultWarnings, 0x8FFF, 4294967295u, false),
+                   L"Warning: 4294967295 unknown XML tags found"},
+        ResultCase{"WarningsResidOnly", Item(ResultWarnings, 0x8FFF, 0, true),
+                   L"Warning: ResID check failed"},
+        ResultCase{"WarningsNeither", Item(ResultWarnings, 0x8FFF, 0, false), L"Warning: "},
+        ResultCase{"CreateFailed", Item(ResultCreateFailed),
+                   L"Error: failed to create output XML file"},
+        ResultCase{"IdNotFound", Item(ResultIdNotFound), L"Error: resource not found"},
+        ResultCase{"NotFound", Item(ResultNotFound), L"Error: resource not found"},
+        ResultCase{"LoadFailed", Item(ResultLoadFailed), L"Error: failed to load resource"}),
+    test::CaseNamer());
+
+TEST(ResultTextTest, StatusIsReadOnlyForConversionFailures) {
+  EXPECT_EQ(ResultText(Item(ResultOk, 0x8006)), L"OK");
+  EXPECT_EQ(ResultText(Item(ResultNotDuib, 0x8006)), L"Skipped: not in DUIB format");
+}
+
+TEST(ResultTextTest, WarningDetailsAreReadOnlyForWarnings) {
+  EXPECT_EQ(ResultText(Item(ResultCreateFailed, 0x8FFF, 3, true)),
+            L"Error: failed to create output XML file");
+}
+
+TEST(ResultTextTest, IdNotFoundAndNotFoundReadAlike) {
+  EXPECT_EQ(ResultText(Item(ResultIdNotFound)), ResultText(Item(ResultNotFound)));
+}
+
+CommandArgs Args() {
+  CommandArgs args;
+  args.sourceFolder = L"/in %s {}/";
+  args.fileMask = L"*%d{0}.raw";
+  args.systemFile = L"/mods/%s {} shell32.dll";
+  args.destFolder = L"/out %n {:>9}/";
+  return args;
+}
+
+struct BatchCase {
+  const char* what;
+  BatchError code;
+  std::wstring text;
+};
+
+class BatchErrorTextTest : public testing::TestWithParam<BatchCase> {};
+
+TEST_P(BatchErrorTextTest, FillsTheFieldsVerbatim) {
+  EXPECT_EQ(BatchErrorText(GetParam().code, Args()), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, BatchErrorTextTest,
+    testing::Values(
+        BatchCase{"DestFolder", ErrDestFolder,
+                  L"Unable to create destination folder \"/out %n {:>9}/\""},
+        BatchCase{"SourceFolder", ErrSourceFolder, L"Source folder \"/in %s {}/\" not found"},
+        BatchCase{"NoMatchingFiles", ErrNoMatchingFiles,
+                  L"No matching files (*%d{0}.raw) found in source folder \"/in %s {}/\""},
+        BatchCase{"NoIds", ErrNoIds, L"No UIFILEs specified on command line"},
+        BatchCase{"SysFileMissing", ErrSysFileMissing,
+                  L"System file \"/mods/%s {} shell32.dll\" not found"},
+        BatchCase{"SysFileLoad", ErrSysFileLoad,
+                  L"Failed to load system file \"/mods/%s {} shell32.dll\""},
+        BatchCase{"NoUifiles", ErrNoUifiles,
+                  L"No UIFILE resources found in system file \"/mods/%s {} shell32.dll\""},
+        BatchCase{"EnumFailed", ErrEnumFailed,
+                  L"Failed to enumerate UIFILE resources in system file \"/mods/%s {} "
+                  L"shell32.dll\""}),
+    test::CaseNamer());
+
+TEST(BatchErrorCodesTest, HaveTheirValues) {
+  EXPECT_EQ(ErrDestFolder, 0x8001u);
+  EXPECT_EQ(ErrSourceFolder, 0x8002u);
+  EXPECT_EQ(ErrNoMatchingFiles, 0x8003u);
+  EXPECT_EQ(ErrNoIds, 0x8004u);
+  EXPECT_EQ(ErrSysFileMissing, 0x8005u);
+  EXPECT_EQ(ErrSysFileLoad, 0x8006u);
+  EXPECT_EQ(ErrNoUifiles, 0x8007u);
+  EXPECT_EQ(ErrEnumFailed, 0x8008u);
+}
+
+TEST(BatchErrorTextTest, EmptyFieldsGiveEmptyQuotes) {
+  EXPECT_EQ(BatchErrorText(ErrSysFileMissing, CommandArgs{}), L"System file \"\" not found");
+}
+
+}  // namespace
+}  // namespace tamro
