@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
