@@ -1,0 +1,151 @@
+// Existence tests, folder creation and the wild-card search on Linux.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/native_text.h"
+
+namespace tamro::platform {
+namespace {
+
+std::uint32_t ErrnoCode(int error) {
+  return error > 0 ? static_cast<std::uint32_t>(error) : EIO;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// `*` matches any run of characters, `?` exactly one; everything else itself, case
+// and all. Backtracks to the last `*` only, so the cost stays O(mask * name).
+bool MatchesMask(std::wstring_view mask, std::wstring_view name) {
+  std::size_t m = 0;
+  std::size_t n = 0;
+  std::size_t starMask = std::wstring_view::npos;
+  std::size_t starName = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && mask[m] == L'*') {
+      starMask = m++;
+      starName = n;
+    } else if (m < mask.size() && (mask[m] == L'?' || mask[m] == name[n])) {
+      ++m;
+      ++n;
+    } else if (starMask != std::wstring_view::npos) {
+      m = starMask + 1;
+      n = ++starName;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == L'*') ++m;
+  return m == mask.size();
+}
+
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// Symbolic links count as what they point to (a link to a folder is skipped by
+// the batch like the folder); a dangling link is no folder.
+bool EntryIsFolder(DIR* dir, const dirent& entry) {
+  if (entry.d_type == DT_DIR) return true;
+  if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return false;
+  struct stat info {};
+  return ::fstatat(::dirfd(dir), entry.d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+std::uint32_t PathExists(const std::wstring& path) {
+  const std::optional<std::string> native = posix::EncodeNative(path);
+  if (!native) return EINVAL;
+  struct stat info {};
+  if (::stat(native->c_str(), &info) == 0) return 0;
+  return ErrnoCode(errno);
+}
+
+// mkdir -p on the lexical absolute form, so that ".." can never make a folder that
+// the path does not end in. Nothing is created when a component is a file.
+std::uint32_t EnsureFolder(const std::wstring& folder) {
+  try {
+    const std::optional<std::string> given = posix::EncodeNative(folder);
+    if (!given) return EINVAL;
+    if (given->empty()) return ENOENT;
+    if (IsFolder(*given)) return 0;
+
+    const std::optional<std::wstring> absolute = FullPath(folder);
+    if (!absolute) return ENOENT;
+    const std::optional<std::string> path = posix::EncodeNative(*absolute);
+    if (!path) return EINVAL;
+
+    // Every prefix that ends just before a '/' (and the whole path), top down.
+    std::size_t end = 1;
+    while (end <= path->size()) {
+      std::size_t next = path->find('/', end);
+      if (next == std::string::npos) next = path->size();
+      if (next > end) {
+        const std::string prefix = path->substr(0, next);
+        if (::mkdir(prefix.c_str(), 0777) != 0) {
+          const int error = errno;
+          if (error != EEXIST) return ErrnoCode(error);
+          if (!IsFolder(prefix)) return next == path->size() ? EEXIST : ENOTDIR;
+        }
+      }
+      end = next + 1;
+    }
+    return 0;
+  } catch (const std::bad_alloc&) {
+    return ENOMEM;
+  }
+}
+
+std::vector<FoundEntry> FindEntries(const std::wstring& pattern) {
+  std::vector<FoundEntry> found;
+  try {
+    const std::size_t slash = pattern.rfind(L'/');
+    const std::wstring folder =
+        slash == std::wstring::npos ? std::wstring(L".") : pattern.substr(0, slash + 1);
+    const std::wstring_view mask =
+        std::wstring_view(pattern).substr(slash == std::wstring::npos ? 0 : slash + 1);
+    if (mask.empty()) return found;
+    const std::optional<std::string> nativeFolder = posix::EncodeNative(folder);
+    if (!nativeFolder) return found;
+
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(nativeFolder->c_str()));
+    if (!dir) return found;
+    // Sorted by the name's bytes, as the kernel holds them.
+    std::vector<std::pair<std::string, FoundEntry>> matches;
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(dir.get());
+      if (entry == nullptr) break;
+      std::wstring name = posix::DecodeNative(entry->d_name);
+      if (!MatchesMask(mask, name)) continue;
+      FoundEntry result;
+      result.isDirectory = EntryIsFolder(dir.get(), *entry);
+      result.name = std::move(name);
+      matches.emplace_back(entry->d_name, std::move(result));
+    }
+    std::sort(matches.begin(), matches.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    found.reserve(matches.size());
+    for (auto& match : matches) found.push_back(std::move(match.second));
+    return found;
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+}
+
+}  // namespace tamro::platform

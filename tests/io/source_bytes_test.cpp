@@ -1,0 +1,130 @@
+// Source file bytes and resource bytes, classified by the signature.
+#include "io/source_bytes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/platform/test_folder.h"
+#include "tests/support/case_name.h"
+
+namespace tamro {
+namespace {
+
+struct SourceRow {
+  const char* what;
+  std::string content;
+  ItemCode code;
+};
+
+class ReadSourceFileTest : public ::testing::TestWithParam<SourceRow> {};
+
+TEST_P(ReadSourceFileTest, ReadsAndClassifies) {
+  test::TestFolder folder;
+  test::WriteBytes(folder.Path("source.raw"), GetParam().content);
+  std::vector<std::uint8_t> buffer;
+  EXPECT_EQ(ReadSourceFile(folder.Wide("source.raw"), buffer), GetParam().code);
+  EXPECT_EQ(std::string(buffer.begin(), buffer.end()), GetParam().content);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReadSourceFileTest,
+    ::testing::Values(SourceRow{"empty", "", ResultNotDuib},
+                      SourceRow{"four signature bytes", "duib", ResultNotDuib},
+                      SourceRow{"signature", std::string("duib\x05", 5), ResultOk},
+                      SourceRow{"signature upper case", std::string("DUIB\x05rest", 9), ResultOk},
+                      SourceRow{"signature then junk", std::string("duib\x05\xFF\xFF", 7),
+                                ResultOk},
+                      SourceRow{"wrong version", std::string("duib\x04", 5), ResultNotDuib},
+                      SourceRow{"xml text", "<duixml></duixml>", ResultNotDuib}),
+    test::CaseNamer());
+
+TEST(ReadSourceFile, MissingFileOrFolderFailsToOpen) {
+  test::TestFolder folder;
+  std::vector<std::uint8_t> buffer{9};
+  EXPECT_EQ(ReadSourceFile(folder.Wide("missing.raw"), buffer), ResultOpenFailed);
+  EXPECT_EQ(ReadSourceFile(folder.WideFolder(), buffer), ResultOpenFailed);
+}
+
+// A module whose one lookup gives a fixed answer.
+class FakeModule : public platform::ResourceModule {
+ public:
+  explicit FakeModule(platform::ResourceBytes bytes) : bytes_(bytes) {}
+  std::uint32_t EnumNames(std::wstring_view, std::vector<platform::ResourceName>&) const override {
+    return 0;
+  }
+  std::uint32_t CheckName(std::wstring_view, const platform::ResourceName&) const override {
+    return 0;
+  }
+  platform::ResourceBytes Find(std::wstring_view type,
+                               const platform::ResourceName& name) const override {
+    lastType = std::wstring(type);
+    lastName = name;
+    return bytes_;
+  }
+  mutable std::wstring lastType;
+  mutable platform::ResourceName lastName;
+
+ private:
+  platform::ResourceBytes bytes_;
+};
+
+const std::uint8_t kDuib[] = {'d', 'u', 'i', 'b', 5, 0, 0, 0};
+const std::uint8_t kShort[] = {'d', 'u', 'i', 'b'};
+
+struct ResourceRow {
+  const char* what;
+  platform::ResourceBytes found;
+  ItemCode code;
+  bool pointsIntoModule;
+};
+
+class LoadResourceBytesTest : public ::testing::TestWithParam<ResourceRow> {};
+
+TEST_P(LoadResourceBytesTest, MapsTheLookup) {
+  const FakeModule module(GetParam().found);
+  const std::uint8_t* data = kShort;
+  std::uint32_t size = 99;
+  EXPECT_EQ(LoadResourceBytes(module, platform::ResourceName::FromId(40960), data, size),
+            GetParam().code);
+  EXPECT_EQ(module.lastType, L"UIFILE");
+  EXPECT_EQ(module.lastName.id, 40960);
+  if (GetParam().pointsIntoModule) {
+    EXPECT_EQ(data, GetParam().found.data);
+    EXPECT_EQ(size, GetParam().found.size);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LoadResourceBytesTest,
+    ::testing::Values(
+        ResourceRow{"duib", {platform::ResourceLookup::Found, kDuib, sizeof kDuib}, ResultOk, true},
+        ResourceRow{
+            "short", {platform::ResourceLookup::Found, kShort, sizeof kShort}, ResultNotDuib, true},
+        ResourceRow{"empty", {platform::ResourceLookup::Found, kDuib, 0}, ResultNotDuib, true},
+        ResourceRow{
+            "not found", {platform::ResourceLookup::NotFound, nullptr, 0}, ResultNotFound, false},
+        ResourceRow{"load failed",
+                    {platform::ResourceLookup::LoadFailed, nullptr, 0},
+                    ResultLoadFailed,
+                    false},
+        ResourceRow{"found without pointer",
+                    {platform::ResourceLookup::Found, nullptr, 5},
+                    ResultLoadFailed,
+                    false}),
+    test::CaseNamer());
+
+TEST(LoadResourceBytes, StringNameIsPassedThrough) {
+  const FakeModule module({platform::ResourceLookup::Found, kDuib, sizeof kDuib});
+  const std::uint8_t* data = nullptr;
+  std::uint32_t size = 0;
+  EXPECT_EQ(LoadResourceBytes(module, platform::ResourceName::FromText(L"RIBBON"), data, size),
+            ResultOk);
+  EXPECT_FALSE(module.lastName.IsId());
+  EXPECT_EQ(module.lastName.text, L"RIBBON");
+}
+
+}  // namespace
+}  // namespace tamro

@@ -1,0 +1,134 @@
+// ConsoleWrite on Linux: UTF-8 bytes, colour only on a terminal.
+#ifndef _WIN32
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+#include "tests/platform/test_folder.h"
+
+namespace tamro::platform {
+namespace {
+
+// Points standard output at `fd` while `body` runs.
+void WithStdoutOn(int fd, const std::function<void()>& body) {
+  std::fflush(stdout);
+  const int saved = ::dup(STDOUT_FILENO);
+  ASSERT_GE(saved, 0);
+  ASSERT_GE(::dup2(fd, STDOUT_FILENO), 0);
+  body();
+  std::fflush(stdout);
+  ::dup2(saved, STDOUT_FILENO);
+  ::close(saved);
+}
+
+std::string CaptureRedirected(const std::function<void()>& body) {
+  test::TestFolder folder;
+  const std::filesystem::path path = folder.Path("stdout.txt");
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  EXPECT_GE(fd, 0);
+  WithStdoutOn(fd, body);
+  ::close(fd);
+  return test::ReadBytes(path);
+}
+
+TEST(ConsoleWrite, RedirectedOutputIsPlainUtf8) {
+  const std::string bytes = CaptureRedirected([] {
+    ConsoleWrite(L"\tUIFILE 40960 | ", false);
+    ConsoleWrite(L"Error: failed to load resource\n", true);
+    ConsoleWrite(L"caf\u00E9 \u4E2D \U0001F600 %s %d\n", false);
+  });
+  EXPECT_EQ(bytes,
+            "\tUIFILE 40960 | Error: failed to load resource\n"
+            "caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80 %s %d\n");
+}
+
+TEST(ConsoleWrite, UnpairedSurrogateBecomesReplacementCharacter) {
+  const std::string bytes = CaptureRedirected([] {
+    ConsoleWrite(std::wstring{L'a', wchar_t(0xDCE9), L'b'}, false);
+  });
+  EXPECT_EQ(bytes,
+            "a\xEF\xBF\xBD"
+            "b");
+}
+
+TEST(ConsoleWrite, KeepsOrderWithTheCStream) {
+  const std::string bytes = CaptureRedirected([] {
+    std::fputs("first ", stdout);  // still in the stream's buffer
+    ConsoleWrite(L"second", false);
+  });
+  EXPECT_EQ(bytes, "first second");
+}
+
+TEST(ConsoleWrite, LargeTextArrivesWhole) {
+  const std::wstring text(1 << 20, L'x');
+  EXPECT_EQ(CaptureRedirected([&] { ConsoleWrite(text, false); }).size(), std::size_t{1} << 20);
+}
+
+// A reader that has gone away is a write error like any other: ignored, and the
+// process lives on with its signal setup unchanged.
+TEST(ConsoleWrite, ClosedPipeIsIgnored) {
+  std::fflush(stdout);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    int fds[2];
+    if (::pipe(fds) != 0) ::_exit(2);
+    ::close(fds[0]);
+    if (::dup2(fds[1], STDOUT_FILENO) < 0) ::_exit(2);
+    ConsoleWrite(L"nobody reads this\n", false);
+    ConsoleWrite(L"nor this\n", true);
+    sigset_t pending;
+    sigemptyset(&pending);
+    sigpending(&pending);
+    sigset_t mask;
+    pthread_sigmask(SIG_SETMASK, nullptr, &mask);
+    const bool clean = !sigismember(&pending, SIGPIPE) && !sigismember(&mask, SIGPIPE);
+    ::_exit(clean ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// On a terminal the error colour is bright red, reset afterwards, in the same write.
+TEST(ConsoleWrite, TerminalGetsAnsiColourForErrorsOnly) {
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0) GTEST_SKIP() << "no pseudo-terminal";
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+  ASSERT_GE(slave, 0);
+  WithStdoutOn(slave, [] {
+    ConsoleWrite(L"plain ", false);
+    ConsoleWrite(L"Skipped: not in DUIB format", true);
+  });
+  std::string seen;
+  const std::string expected = "plain \x1b[1;31mSkipped: not in DUIB format\x1b[0m";
+  pollfd poller{master, POLLIN, 0};
+  while (seen.size() < expected.size() && ::poll(&poller, 1, 2000) > 0) {
+    char buffer[256];
+    const ssize_t n = ::read(master, buffer, sizeof buffer);
+    if (n <= 0) break;
+    seen.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(slave);
+  ::close(master);
+  EXPECT_EQ(seen, expected);
+}
+
+}  // namespace
+}  // namespace tamro::platform
+
+#endif  // !_WIN32

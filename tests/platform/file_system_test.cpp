@@ -1,0 +1,202 @@
+// PathExists, EnsureFolder and FindEntries on Linux.
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "tests/platform/test_folder.h"
+#include "tests/support/case_name.h"
+
+namespace tamro::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---- PathExists --------------------------------------------------------------
+
+TEST(PathExists, ExistingFileAndFolderGiveZero) {
+  test::TestFolder folder;
+  test::WriteBytes(folder.Path("file.raw"), "x");
+  EXPECT_EQ(PathExists(folder.Wide("file.raw")), 0u);
+  EXPECT_EQ(PathExists(folder.WideFolder()), 0u);
+  EXPECT_EQ(PathExists(L"/"), 0u);
+}
+
+TEST(PathExists, MissingPathGivesErrnoCode) {
+  test::TestFolder folder;
+  test::WriteBytes(folder.Path("file.raw"), "x");
+  EXPECT_EQ(PathExists(folder.Wide("missing.raw")), static_cast<std::uint32_t>(ENOENT));
+  EXPECT_EQ(PathExists(folder.Wide("missing/x")), static_cast<std::uint32_t>(ENOENT));
+  EXPECT_EQ(PathExists(folder.Wide("file.raw/x")), static_cast<std::uint32_t>(ENOTDIR));
+  EXPECT_NE(PathExists(L""), 0u);
+  EXPECT_NE(PathExists(std::wstring(L"a\0b", 3)), 0u);
+}
+
+// ---- EnsureFolder ------------------------------------------------------------
+
+TEST(EnsureFolder, CreatesAllMissingParents) {
+  test::TestFolder folder;
+  EXPECT_EQ(EnsureFolder(folder.Wide("a/b/c/")), 0u);
+  EXPECT_TRUE(fs::is_directory(folder.Path("a/b/c")));
+  EXPECT_EQ(EnsureFolder(folder.Wide("x/y")), 0u);
+  EXPECT_TRUE(fs::is_directory(folder.Path("x/y")));
+}
+
+TEST(EnsureFolder, ExistingFolderGivesZeroAndChangesNothing) {
+  test::TestFolder folder;
+  fs::create_directory(folder.Path("d"));
+  test::WriteBytes(folder.Path("d/keep"), "k");
+  EXPECT_EQ(EnsureFolder(folder.Wide("d/")), 0u);
+  EXPECT_EQ(EnsureFolder(folder.Wide("d")), 0u);
+  EXPECT_EQ(EnsureFolder(L"/"), 0u);
+  EXPECT_EQ(test::NamesIn(folder.Path("d")), std::vector<std::string>{"keep"});
+}
+
+struct BlockedRow {
+  const char* what;
+  const char* folder;  // relative to the test folder, which holds the file "file"
+};
+
+class EnsureFolderBlockedTest : public ::testing::TestWithParam<BlockedRow> {};
+
+TEST_P(EnsureFolderBlockedTest, FailsAndCreatesNothing) {
+  test::TestFolder folder;
+  test::WriteBytes(folder.Path("file"), "content");
+  EXPECT_NE(EnsureFolder(folder.Wide(GetParam().folder)), 0u);
+  EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"file"});
+  EXPECT_EQ(test::ReadBytes(folder.Path("file")), "content");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, EnsureFolderBlockedTest,
+                         ::testing::Values(BlockedRow{"names a file", "file"},
+                                           BlockedRow{"names a file with slash", "file/"},
+                                           BlockedRow{"file in the way", "file/sub/deeper"},
+                                           BlockedRow{"dot dot back to the file", "new/../file"}),
+                         test::CaseNamer());
+
+TEST(EnsureFolder, RelativePathIsResolvedAgainstTheCurrentFolder) {
+  test::TestFolder folder;
+  char previous[PATH_MAX + 1] = {};
+  ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(::chdir(folder.Root().c_str()), 0);
+  const std::uint32_t result = EnsureFolder(L"rel/sub/");
+  ASSERT_EQ(::chdir(previous), 0);
+  EXPECT_EQ(result, 0u);
+  EXPECT_TRUE(fs::is_directory(folder.Path("rel/sub")));
+}
+
+TEST(EnsureFolder, EmptyPathFails) {
+  EXPECT_NE(EnsureFolder(L""), 0u);
+}
+
+// ---- FindEntries -------------------------------------------------------------
+
+class FindEntriesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"a.raw", "b.raw", "B.raw", "ab.raw", "c.bin", "data", "a.raw.bak",
+                             ".hidden.raw", "x?y"}) {
+      test::WriteBytes(folder_.Path(name), name);
+    }
+    fs::create_directory(folder_.Path("sub.raw"));
+    fs::create_directory_symlink(folder_.Path("sub.raw"), folder_.Path("linkdir.raw"));
+    fs::create_symlink(folder_.Path("a.raw"), folder_.Path("linkfile.raw"));
+    fs::create_symlink(folder_.Path("gone"), folder_.Path("dangling.raw"));
+  }
+
+  // "name" for files, "name/" for entries flagged as folders.
+  std::vector<std::string> Find(const std::string& mask) const {
+    std::vector<std::string> found;
+    for (const FoundEntry& entry : FindEntries(folder_.Wide(mask))) {
+      std::string name(entry.name.begin(), entry.name.end());
+      found.push_back(entry.isDirectory ? name + "/" : name);
+    }
+    return found;
+  }
+
+  test::TestFolder folder_;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(FindEntriesTest, StarDotRawInByteOrderWithFoldersFlagged) {
+  EXPECT_EQ(Find("*.raw"), (Names{".hidden.raw", "B.raw", "a.raw", "ab.raw", "b.raw",
+                                  "dangling.raw", "linkdir.raw/", "linkfile.raw", "sub.raw/"}));
+}
+
+TEST_F(FindEntriesTest, MaskTable) {
+  EXPECT_EQ(Find("a.raw"), (Names{"a.raw"}));
+  EXPECT_EQ(Find("A.RAW"), Names{}) << "matching is case-sensitive";
+  EXPECT_EQ(Find("?.raw"), (Names{"B.raw", "a.raw", "b.raw"}));
+  EXPECT_EQ(Find("??.raw"), (Names{"ab.raw"}));
+  EXPECT_EQ(Find("a*"), (Names{"a.raw", "a.raw.bak", "ab.raw"}));
+  EXPECT_EQ(Find("*a*.r?w"), (Names{"a.raw", "ab.raw", "dangling.raw"}));
+  EXPECT_EQ(Find("*.*.*"), (Names{"../", ".hidden.raw", "a.raw.bak"}));
+  EXPECT_EQ(Find("data"), (Names{"data"}));
+  EXPECT_EQ(Find("data*"), (Names{"data"}));
+  EXPECT_EQ(Find("*.bin"), (Names{"c.bin"}));
+  EXPECT_EQ(Find("x?y"), (Names{"x?y"}));
+  EXPECT_EQ(Find("*.none"), Names{});
+  EXPECT_EQ(Find("**"), Find("*"));
+}
+
+TEST_F(FindEntriesTest, StarListsEverythingIncludingDotEntriesAsFolders) {
+  const Names all = Find("*");
+  ASSERT_GE(all.size(), 2u);
+  EXPECT_EQ(all[0], "./");
+  EXPECT_EQ(all[1], "../");
+  EXPECT_EQ(all.size(), 2u + 13u);
+  std::vector<std::wstring> names;
+  for (const FoundEntry& entry : FindEntries(folder_.Wide("*"))) names.push_back(entry.name);
+  EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+}
+
+TEST_F(FindEntriesTest, MissingFolderOrEmptyMaskGivesNothing) {
+  EXPECT_TRUE(FindEntries(folder_.Wide("missing/*.raw")).empty());
+  EXPECT_TRUE(FindEntries(folder_.Wide("a.raw/*")).empty());
+  EXPECT_TRUE(FindEntries(folder_.WideFolder()).empty());
+  EXPECT_TRUE(FindEntries(folder_.Wide("s*/*.raw")).empty()) << "no wild cards in the folder";
+}
+
+TEST_F(FindEntriesTest, PatternWithoutFolderSearchesTheCurrentFolder) {
+  char previous[PATH_MAX + 1] = {};
+  ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(::chdir(folder_.Root().c_str()), 0);
+  const std::vector<FoundEntry> found = FindEntries(L"?.bin");
+  ASSERT_EQ(::chdir(previous), 0);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].name, L"c.bin");
+  EXPECT_FALSE(found[0].isDirectory);
+}
+
+TEST(FindEntries, NamesThatAreNotUtf8RoundTripToTheFile) {
+  test::TestFolder folder;
+  const std::string name = "caf\xE9.raw";  // Latin-1, not UTF-8
+  test::WriteBytes(folder.Root() / name, "bytes");
+  const std::vector<FoundEntry> found = FindEntries(folder.Wide("*.raw"));
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].name, std::wstring(L"caf") + wchar_t(0xDCE9) + L".raw");
+  std::vector<std::uint8_t> bytes;
+  ASSERT_EQ(ReadWholeFile(folder.WideFolder() + found[0].name, bytes), ReadOutcome::Ok);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "bytes");
+}
+
+TEST(FindEntries, Utf8NamesDecodeToTheirCharacters) {
+  test::TestFolder folder;
+  test::WriteBytes(folder.Root() / "\xE4\xB8\xAD.raw", "x");
+  const std::vector<FoundEntry> found = FindEntries(folder.Wide("?.raw"));
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].name, L"\u4E2D.raw");
+}
+
+}  // namespace
+}  // namespace tamro::platform
+
+#endif  // !_WIN32

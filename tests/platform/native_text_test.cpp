@@ -1,0 +1,74 @@
+// The kernel's byte strings and the program's wide strings on Linux: any byte
+// string survives the round trip.
+#ifndef _WIN32
+
+#include "platform/posix/native_text.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "tests/support/case_name.h"
+
+namespace tamro::platform::posix {
+namespace {
+
+struct DecodeRow {
+  const char* what;
+  std::string bytes;
+  std::wstring text;
+};
+
+class DecodeNativeTest : public ::testing::TestWithParam<DecodeRow> {};
+
+TEST_P(DecodeNativeTest, DecodesAndEncodesBack) {
+  EXPECT_EQ(DecodeNative(GetParam().bytes), GetParam().text);
+  EXPECT_EQ(EncodeNative(GetParam().text), GetParam().bytes);
+}
+
+std::wstring Escaped(std::initializer_list<unsigned> bytes) {
+  std::wstring text;
+  for (const unsigned b : bytes) text.push_back(static_cast<wchar_t>(0xDC00 + b));
+  return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DecodeNativeTest,
+    ::testing::Values(DecodeRow{"empty", "", L""}, DecodeRow{"ascii", "/tmp/a.raw", L"/tmp/a.raw"},
+                      DecodeRow{"two byte", "caf\xC3\xA9", L"caf\u00E9"},
+                      DecodeRow{"three byte", "\xE4\xB8\xAD", L"\u4E2D"},
+                      DecodeRow{"four byte", "\xF0\x9F\x98\x80", L"\U0001F600"},
+                      DecodeRow{"latin1 byte", "caf\xE9", L"caf" + Escaped({0xE9})},
+                      DecodeRow{"overlong nul", "\xC0\x80", Escaped({0xC0, 0x80})},
+                      DecodeRow{"encoded surrogate", "\xED\xA0\x80", Escaped({0xED, 0xA0, 0x80})},
+                      DecodeRow{"beyond unicode", "\xF4\x90\x80\x80",
+                                Escaped({0xF4, 0x90, 0x80, 0x80})},
+                      DecodeRow{"truncated sequence", "a\xE4\xB8", L"a" + Escaped({0xE4, 0xB8})},
+                      DecodeRow{"lone continuation", "\x80x", Escaped({0x80}) + L"x"},
+                      DecodeRow{"ff byte", "\xFF", Escaped({0xFF})}),
+    test::CaseNamer());
+
+TEST(EncodeNative, RefusesNul) {
+  EXPECT_FALSE(EncodeNative(std::wstring(L"a\0b", 3)).has_value());
+}
+
+TEST(EncodeNative, UnencodableValuesBecomeReplacementCharacter) {
+  EXPECT_EQ(EncodeNative(std::wstring(1, wchar_t(0xD800))), "\xEF\xBF\xBD");
+  EXPECT_EQ(EncodeNative(std::wstring(1, wchar_t(0xDC7F))), "\xEF\xBF\xBD");
+  EXPECT_EQ(EncodeNative(std::wstring(1, wchar_t(0x110000))), "\xEF\xBF\xBD");
+}
+
+TEST(DecodeNative, AnyBytesSurviveTheRoundTrip) {
+  std::mt19937 random(777);
+  for (int round = 0; round < 500; ++round) {
+    std::string bytes(random() % 64, '\0');
+    for (char& b : bytes) b = static_cast<char>(1 + random() % 255);
+    ASSERT_EQ(EncodeNative(DecodeNative(bytes)), bytes) << "round " << round;
+  }
+}
+
+}  // namespace
+}  // namespace tamro::platform::posix
+
+#endif  // !_WIN32
