@@ -35,10 +35,10 @@ ConvertStatus CDuibConvert::Convert(const std::uint8_t* blob, std::uint32_t size
                                     std::wstring& text) {
   const ConvertStatus status = ReadBlob(blob, size);
   if (status != StatusOk) return status;
-  text.clear();
-  text_ = &text;
+  TextWriter writer(text, maxTextChars_);
+  out_ = &writer;
   const ConvertStatus rendered = Render();
-  text_ = nullptr;
+  out_ = nullptr;
   return rendered;
 }
 

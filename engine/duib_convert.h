@@ -16,6 +16,7 @@
 #include "engine/byte_view.h"
 #include "engine/convert_status.h"
 #include "engine/name_dictionary.h"
+#include "engine/text_writer.h"
 
 namespace tamro {
 
@@ -68,8 +69,8 @@ class CDuibConvert {
     std::uint32_t stringCount = 0;
   };
 
-  // Rendering (duib_render.cpp). Each appends to text_; an append that would pass
-  // the cap appends nothing and sets overflow_.
+  // Rendering (duib_render.cpp). Each appends to out_; an append that would pass
+  // the cap appends nothing and marks the writer overflowed.
   ConvertStatus Render();
   void GetElementName(std::uint32_t item, bool& stylesheets);
   void GetAttributeText(std::uint32_t item, std::int32_t elementIndex, bool stylesheets);
@@ -79,7 +80,7 @@ class CDuibConvert {
   bool AppendBlobString(std::uint16_t index);
   std::uint32_t StringStart(std::uint16_t index) const;
   std::uint32_t StringUnits(std::uint32_t start) const;
-  void AppendUtf16(std::uint32_t start, std::uint32_t units, std::wstring& out) const;
+  std::size_t DecodeUtf16(std::uint32_t start, std::uint32_t units, wchar_t* dest) const;
   void Append(std::wstring_view piece);
   void CheckResid(std::int32_t elementIndex, std::uint16_t valueId);
   void IndexResidTable();
@@ -92,8 +93,7 @@ class CDuibConvert {
   bool residCheckFailed_ = false;
 
   std::size_t maxTextChars_;
-  std::wstring* text_ = nullptr;
-  bool overflow_ = false;
+  TextWriter* out_ = nullptr;  // set during Render
   // Decoded blob strings back to back, and per string ID its place in the pool
   // (start << 32 | length) or one of the two markers. The pool never holds more
   // characters than the blob has code units, whatever the string table claims.

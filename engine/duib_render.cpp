@@ -18,10 +18,6 @@ constexpr std::uint32_t kTypeClose = 2;
 
 constexpr std::uint16_t kBuiltinBit = 0x8000;
 
-bool IsWhiteSpace(wchar_t c) {
-  return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f';
-}
-
 bool IsHighSurrogate(std::uint16_t unit) {
   return unit >= 0xD800 && unit <= 0xDBFF;
 }
@@ -65,11 +61,12 @@ ConvertStatus CDuibConvert::Render() {
         Append(currentType == kTypeEmpty ? L"/>\r\n"sv : L">\r\n"sv);
       }
     }
-    if (overflow_) {
-      std::wstring().swap(*text_);  // give the memory back at once
+    if (out_->overflowed()) {
+      out_->Abandon();  // give the memory back at once
       return StatusTooLarge;
     }
   }
+  out_->Finish();
 
   if (static_cast<std::uint32_t>(elementCounter) != declaredElementCount_) {
     return StatusElementCount;
@@ -97,18 +94,11 @@ void CDuibConvert::GetAttributeText(std::uint32_t item, std::int32_t elementInde
 }
 
 void CDuibConvert::MakeIndent(std::int32_t depth) {
-  if (depth <= 0) return;
-  if (text_->size() + static_cast<std::size_t>(depth) > maxTextChars_) {
-    overflow_ = true;
-    return;
-  }
-  text_->append(static_cast<std::size_t>(depth), L'\t');
+  if (depth > 0) out_->AppendRepeated(static_cast<std::size_t>(depth), L'\t');
 }
 
 void CDuibConvert::TrimRight() {
-  std::size_t end = text_->size();
-  while (end > 0 && IsWhiteSpace((*text_)[end - 1])) --end;
-  text_->resize(end);
+  out_->TrimRight();
 }
 
 void CDuibConvert::AppendName(std::uint16_t id, NameKind kind) {
@@ -145,8 +135,10 @@ bool CDuibConvert::AppendBlobString(std::uint16_t index) {
     const std::uint32_t units = StringUnits(start);
     if (stringPool_.size() + units <= poolBudget_) {
       const std::size_t at = stringPool_.size();
-      AppendUtf16(start, units, stringPool_);
-      slot = (std::uint64_t{at} << 32) | (stringPool_.size() - at);
+      stringPool_.resize(at + units);
+      const std::size_t written = DecodeUtf16(start, units, stringPool_.data() + at);
+      stringPool_.resize(at + written);
+      slot = (std::uint64_t{at} << 32) | written;
     } else {
       slot = kNotPooled;
     }
@@ -156,11 +148,7 @@ bool CDuibConvert::AppendBlobString(std::uint16_t index) {
     const std::uint32_t start = StringStart(index);
     const std::uint32_t units = StringUnits(start);
     if (units == 0) return false;
-    if (text_->size() + units > maxTextChars_) {
-      overflow_ = true;
-      return true;
-    }
-    AppendUtf16(start, units, *text_);
+    if (wchar_t* at = out_->Claim(units)) out_->Unclaim(units - DecodeUtf16(start, units, at));
     return true;
   }
 
@@ -182,13 +170,12 @@ std::uint32_t CDuibConvert::StringUnits(std::uint32_t start) const {
   return (end - start) / 2;
 }
 
-// Decodes `units` UTF-16LE code units at `start` onto `out`.
-void CDuibConvert::AppendUtf16(std::uint32_t start, std::uint32_t units, std::wstring& out) const {
+// Decodes `units` UTF-16LE code units at `start` into `dest`, which has room for
+// them; returns the characters written (fewer where surrogate pairs combine).
+std::size_t CDuibConvert::DecodeUtf16(std::uint32_t start, std::uint32_t units,
+                                      wchar_t* dest) const {
   const ByteView& bytes = blob_.bytes;
   const std::uint32_t end = start + 2 * units;
-  const std::size_t old = out.size();
-  out.resize(old + units);
-  wchar_t* dest = out.data() + old;
   std::size_t written = 0;
   for (std::uint32_t at = start; at < end; at += 2) {
     const std::uint16_t unit = bytes.U16At(at);
@@ -203,15 +190,11 @@ void CDuibConvert::AppendUtf16(std::uint32_t start, std::uint32_t units, std::ws
     }
     dest[written++] = static_cast<wchar_t>(unit);
   }
-  out.resize(old + written);
+  return written;
 }
 
 void CDuibConvert::Append(std::wstring_view piece) {
-  if (text_->size() + piece.size() > maxTextChars_) {
-    overflow_ = true;
-    return;
-  }
-  text_->append(piece);
+  out_->Append(piece);
 }
 
 void CDuibConvert::CheckResid(std::int32_t elementIndex, std::uint16_t valueId) {
@@ -224,16 +207,20 @@ void CDuibConvert::CheckResid(std::int32_t elementIndex, std::uint16_t valueId) 
   ++residMatchCount_;
 }
 
-// Element indexes never reach the number of stream items, so entries for higher
-// indexes can never match and need no slot.
+// Only indexes below both the number of stream items (an element index never
+// reaches it) and the highest index in the table need a slot.
 void CDuibConvert::IndexResidTable() {
   residIndexed_ = true;
-  residFirstEntry_.assign(blob_.itemCount, 0);
+  const ByteView& bytes = blob_.bytes;
+  std::uint32_t slots = 0;
   for (std::uint32_t i = 0; i < blob_.residCount; ++i) {
-    const std::uint32_t element = blob_.bytes.U32At(blob_.residEntriesAt + 8 * i + 4);
-    if (element < residFirstEntry_.size() && residFirstEntry_[element] == 0) {
-      residFirstEntry_[element] = i + 1;
-    }
+    const std::uint32_t element = bytes.U32At(blob_.residEntriesAt + 8 * i + 4);
+    if (element < blob_.itemCount) slots = std::max(slots, element + 1);
+  }
+  residFirstEntry_.assign(slots, 0);
+  for (std::uint32_t i = 0; i < blob_.residCount; ++i) {
+    const std::uint32_t element = bytes.U32At(blob_.residEntriesAt + 8 * i + 4);
+    if (element < slots && residFirstEntry_[element] == 0) residFirstEntry_[element] = i + 1;
   }
 }
 

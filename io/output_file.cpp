@@ -84,8 +84,8 @@ const char* Find(const char* from, const char* end, char c) {
 // text does, is already in that form and is used as it is. Anything else is built
 // in one pass into a string of the exact final size: the runs between CR and LF
 // bytes are copied whole, the next CR and the next LF each found by memchr.
-std::string WithCrLfLineEnds(std::string bytes) {
-  if (HasOnlyCrLfPairs(bytes.data(), bytes.size())) return bytes;
+void UseCrLfLineEnds(std::string& bytes) {
+  if (HasOnlyCrLfPairs(bytes.data(), bytes.size())) return;
   const std::size_t crCount = CountByte(bytes.data(), bytes.size(), '\r');
   const std::size_t lfCount = CountByte(bytes.data(), bytes.size(), '\n');
   std::string result(bytes.size() - crCount + lfCount, '\0');
@@ -108,7 +108,7 @@ std::string WithCrLfLineEnds(std::string bytes) {
       nextCr = Find(p, end, '\r');
     }
   }
-  return result;
+  bytes.swap(result);
 }
 
 }  // namespace
@@ -121,15 +121,20 @@ std::wstring SafeFileName(std::wstring_view name) {
   return safe;
 }
 
+void OutputFileBytes(std::wstring_view text, std::string& bytes) {
+  platform::EncodeOutputText(text, bytes);
+  // WideCharToMultiByte is given the text with length -1: it ends at the first
+  // U+0000, which is the only character whose bytes include a zero byte.
+  if (const void* nul = std::memchr(bytes.data(), 0, bytes.size())) {
+    bytes.resize(static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data()));
+  }
+  UseCrLfLineEnds(bytes);
+}
+
 ItemCode WriteOutputFile(const std::wstring& path, std::wstring_view text) {
   try {
-    std::string bytes = platform::EncodeOutputText(text);
-    // WideCharToMultiByte is given the text with length -1: it ends at the first
-    // U+0000, which is the only character whose bytes include a zero byte.
-    if (const void* nul = std::memchr(bytes.data(), 0, bytes.size())) {
-      bytes.resize(static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data()));
-    }
-    bytes = WithCrLfLineEnds(std::move(bytes));
+    std::string bytes;
+    OutputFileBytes(text, bytes);
     return platform::WriteWholeFile(path, bytes) ? ResultOk : ResultCreateFailed;
   } catch (const std::bad_alloc&) {
     return ResultCreateFailed;

@@ -16,8 +16,8 @@ inline constexpr std::wstring_view kOutputExtension = L".tamro.txt";
 std::wstring SafeFileName(std::wstring_view name);
 
 // The bytes that WriteOutputFile stores for `text`: the output encoding, every CR
-// dropped and every LF written as CR LF.
-std::string OutputFileBytes(std::wstring_view text);
+// dropped and every LF written as CR LF. Replaces `bytes`, reusing its capacity.
+void OutputFileBytes(std::wstring_view text, std::string& bytes);
 
 // Stores `text` at `path` in the output encoding with CR LF line ends. ResultOk
 // when the complete file was written; ResultCreateFailed otherwise, in which case

@@ -85,7 +85,14 @@ bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
 
 // `text` as bytes of the output files' encoding: the thread's ANSI code page on
 // Windows (best-fit substitutes and '?' for what it lacks), UTF-8 on Linux (an
-// unpaired surrogate becomes U+FFFD).
-std::string EncodeOutputText(std::wstring_view text);
+// unpaired surrogate becomes U+FFFD). `bytes` is replaced; its capacity is reused,
+// so a batch that keeps one buffer does not allocate for every item.
+void EncodeOutputText(std::wstring_view text, std::string& bytes);
+
+inline std::string EncodeOutputText(std::wstring_view text) {
+  std::string bytes;
+  EncodeOutputText(text, bytes);
+  return bytes;
+}
 
 }  // namespace tamro::platform

@@ -185,10 +185,9 @@ std::optional<std::string> EncodeNative(std::wstring_view text) {
 
 }  // namespace posix
 
-std::string EncodeOutputText(std::wstring_view text) {
-  std::string bytes;
+void EncodeOutputText(std::wstring_view text, std::string& bytes) {
+  bytes.clear();
   posix::AppendUtf8(text, bytes);
-  return bytes;
 }
 
 }  // namespace tamro::platform

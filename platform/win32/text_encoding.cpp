@@ -8,23 +8,22 @@
 
 namespace tamro::platform {
 
-std::string EncodeOutputText(std::wstring_view text) {
-  std::string bytes;
+void EncodeOutputText(std::wstring_view text, std::string& bytes) {
+  bytes.clear();
   while (!text.empty()) {
     const std::size_t length = win32::PieceLength(text);
     const int count = static_cast<int>(length);
     const int size =
         WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), count, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return {};  // as the program does: a failed conversion gives no bytes
+    if (size <= 0) return bytes.clear();  // a failed conversion gives no bytes
     const std::size_t start = bytes.size();
     bytes.resize(start + static_cast<std::size_t>(size));
     if (WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), count, bytes.data() + start, size,
                             nullptr, nullptr) != size) {
-      return {};
+      return bytes.clear();
     }
     text.remove_prefix(length);
   }
-  return bytes;
 }
 
 }  // namespace tamro::platform
