@@ -18,21 +18,9 @@
 namespace tamro {
 namespace {
 
-// FindFirstFileW takes no pattern of MAX_PATH characters or more; elsewhere the
-// search has no such limit.
-bool PatternTooLong(const std::wstring& pattern) {
-#ifdef _WIN32
-  return pattern.size() >= 260;
-#else
-  (void)pattern;
-  return false;
-#endif
-}
-
 // Full paths of the matching files, in the platform search's order; folders skipped.
 std::vector<std::wstring> FindMatchingFiles(const std::wstring& pattern) {
   std::vector<std::wstring> files;
-  if (PatternTooLong(pattern)) return files;
   const std::wstring folderPart = FolderOfPath(pattern);
   const std::optional<std::wstring> absolute = platform::FullPath(folderPart);
   const std::wstring folder = AddBackslash(absolute ? *absolute : folderPart);

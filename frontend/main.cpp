@@ -15,12 +15,12 @@ int wmain(int argc, wchar_t** argv) {
 #include <string>
 #include <vector>
 
-#include "frontend/decode_argument.h"
+#include "platform/platform.h"
 
 int main(int argc, char** argv) {
   std::vector<std::wstring> arguments;
   arguments.reserve(static_cast<std::size_t>(argc));
-  for (int i = 0; i < argc; ++i) arguments.push_back(tamro::DecodeArgument(argv[i]));
+  for (int i = 0; i < argc; ++i) arguments.push_back(tamro::platform::ArgumentText(argv[i]));
   std::vector<const wchar_t*> pointers;
   pointers.reserve(arguments.size() + 1);
   for (const std::wstring& argument : arguments) pointers.push_back(argument.c_str());

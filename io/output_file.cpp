@@ -34,6 +34,30 @@ bool IsUnsafeInFileName(wchar_t c) {
   }
 }
 
+bool EqualsIgnoringAsciiCase(std::wstring_view text, std::wstring_view upperWord) {
+  if (text.size() != upperWord.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    if ((c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c) != upperWord[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// True when the part of `name` before its first dot, without trailing blanks, is a
+// Windows device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9), in any case.
+bool NamesDevice(std::wstring_view name) {
+  std::wstring_view stem = name.substr(0, name.find(L'.'));
+  while (!stem.empty() && stem.back() == L' ') stem.remove_suffix(1);
+  for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL"}) {
+    if (EqualsIgnoringAsciiCase(stem, device)) return true;
+  }
+  if (stem.size() != 4 || stem[3] < L'1' || stem[3] > L'9') return false;
+  return EqualsIgnoringAsciiCase(stem.substr(0, 3), L"COM") ||
+         EqualsIgnoringAsciiCase(stem.substr(0, 3), L"LPT");
+}
+
 // True when every CR byte is directly followed by an LF byte and every LF directly
 // preceded by a CR: the bytes already have the file's line ends. With SSE2 sixteen
 // bytes at a time: the LF positions must be the CR positions shifted by one, the
@@ -118,6 +142,9 @@ std::wstring SafeFileName(std::wstring_view name) {
   for (wchar_t& c : safe) {
     if (IsUnsafeInFileName(c)) c = L'_';
   }
+  // Windows opens a device, not a file, for CON, NUL, COM1 and the like, with any
+  // extension; such names keep the same output name on every platform.
+  if (NamesDevice(safe)) safe.insert(safe.begin(), L'_');
   return safe;
 }
 

@@ -37,6 +37,11 @@ std::size_t PathRootLength(std::wstring_view path);
 
 // ---- Process and environment -----------------------------------------------
 
+// One command-line argument as the C runtime hands it to main() (Linux: the
+// locale's bytes, UTF-8), as wide text. A byte that is not valid UTF-8 becomes
+// U+DC80 + byte, so no argument stops the run and file names survive the trip.
+std::wstring ArgumentText(const char* bytes);
+
 // Full path of the running program; empty when it cannot be had.
 std::wstring ProgramPath();
 

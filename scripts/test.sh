@@ -16,6 +16,10 @@ for preset in default asan; do
   ctest --preset "$preset" -j2
 done
 
+echo "== cross build: tamro.exe =="
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw --target tamro
+
 echo "== fuzz: ${fuzz_seconds}s per target =="
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

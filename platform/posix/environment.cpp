@@ -49,6 +49,10 @@ std::optional<std::wstring> LookUpVariable(std::wstring_view name) {
 
 }  // namespace
 
+std::wstring ArgumentText(const char* bytes) {
+  return posix::DecodeNative(bytes);
+}
+
 std::wstring ProgramPath() {
   try {
     const std::optional<std::string> path = ReadLink("/proc/self/exe");

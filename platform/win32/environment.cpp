@@ -10,6 +10,17 @@ namespace tamro::platform {
 
 // GetModuleFileNameW truncates silently to the buffer; the buffer grows until the
 // name fits (the longest path Windows allows is 32767 characters).
+// The wide entry point hands over wide arguments; this serves narrow ones, which
+// are in the ANSI code page.
+std::wstring ArgumentText(const char* bytes) {
+  const int size = MultiByteToWideChar(CP_ACP, 0, bytes, -1, nullptr, 0);
+  if (size <= 1) return {};
+  std::wstring text(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes, -1, text.data(), size);
+  text.resize(static_cast<std::size_t>(size) - 1);
+  return text;
+}
+
 std::wstring ProgramPath() {
   try {
     std::wstring buffer(MAX_PATH, L'\0');

@@ -29,16 +29,19 @@ TEST_P(SafeFileNameTest, ReplacesWhatCannotStandInAFileName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SafeFileNameTest,
-    ::testing::Values(SafeRow{"plain", L"40960.tamro.txt", L"40960.tamro.txt"},
-                      SafeRow{"empty", L"", L""}, SafeRow{"separators", L"a\\b/c", L"a_b_c"},
-                      SafeRow{"drive colon", L"C:x", L"C_x"},
-                      SafeRow{"wild cards", L"*?.txt", L"__.txt"},
-                      SafeRow{"quote brackets bar", L"\"<a>|", L"__a__"},
-                      SafeRow{"control characters", std::wstring(L"a\0b\tc\x1F\x7F", 7),
-                              L"a_b_c_\x7F"},
-                      SafeRow{"dot dot stays a name", L"..", L".."},
-                      SafeRow{"blank and non ascii kept", L" 24 \u00E9\u4E2D", L" 24 \u00E9\u4E2D"},
-                      SafeRow{"percent kept", L"%s%d", L"%s%d"}),
+    ::testing::Values(
+        SafeRow{"plain", L"40960.tamro.txt", L"40960.tamro.txt"}, SafeRow{"empty", L"", L""},
+        SafeRow{"separators", L"a\\b/c", L"a_b_c"}, SafeRow{"drive colon", L"C:x", L"C_x"},
+        SafeRow{"wild cards", L"*?.txt", L"__.txt"},
+        SafeRow{"quote brackets bar", L"\"<a>|", L"__a__"},
+        SafeRow{"control characters", std::wstring(L"a\0b\tc\x1F\x7F", 7), L"a_b_c_\x7F"},
+        SafeRow{"dot dot stays a name", L"..", L".."},
+        SafeRow{"blank and non ascii kept", L" 24 \u00E9\u4E2D", L" 24 \u00E9\u4E2D"},
+        SafeRow{"percent kept", L"%s%d", L"%s%d"}, SafeRow{"device name", L"CON", L"_CON"},
+        SafeRow{"device name with extension", L"nul.tamro.txt", L"_nul.tamro.txt"},
+        SafeRow{"numbered device", L"Com1 .x", L"_Com1 .x"},
+        SafeRow{"device name inside a longer name", L"CONSOLE", L"CONSOLE"},
+        SafeRow{"port zero is no device", L"LPT0", L"LPT0"}),
     test::CaseNamer());
 
 struct LineEndRow {
