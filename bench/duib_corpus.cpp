@@ -1,5 +1,6 @@
 #include "bench/duib_corpus.h"
 
+#include <algorithm>
 #include <string>
 
 #include "tests/support/duib_builder.h"
@@ -29,36 +30,39 @@ class Lcg {
 Blob RealisticBlob(std::uint32_t controls) {
   DuibBuilder d;
   Lcg random;
+  // Real files draw on a few strings per control, up to a few thousand in all.
+  const std::uint32_t pool = std::clamp<std::uint32_t>(controls, 16, 3000);
   std::vector<std::uint16_t> ids;  // control ids such as "atom(ButtonText417)"
   std::vector<std::uint16_t> values;
-  for (int i = 0; i < 3000; ++i) {
+  for (std::uint32_t i = 0; i < pool; ++i) {
     const std::u16string n = u"atom(" + std::u16string(u"ControlName") +
                              std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
                              std::u16string(1, static_cast<char16_t>(u'a' + i / 26 % 26)) + u")";
     ids.push_back(static_cast<std::uint16_t>(d.AddRawString(n)));
   }
-  for (int i = 0; i < 3000; ++i) {
+  for (std::uint32_t i = 0; i < pool; ++i) {
     const std::u16string v = u"rcint(" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)) +
                              u"0" + std::u16string(1, static_cast<char16_t>(u'0' + i / 10 % 10)) +
                              u"4)rp, resource string " +
                              std::u16string(1, static_cast<char16_t>(u'a' + i % 26));
     values.push_back(static_cast<std::uint16_t>(d.AddRawString(v)));
   }
-  const std::uint16_t attributeNames[] = {b::layoutpos, b::content, b::width, 0x8025 /*height*/,
-                                          0x8021 /*padding*/, b::class_, 0x800B /*accessible*/};
+  const std::uint16_t attributeNames[] = {
+      b::layoutpos,       b::content, b::width, 0x8025 /*height*/,
+      0x8021 /*padding*/, b::class_,  0x800B /*accessible*/};
   const std::uint16_t elementNames[] = {b::Element, b::style, 0x800C /*font*/};
 
   d.Open(b::duixml);
   std::uint32_t made = 0;
   while (made < controls) {
-    d.Open(b::Element, {{b::resid, ids[random.Below(3000)]}, {b::layout, b::borderlayout}});
+    d.Open(b::Element, {{b::resid, ids[random.Below(pool)]}, {b::layout, b::borderlayout}});
     const std::uint32_t children = 5 + random.Below(20);
     for (std::uint32_t c = 0; c < children && made < controls; ++c, ++made) {
-      std::vector<Attribute> attributes = {{b::id, ids[random.Below(3000)]}};
+      std::vector<Attribute> attributes = {{b::id, ids[random.Below(pool)]}};
       const std::uint32_t extra = 2 + random.Below(4);
       for (std::uint32_t a = 0; a < extra; ++a) {
         attributes.push_back({attributeNames[random.Below(7)],
-                              random.Below(3) == 0 ? b::client : values[random.Below(3000)]});
+                              random.Below(3) == 0 ? b::client : values[random.Below(pool)]});
       }
       d.Empty(elementNames[random.Below(3)], attributes);
     }
