@@ -21,7 +21,7 @@ class E2eTest : public testing::Test {
 
   const fs::path& Root() const { return temp_.path(); }
   fs::path ProgramFolder() const { return Root() / "prog"; }
-  fs::path Program() const { return ProgramFolder() / "tamro"; }
+  fs::path Program() const { return ProgramFolder() / Host().programName; }
 
   RunResult Tamro(const std::vector<std::string>& arguments, const RunOptions& options = {}) {
     return e2e::Run(Program(), arguments, options);

@@ -16,13 +16,35 @@
 
 namespace tamro::e2e {
 
+#ifdef TAMRO_E2E_WINE
+
 const Conventions& Host() {
-  static const Conventions linux{"\n", '/'};
+  static const Conventions windows{"\r\n\r", '\\', "tamro.exe", true};
+  return windows;
+}
+
+// Wine's drive Z: is the Linux root.
+std::string Shown(const fs::path& path) {
+  std::string text = path.string();
+  std::replace(text.begin(), text.end(), '/', '\\');
+  return path.is_absolute() ? "Z:" + text : text;
+}
+
+#else
+
+const Conventions& Host() {
+  static const Conventions linux{"\n", '/', "tamro", false};
   return linux;
 }
 
 std::string Shown(const fs::path& path) {
   return path.string();
+}
+
+#endif
+
+std::string_view OnHost(std::string_view onLinux, std::string_view onWindows) {
+  return Host().windows ? onWindows : onLinux;
 }
 
 std::string ShownFolder(const fs::path& folder) {
@@ -51,6 +73,11 @@ RunOptions WithFileSizeLimit(std::uint64_t bytes) {
 
 namespace {
 
+#ifdef TAMRO_E2E_WINE
+// env, the Wine environment of the build (cmake/wine.cmake), and wine.
+constexpr const char* kWineLauncher[] = {TAMRO_WINE_LAUNCHER};
+#endif
+
 [[noreturn]] void ChildFail(const char* what) {
   // Only async-signal-safe calls between fork and exec.
   const char prefix[] = "e2e launcher: ";
@@ -59,28 +86,51 @@ namespace {
   _exit(127);
 }
 
-void DrainPipes(int outFd, int errFd, std::string& out, std::string& err) {
-  pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-  std::string* sinks[2] = {&out, &err};
-  int open = 2;
+// Appends what `fd` holds now to `sink`; false once the pipe is closed.
+bool ReadAvailable(int fd, std::string& sink) {
   char buffer[65536];
-  while (open > 0) {
-    if (poll(fds, 2, -1) < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-      if (n > 0) {
-        sinks[i]->append(buffer, static_cast<std::size_t>(n));
-      } else if (n == 0 || errno != EINTR) {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
-      }
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      sink.append(buffer, static_cast<std::size_t>(n));
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return n < 0 && errno == EAGAIN;
     }
   }
+}
+
+// Collects both pipes until the program has ended and gives its wait status. The
+// end of the program, not the pipes' closing, ends the run: a program started by
+// Wine may have started Wine's own services, which keep the pipes open.
+int CollectOutput(pid_t pid, int outFd, int errFd, std::string& out, std::string& err) {
+  pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+  std::string* sinks[2] = {&out, &err};
+  for (pollfd& p : fds) fcntl(p.fd, F_SETFL, fcntl(p.fd, F_GETFL) | O_NONBLOCK);
+  int status = 0;
+  for (;;) {
+    const bool open = fds[0].fd >= 0 || fds[1].fd >= 0;
+    const pid_t done = waitpid(pid, &status, open ? WNOHANG : 0);
+    if (done < 0 && errno != EINTR) status = -1;  // no status: not a normal exit
+    const bool ended = done == pid || status == -1;
+    if (!ended && open && poll(fds, 2, 50) < 0 && errno != EINTR) {
+      status = -1;
+      break;
+    }
+    // After the end, everything the program wrote is in the pipes already.
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd >= 0 && !ReadAvailable(fds[i].fd, *sinks[i])) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+      }
+    }
+    if (ended) break;
+  }
+  for (const pollfd& p : fds) {
+    if (p.fd >= 0) close(p.fd);
+  }
+  return status;
 }
 
 }  // namespace
@@ -88,6 +138,9 @@ void DrainPipes(int outFd, int errFd, std::string& out, std::string& err) {
 RunResult Run(const fs::path& program, const std::vector<std::string>& arguments,
               const RunOptions& options) {
   std::vector<std::string> argvText;
+#ifdef TAMRO_E2E_WINE
+  argvText.assign(std::begin(kWineLauncher), std::end(kWineLauncher));
+#endif
   argvText.push_back(program.string());
   argvText.insert(argvText.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
@@ -113,16 +166,13 @@ RunResult Run(const fs::path& program, const std::vector<std::string>& arguments
       const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) ChildFail("setrlimit\n");
     }
-    execv(argv[0], argv.data());
+    execvp(argv[0], argv.data());
     ChildFail("exec\n");
   }
   close(outPipe[1]);
   close(errPipe[1]);
   RunResult result;
-  DrainPipes(outPipe[0], errPipe[0], result.out, result.err);
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  const int status = CollectOutput(pid, outPipe[0], errPipe[0], result.out, result.err);
   result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }

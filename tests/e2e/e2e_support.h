@@ -18,13 +18,20 @@ namespace tamro::e2e {
 namespace fs = std::filesystem;
 
 // What differs between the platforms in what tamro shows: the scenarios are
-// written once against these, so a Windows run (under Wine: "\n\r" arriving as
-// CR LF CR, backslashes) can reuse them with its own values.
+// written once against these. The same sources build two runners: one for the
+// Linux program and one (TAMRO_E2E_WINE) for tamro.exe under Wine, where "\n\r"
+// arrives as CR LF CR, paths are Z:\... with backslashes, and the console and the
+// output files are in code page 1252.
 struct Conventions {
-  std::string lineEnd;  // the bytes that end a console line
-  char separator;       // the path separator the program shows
+  std::string lineEnd;      // the bytes that end a console line
+  char separator;           // the path separator the program shows
+  std::string programName;  // the file name of the program
+  bool windows;             // tamro.exe under Wine
 };
 const Conventions& Host();
+
+// Expected bytes where the platforms differ, both written out by the test.
+std::string_view OnHost(std::string_view onLinux, std::string_view onWindows);
 
 // A path as tamro shows it, and a folder with its trailing separator.
 std::string Shown(const fs::path& path);
@@ -46,7 +53,9 @@ struct RunResult {
   int exitStatus = -1;  // -1 when the program did not exit normally
 };
 
-// Runs `program` with `arguments` (argument 0 is added) and collects its output.
+// Runs `program` with `arguments` (argument 0 is added) and collects its output;
+// standard output is a pipe, so the program writes as to a redirected console.
+// Under Wine the program is started as `env WINEPREFIX=... wine program`.
 RunResult Run(const fs::path& program, const std::vector<std::string>& arguments,
               const RunOptions& options = {});
 

@@ -53,6 +53,22 @@ class SysModeTest : public E2eTest {
   }
 
   fs::path Out() const { return Root() / "out"; }
+
+  // A new module with the string name `name` and the id 23, each a clean sample.
+  fs::path NameAnd23Module(const std::string& file, const std::u16string& name,
+                           const std::u16string& word) {
+    PeBuilder pe;
+    pe.AddUifile(PeKey::Text(name), CleanSample(word).blob);
+    pe.AddUifile(PeKey::Id(23), CleanSample(u"twentythree").blob);
+    const fs::path module = Root() / file;
+    WriteBytes(module, pe.Build());
+    return module;
+  }
+
+  static std::string Extracting(const fs::path& module, int total) {
+    return "Extracting " + std::to_string(total) + " UIFILE(s) from \"" + Shown(module) +
+           "\" and converting to XML text";
+  }
 };
 
 TEST_F(SysModeTest, StarConvertsEveryUifileInTheModulesOrder) {
@@ -160,8 +176,9 @@ TEST_F(SysModeTest, DefaultDestinationIsASubFolderOfTheProgramFolder) {
 TEST_F(SysModeTest, EnvironmentReferenceInTheModulePath) {
   const fs::path module = MainModule();
   const RunOptions options = WithEnvironment("TAMRO_E2E_ROOT", Shown(Root()));
+  const fs::path root = "%TAMRO_E2E_ROOT%";
   const RunResult run =
-      Tamro({"-sys", "%TAMRO_E2E_ROOT%/mod.dll", "24", "%TAMRO_E2E_ROOT%/out"}, options);
+      Tamro({"-sys", Shown(root / "mod.dll"), "24", Shown(root / "out")}, options);
   ExpectTranscript(run, Transcript()
                             .Banner()
                             .Line("Extracting 1 UIFILE(s) from \"" + Shown(module) +
@@ -191,9 +208,13 @@ TEST_F(SysModeTest, ModuleWithoutResources) {
   const fs::path module = Root() / "bare.exe";
   WriteBytes(module, pe.Build());
 
-  ExpectTranscript(Tamro({"-sys", Shown(module), "*", Shown(Out())}),
-                   Transcript().Banner().Error("No UIFILE resources found in system file \"" +
-                                               Shown(module) + "\""));
+  // The Windows loader fails the enumeration of a module without a resource
+  // section (ERROR_RESOURCE_DATA_NOT_FOUND); the Linux reader reports no UIFILEs.
+  const std::string error(
+      OnHost("No UIFILE resources found", "Failed to enumerate UIFILE resources"));
+  ExpectTranscript(
+      Tamro({"-sys", Shown(module), "*", Shown(Out())}),
+      Transcript().Banner().Error(error + " in system file \"" + Shown(module) + "\""));
 }
 
 TEST_F(SysModeTest, FolderIsNotAModule) {
@@ -268,6 +289,47 @@ TEST_F(SysModeTest, ResourceInSeveralLanguagesIsConvertedOnce) {
   EXPECT_EQ(ReadBytes(Out() / "30.tamro.txt"), CleanXml("english"));
 }
 
+// A character the console's code page lacks shows as '?' and costs nothing else:
+// the rest of the line and every line after it are still written.
+TEST_F(SysModeTest, UnconvertibleNameOnRedirectedOutputKeepsTheRest) {
+  const fs::path module = NameAnd23Module("cjk.dll", u"\u65E5\u672C", u"cjk");
+
+  ExpectTranscript(Tamro({"-sys", Shown(module), "\xE6\x97\xA5\xE6\x9C\xAC,23", Shown(Out())}),
+                   Transcript()
+                       .Banner()
+                       .Line(Extracting(module, 2))
+                       .Line()
+                       .ResourceItem(OnHost("\xE6\x97\xA5\xE6\x9C\xAC", "??"), "OK")
+                       .ResourceItem("23", "OK")
+                       .Summary(2, 2, Shown(Out())));
+  EXPECT_EQ(ReadBytes(Out() / "\xE6\x97\xA5\xE6\x9C\xAC.tamro.txt"), CleanXml("cjk"));
+  EXPECT_EQ(ReadBytes(Out() / "23.tamro.txt"), CleanXml("twentythree"));
+}
+
+// Resource compilers store string names in upper case. Windows looks a string
+// name up in upper case and compares it exactly, so a name stored in lower case is
+// enumerated but never found; the Linux reader compares without regard to case.
+TEST_F(SysModeTest, StringNameStoredInLowerCase) {
+  const fs::path module = NameAnd23Module("lower.dll", u"lower", u"lower");
+  const std::string outcome(OnHost("OK", "Error: resource not found"));
+  const int converted = Host().windows ? 1 : 2;
+
+  for (const char* ids : {"*", "lower,23"}) {
+    SCOPED_TRACE(ids);
+    ExpectTranscript(Tamro({"-sys", Shown(module), ids, Shown(Out())}),
+                     Transcript()
+                         .Banner()
+                         .Line(Extracting(module, 2))
+                         .Line()
+                         .ResourceItem("lower", outcome)
+                         .ResourceItem("23", "OK")
+                         .Summary(converted, 2, Shown(Out())));
+  }
+  const Names written =
+      Host().windows ? Names{"23.tamro.txt"} : Names{"23.tamro.txt", "lower.tamro.txt"};
+  EXPECT_EQ(ListFolder(Out()), written);
+}
+
 // Faults (a) and (b): names that a module chooses.
 class HostileNamesTest : public SysModeTest {
  protected:
@@ -278,17 +340,14 @@ class HostileNamesTest : public SysModeTest {
     pe.AddUifile(PeKey::Text(u"../../EVIL"), CleanSample(u"slashes").blob);
     pe.AddUifile(PeKey::Text(u"C:EVIL"), CleanSample(u"drive").blob);
     pe.AddUifile(PeKey::Text(u"25X"), CleanSample(u"string25X").blob);
-    pe.AddUifile(PeKey::Text(u"%s {} \u00E9"), CleanSample(u"percent").blob);
+    pe.AddUifile(PeKey::Text(u"%S {} \u00C9"), CleanSample(u"percent").blob);
     pe.AddUifile(PeKey::Id(25), CleanSample(u"id25").blob);
     module_ = Root() / "hostile.dll";
     WriteBytes(module_, pe.Build());
     out_ = Root() / "a" / "b" / "out";
   }
 
-  std::string Header(int total) const {
-    return "Extracting " + std::to_string(total) + " UIFILE(s) from \"" + Shown(module_) +
-           "\" and converting to XML text";
-  }
+  std::string Header(int total) const { return Extracting(module_, total); }
 
   fs::path module_;
   fs::path out_;
@@ -302,14 +361,14 @@ TEST_F(HostileNamesTest, StarKeepsEveryOutputInsideTheDestination) {
                             .Banner()
                             .Line(Header(6))
                             .Line()
-                            .ResourceItem("%s {} \xC3\xA9", "OK")
+                            .ResourceItem(OnHost("%S {} \xC3\x89", "%S {} \xC9"), "OK")
                             .ResourceItem("../../EVIL", "OK")
                             .ResourceItem("..\\..\\EVIL", "OK")
                             .ResourceItem("25X", "OK")
                             .ResourceItem("C:EVIL", "OK")
                             .ResourceItem("25", "OK")
                             .Summary(6, 6, Shown(out_)));
-  EXPECT_EQ(ListFolder(out_), (Names{"%s {} \xC3\xA9.tamro.txt", ".._.._EVIL.tamro.txt",
+  EXPECT_EQ(ListFolder(out_), (Names{"%S {} \xC3\x89.tamro.txt", ".._.._EVIL.tamro.txt",
                                      "25.tamro.txt", "25X.tamro.txt", "C_EVIL.tamro.txt"}));
   // Both EVIL names give one output name; the later one's text stays.
   EXPECT_EQ(ReadBytes(out_ / ".._.._EVIL.tamro.txt"), CleanXml("backslashes"));
