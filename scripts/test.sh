@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test suite: unit and end-to-end
-# tests in the normal and the sanitizer build, then each fuzz target for a short,
-# bounded time from its seed corpus.
+# tests in the normal and the sanitizer build, the Windows build's tests under
+# Wine, the two packages, then each fuzz target for a short, bounded time from its
+# seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
 fuzz_seconds=${TAMRO_FUZZ_SECONDS:-30}
 
 scripts/install-deps.sh
@@ -16,9 +16,11 @@ for preset in default asan; do
   ctest --preset "$preset" -j2
 done
 
-echo "== cross build: tamro.exe =="
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target tamro
+# The Windows build: its unit tests and the end-to-end scenarios under Wine.
+scripts/test-windows.sh
+
+echo "== packages =="
+scripts/package.sh
 
 echo "== fuzz: ${fuzz_seconds}s per target =="
 cmake --preset fuzz >/dev/null
