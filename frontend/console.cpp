@@ -1,35 +1,22 @@
 #include "frontend/console.h"
 
-#include <string>
-
 #include "platform/platform.h"
 
 namespace tamro {
-namespace {
 
 // A line and its end go out in one write, so a coloured line is never split
-// between two colour brackets.
-std::wstring WithLineEnd(std::wstring_view text) {
-  const std::wstring_view end = platform::ConsoleLineEnd();
-  std::wstring line;
-  line.reserve(text.size() + end.size());
-  line.append(text);
-  line.append(end);
-  return line;
-}
-
-}  // namespace
-
+// between two colour brackets. The platform adds the end, so that what it does to
+// a text on a terminal never touches the line end.
 void WriteText(std::wstring_view text) {
   platform::ConsoleWrite(text, false);
 }
 
 void PrintLine(std::wstring_view text) {
-  platform::ConsoleWrite(WithLineEnd(text), false);
+  platform::ConsoleWrite(text, false, true);
 }
 
 void PrintErrorLine(std::wstring_view text) {
-  platform::ConsoleWrite(WithLineEnd(text), true);
+  platform::ConsoleWrite(text, true, true);
 }
 
 void PrintErrorLabel(std::wstring_view text) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,11 +17,14 @@ namespace tamro::platform {
 // The characters that end a console line (LF CR on Windows, LF on Linux).
 std::wstring_view ConsoleLineEnd();
 
-// Writes `text` verbatim to standard output in one write and flushes. With
-// `errorColour` the text appears in bright red when standard output is a console
-// (the previous attributes are restored afterwards); redirected output is plain.
-// Write errors are ignored.
-void ConsoleWrite(std::wstring_view text, bool errorColour);
+// Writes `text` to standard output in one write, followed by the console line end
+// when `endLine` is set, and flushes. With `errorColour` the text appears in bright
+// red when standard output is a console (the previous attributes are restored
+// afterwards); redirected output is plain. On a Linux terminal the control
+// characters of `text` (C0 but TAB, DEL and C1) are shown escaped, as "\x1b", so
+// that no name can steer the terminal; everywhere else the text goes out verbatim.
+// Write errors are ignored, and neither SIGPIPE nor SIGXFSZ ends the process.
+void ConsoleWrite(std::wstring_view text, bool errorColour, bool endLine = false);
 
 // ---- Path syntax -----------------------------------------------------------
 
@@ -39,7 +43,8 @@ std::size_t PathRootLength(std::wstring_view path);
 
 // One command-line argument as the C runtime hands it to main() (Linux: the
 // locale's bytes, UTF-8), as wide text. A byte that is not valid UTF-8 becomes
-// U+DC80 + byte, so no argument stops the run and file names survive the trip.
+// the value 0x110000 + byte, beyond Unicode, so no argument stops the run and file
+// names survive the trip; text from elsewhere can never take that form.
 std::wstring ArgumentText(const char* bytes);
 
 // Full path of the running program; empty when it cannot be had.
@@ -49,8 +54,10 @@ std::wstring ProgramPath();
 // references stay as written. Never truncates; a failed expansion gives `text`.
 std::wstring ExpandEnvironment(const std::wstring& text);
 
-// Absolute form of `path` (resolved against the current directory, "." and ".."
-// removed); nullopt when it cannot be made.
+// Absolute form of `path`: on Windows resolved against the current directory with
+// "." and ".." removed from the text; on Linux the kernel's resolution (symbolic
+// links, then ".."), so that it names the file the kernel opens for `path`.
+// nullopt when it cannot be made (on Linux: when `path` does not exist).
 std::optional<std::wstring> FullPath(const std::wstring& path);
 
 // ---- File system -------------------------------------------------------------
@@ -61,7 +68,8 @@ std::optional<std::wstring> FullPath(const std::wstring& path);
 std::uint32_t PathExists(const std::wstring& path);
 
 // 0 when `folder` is a folder or was created with all missing parents, otherwise
-// the platform's error code.
+// the platform's error code. On Linux this is mkdir -p on the path as written, and
+// a failure removes again every folder that the call made.
 std::uint32_t EnsureFolder(const std::wstring& folder);
 
 struct FoundEntry {
@@ -70,7 +78,8 @@ struct FoundEntry {
 };
 
 // Every entry that the wild-card `pattern` (a folder part and a mask with * and ?)
-// matches, in the platform's order. Empty when nothing matches.
+// matches, in the platform's order, except the temporary files of OutputFile.
+// Empty when nothing matches.
 std::vector<FoundEntry> FindEntries(const std::wstring& pattern);
 
 enum class ReadOutcome { Ok, OpenFailed };
@@ -80,10 +89,28 @@ enum class ReadOutcome { Ok, OpenFailed };
 // file, one of 2 GiB or more, a short read, or a lack of memory.
 ReadOutcome ReadWholeFile(const std::wstring& path, std::vector<std::uint8_t>& bytes);
 
-// Writes `bytes` as the complete new content of `path`: the file appears (or an
-// existing one is replaced) only when all bytes are stored; on any failure no
-// partial file remains and an existing file is left as it was. A read-only
-// existing file is not replaced. Returns true on success.
+// An output file being written. Bytes go to a temporary file beside `path` that
+// no search of tamro's lists, or, where no such file can be made but an existing
+// `path` can be written, into `path` itself. The new content stands under
+// `path` only after Commit(); an object destroyed without a successful Commit()
+// leaves no temporary file behind. A read-only existing file is never replaced;
+// a replaced file keeps its permission bits. Written in place, a failed or
+// uncommitted output is cut to zero bytes, so no part of a text can pass for a
+// whole one (the old content is gone then, as CREATE_ALWAYS loses it on Windows).
+class OutputFile {
+ public:
+  // Null when the file cannot be created at all (the item's "create failed").
+  static std::unique_ptr<OutputFile> Create(const std::wstring& path);
+  virtual ~OutputFile() = default;
+  // Appends `bytes`; false once any write has failed (disk full, file-size
+  // limit, ...). Later writes after a failure do nothing and return false.
+  virtual bool Write(std::string_view bytes) = 0;
+  // Flushes, closes and puts the file in place; true when it stands complete.
+  virtual bool Commit() = 0;
+};
+
+// Writes `bytes` as the complete new content of `path` through one OutputFile.
+// Returns true when the file stands complete.
 bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
 
 // ---- Text encoding -----------------------------------------------------------

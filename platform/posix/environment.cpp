@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -23,15 +24,6 @@ std::optional<std::string> ReadLink(const char* path) {
     if (static_cast<std::size_t>(n) < buffer.size()) {
       return std::string(buffer.data(), static_cast<std::size_t>(n));
     }
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-std::optional<std::string> CurrentDirectory() {
-  std::vector<char> buffer(256);
-  for (;;) {
-    if (::getcwd(buffer.data(), buffer.size()) != nullptr) return std::string(buffer.data());
-    if (errno != ERANGE) return std::nullopt;
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -94,42 +86,18 @@ std::wstring ExpandEnvironment(const std::wstring& text) {
   }
 }
 
-// Lexical: "." and empty components are dropped, ".." removes the component before
-// it (never the root); symbolic links are not followed. A trailing '/' stays, as
-// GetFullPathNameW keeps a trailing backslash.
+// realpath: the kernel resolves the symbolic links of each component before the
+// ".." after it, so "link/.." is the folder above the link's target, as the kernel
+// opens it. A trailing '/' stays, as GetFullPathNameW keeps a trailing backslash.
 std::optional<std::wstring> FullPath(const std::wstring& path) {
-  if (path.empty()) return std::nullopt;
   try {
-    std::wstring absolute;
-    if (path.front() != L'/') {
-      const std::optional<std::string> cwd = CurrentDirectory();
-      if (!cwd || cwd->empty() || cwd->front() != '/') return std::nullopt;
-      absolute = posix::DecodeNative(*cwd);
-      absolute.push_back(L'/');
-    }
-    absolute.append(path);
-
-    std::vector<std::wstring_view> components;
-    std::size_t pos = 0;
-    while (pos < absolute.size()) {
-      std::size_t end = absolute.find(L'/', pos);
-      if (end == std::wstring::npos) end = absolute.size();
-      const std::wstring_view component(absolute.data() + pos, end - pos);
-      if (component == L"..") {
-        if (!components.empty()) components.pop_back();
-      } else if (!component.empty() && component != L".") {
-        components.push_back(component);
-      }
-      pos = end + 1;
-    }
-
-    std::wstring result;
-    result.reserve(absolute.size());
-    for (const std::wstring_view component : components) {
-      result.push_back(L'/');
-      result.append(component);
-    }
-    if (result.empty() || path.back() == L'/') result.push_back(L'/');  // the root, or a kept '/'
+    const std::optional<std::string> native = posix::EncodeNative(path);
+    if (!native || native->empty()) return std::nullopt;
+    const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(native->c_str(), nullptr),
+                                                               &std::free);
+    if (!resolved) return std::nullopt;
+    std::wstring result = posix::DecodeNative(resolved.get());
+    if (native->back() == '/' && result.back() != L'/') result.push_back(L'/');
     return result;
   } catch (const std::bad_alloc&) {
     return std::nullopt;

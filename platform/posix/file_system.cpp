@@ -15,6 +15,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/native_text.h"
+#include "platform/temporary_name.h"
 
 namespace tamro::platform {
 namespace {
@@ -76,36 +77,35 @@ std::uint32_t PathExists(const std::wstring& path) {
   return ErrnoCode(errno);
 }
 
-// mkdir -p on the lexical absolute form, so that ".." can never make a folder that
-// the path does not end in. Nothing is created when a component is a file.
+// mkdir -p on the path as written: each prefix that ends before a '/' is made
+// where the kernel resolves it, so "nosuch/../made" makes nosuch and then made
+// inside its parent, and PathExists of the same text agrees with the result. A
+// failure removes again, deepest first, every folder that this call made.
 std::uint32_t EnsureFolder(const std::wstring& folder) {
   try {
-    const std::optional<std::string> given = posix::EncodeNative(folder);
-    if (!given) return EINVAL;
-    if (given->empty()) return ENOENT;
-    if (IsFolder(*given)) return 0;
-
-    const std::optional<std::wstring> absolute = FullPath(folder);
-    if (!absolute) return ENOENT;
-    const std::optional<std::string> path = posix::EncodeNative(*absolute);
+    const std::optional<std::string> path = posix::EncodeNative(folder);
     if (!path) return EINVAL;
+    if (path->empty()) return ENOENT;
+    if (IsFolder(*path)) return 0;
 
-    // Every prefix that ends just before a '/' (and the whole path), top down.
-    std::size_t end = 1;
-    while (end <= path->size()) {
-      std::size_t next = path->find('/', end);
-      if (next == std::string::npos) next = path->size();
-      if (next > end) {
-        const std::string prefix = path->substr(0, next);
-        if (::mkdir(prefix.c_str(), 0777) != 0) {
-          const int error = errno;
-          if (error != EEXIST) return ErrnoCode(error);
-          if (!IsFolder(prefix)) return next == path->size() ? EEXIST : ENOTDIR;
-        }
+    std::vector<std::string> made;
+    std::uint32_t result = 0;
+    for (std::size_t end = 1; end <= path->size() && result == 0; ++end) {
+      end = std::min(path->find('/', end), path->size());
+      if ((*path)[end - 1] == '/') continue;  // "//": no new component
+      const std::string prefix = path->substr(0, end);
+      if (::mkdir(prefix.c_str(), 0777) == 0) {
+        made.push_back(prefix);
+      } else if (errno != EEXIST) {
+        result = ErrnoCode(errno);
+      } else if (!IsFolder(prefix)) {
+        result = end == path->size() ? EEXIST : ENOTDIR;
       }
-      end = next + 1;
     }
-    return 0;
+    if (result != 0) {
+      for (auto it = made.rbegin(); it != made.rend(); ++it) ::rmdir(it->c_str());
+    }
+    return result;
   } catch (const std::bad_alloc&) {
     return ENOMEM;
   }
@@ -132,7 +132,7 @@ std::vector<FoundEntry> FindEntries(const std::wstring& pattern) {
       const dirent* entry = ::readdir(dir.get());
       if (entry == nullptr) break;
       std::wstring name = posix::DecodeNative(entry->d_name);
-      if (!MatchesMask(mask, name)) continue;
+      if (!MatchesMask(mask, name) || IsTemporaryFileName(name)) continue;
       FoundEntry result;
       result.isDirectory = EntryIsFolder(dir.get(), *entry);
       result.name = std::move(name);

@@ -10,10 +10,13 @@
 
 namespace tamro::platform::posix {
 
-// Bytes that are not valid UTF-8 decode to U+DC80..U+DCFF (one per byte) and encode
-// back to the same byte, so any file name the kernel reports survives the round
-// trip through a wide string. Output text never uses this escape: there an
-// unpaired surrogate becomes U+FFFD (EncodeOutputText).
+// Bytes that are not valid UTF-8 decode to 0x110080..0x1100FF (0x110000 + byte,
+// one value per byte) and encode back to the same byte, so any file name the
+// kernel reports survives the round trip through a wide string. The values lie
+// beyond Unicode, so no name from elsewhere (a module's UTF-16 name with an
+// unpaired surrogate) can take this form: EncodeNative turns such a surrogate into
+// U+FFFD. Output and console text never use the escape: there every value that is
+// not a Unicode scalar value becomes U+FFFD (AppendUtf8, EncodeOutputText).
 std::wstring DecodeNative(std::string_view bytes);
 
 // The kernel's form of `text`; nullopt when it holds U+0000 (which no path can).

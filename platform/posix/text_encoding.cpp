@@ -14,7 +14,7 @@ namespace posix {
 namespace {
 
 constexpr std::uint32_t kReplacement = 0xFFFD;
-constexpr std::uint32_t kEscapeBase = 0xDC00;  // escaped byte b is U+DC00 + b (b >= 0x80)
+constexpr std::uint32_t kEscapeBase = 0x110000;  // byte b >= 0x80 is 0x110000 + b, beyond Unicode
 constexpr std::size_t kAsciiBlock = 16;
 
 bool IsScalarValue(std::uint32_t c) {

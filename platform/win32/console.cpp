@@ -74,7 +74,7 @@ std::wstring_view ConsoleLineEnd() {
   return L"\n\r";
 }
 
-void ConsoleWrite(std::wstring_view text, bool errorColour) {
+void ConsoleWrite(std::wstring_view text, bool errorColour, bool endLine) {
   const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   CONSOLE_SCREEN_BUFFER_INFO previous{};
   bool restore = false;
@@ -85,7 +85,8 @@ void ConsoleWrite(std::wstring_view text, bool errorColour) {
   try {
     std::fflush(stdout);  // whatever the runtime's stream still holds goes first
     if (out != nullptr && out != INVALID_HANDLE_VALUE) {
-      const std::wstring lines = WithTextModeLineEnds(text);
+      std::wstring lines = WithTextModeLineEnds(text);
+      if (endLine) lines.append(WithTextModeLineEnds(ConsoleLineEnd()));
       DWORD mode = 0;
       if (GetConsoleMode(out, &mode)) {
         WriteToConsole(out, lines);

@@ -8,8 +8,6 @@
 
 namespace tamro::platform {
 
-// GetModuleFileNameW truncates silently to the buffer; the buffer grows until the
-// name fits (the longest path Windows allows is 32767 characters).
 // The wide entry point hands over wide arguments; this serves narrow ones, which
 // are in the ANSI code page.
 std::wstring ArgumentText(const char* bytes) {
@@ -21,6 +19,8 @@ std::wstring ArgumentText(const char* bytes) {
   return text;
 }
 
+// GetModuleFileNameW truncates silently to the buffer; the buffer grows until the
+// name fits (the longest path Windows allows is 32767 characters).
 std::wstring ProgramPath() {
   try {
     std::wstring buffer(MAX_PATH, L'\0');
@@ -39,8 +39,8 @@ std::wstring ProgramPath() {
   }
 }
 
-// The buffer starts at the program's 2048 characters and grows to the size that
-// ExpandEnvironmentStringsW reports, so no expansion is ever cut short.
+// The buffer starts at 2048 characters, enough for any usual path, and grows to the
+// size that ExpandEnvironmentStringsW reports, so no expansion is ever cut short.
 std::wstring ExpandEnvironment(const std::wstring& text) {
   if (text.find(L'\0') != std::wstring::npos) return text;
   try {

@@ -1,37 +1,44 @@
-// Reading a whole source file and replacing a whole output file on Windows.
+// Source files opened for reading, and output files written beside their target
+// and moved over it, on Windows.
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/platform.h"
+#include "platform/source_file.h"
+#include "platform/temporary_name.h"
 #include "platform/win32/windows_api.h"
 
 namespace tamro::platform {
 namespace {
 
 constexpr std::size_t kMaxPathChars = MAX_PATH - 1;  // 259: MAX_PATH with its terminating zero
-constexpr LONGLONG kMaxSourceBytes = 0x7FFFFFFF;     // below 2 GiB, a signed 32-bit length
+constexpr DWORD kMaxChunk = DWORD{1} << 30;
 
 class Handle {
  public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
+  Handle() = default;
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (valid()) CloseHandle(handle_);
-  }
+  ~Handle() { Close(); }
   bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
   HANDLE get() const { return handle_; }
+  void reset(HANDLE handle) {
+    Close();
+    handle_ = handle;
+  }
+  // Closes now; true when there was nothing to close or the close succeeded.
   bool Close() {
+    if (!valid()) return true;
     const HANDLE handle = handle_;
     handle_ = INVALID_HANDLE_VALUE;
     return CloseHandle(handle) != FALSE;
   }
 
  private:
-  HANDLE handle_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
 // GetFullPathNameW into a buffer of MAX_PATH characters: the absolute form, or
@@ -44,7 +51,7 @@ std::optional<std::wstring> ShortFullPath(const std::wstring& path) {
   return std::wstring(buffer, n);
 }
 
-// The handles are inheritable with no security descriptor, as the program makes them.
+// Every file is opened with an inheritable handle and no security descriptor.
 SECURITY_ATTRIBUTES InheritableHandle() {
   SECURITY_ATTRIBUTES attributes{};
   attributes.nLength = sizeof attributes;
@@ -53,28 +60,10 @@ SECURITY_ATTRIBUTES InheritableHandle() {
   return attributes;
 }
 
-bool ReadFully(HANDLE file, std::uint8_t* data, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const std::size_t rest = size - done;
-    const DWORD chunk = rest < (DWORD{1} << 30) ? static_cast<DWORD>(rest) : (DWORD{1} << 30);
-    DWORD read = 0;
-    if (!ReadFile(file, data + done, chunk, &read, nullptr) || read == 0) return false;
-    done += read;
-  }
-  return true;
-}
-
-bool WriteFully(HANDLE file, const char* data, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const std::size_t rest = size - done;
-    const DWORD chunk = rest < (DWORD{1} << 30) ? static_cast<DWORD>(rest) : (DWORD{1} << 30);
-    DWORD written = 0;
-    if (!WriteFile(file, data + done, chunk, &written, nullptr) || written == 0) return false;
-    done += written;
-  }
-  return true;
+HANDLE OpenFile(const std::wstring& path, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES attributes = InheritableHandle();
+  return CreateFileW(path.c_str(), access, 0, &attributes, disposition, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
 }
 
 // "\\?\" lifts MAX_PATH for the temporary name, which may be longer than the target's.
@@ -84,94 +73,138 @@ std::wstring ExtendedLength(const std::wstring& absolute) {
   return L"\\\\?\\" + absolute;
 }
 
-std::wstring Hex(std::uint64_t value) {
-  static constexpr wchar_t kDigits[] = L"0123456789abcdef";
-  std::wstring text(16, L'0');
-  for (std::size_t i = 16; i-- > 0; value >>= 4) text[i] = kDigits[value & 0xF];
-  return text;
-}
+class Win32SourceFile final : public SourceFile {
+ public:
+  bool Open(const std::wstring& path) {
+    file_.reset(OpenFile(path, GENERIC_READ, OPEN_EXISTING));
+    return file_.valid();
+  }
 
-std::uint64_t NextTemporaryNumber() {
-  static std::uint64_t counter = 0;
-  LARGE_INTEGER now{};
-  QueryPerformanceCounter(&now);
-  std::uint64_t x = (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32) ^
-                    static_cast<std::uint64_t>(now.QuadPart) ^ (++counter * 0x9E3779B97F4A7C15u);
-  x ^= x >> 30;
-  x *= 0xBF58476D1CE4E5B9u;
-  x ^= x >> 27;
-  x *= 0x94D049BB133111EBu;
-  x ^= x >> 31;
-  return x;
-}
+  std::optional<std::uint64_t> Size() const override {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file_.get(), &size) || size.QuadPart < 0) return std::nullopt;
+    return static_cast<std::uint64_t>(size.QuadPart);
+  }
+
+  bool ReadFully(std::uint8_t* data, std::size_t size) override {
+    for (std::size_t done = 0; done < size;) {
+      const std::size_t rest = size - done;
+      const DWORD chunk = rest < kMaxChunk ? static_cast<DWORD>(rest) : kMaxChunk;
+      DWORD read = 0;
+      if (!ReadFile(file_.get(), data + done, chunk, &read, nullptr) || read == 0) return false;
+      done += read;
+    }
+    return true;
+  }
+
+ private:
+  Handle file_;
+};
+
+class Win32OutputFile final : public OutputFile {
+ public:
+  explicit Win32OutputFile(std::wstring absolute) : target_(std::move(absolute)) {}
+  ~Win32OutputFile() override {
+    if (!committed_) Discard();
+  }
+
+  // A new file beside the target; where none can be made, the existing target
+  // itself, emptied, which is what CREATE_ALWAYS would do with it.
+  bool Open(bool exists) {
+    std::size_t nameStart = target_.size();
+    while (nameStart > 0 && !IsPathSeparator(target_[nameStart - 1])) --nameStart;
+    const std::wstring folder = target_.substr(0, nameStart);
+    for (int attempt = 0; attempt < 100 && !file_.valid(); ++attempt) {
+      temporary_ = ExtendedLength(
+          folder + TemporaryFileName(GetCurrentProcessId(), static_cast<std::uint64_t>(Ticks())));
+      file_.reset(OpenFile(temporary_, GENERIC_WRITE, CREATE_NEW));
+      if (!file_.valid() && GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    if (file_.valid()) return true;
+    temporary_.clear();
+    if (!exists) return false;
+    file_.reset(OpenFile(ExtendedLength(target_), GENERIC_WRITE, TRUNCATE_EXISTING));
+    inPlace_ = file_.valid();
+    return inPlace_;
+  }
+
+  bool Write(std::string_view bytes) override {
+    if (!file_.valid() || failed_) return false;
+    while (!bytes.empty() && !failed_) {
+      const DWORD chunk = bytes.size() < kMaxChunk ? static_cast<DWORD>(bytes.size()) : kMaxChunk;
+      DWORD written = 0;
+      failed_ = !WriteFile(file_.get(), bytes.data(), chunk, &written, nullptr) || written == 0;
+      bytes.remove_prefix(written);
+    }
+    return !failed_;
+  }
+
+  // MoveFileExW refuses a read-only target or one that another process holds
+  // open, which leaves it as it was.
+  bool Commit() override {
+    if (!file_.valid() || failed_ || committed_) return false;
+    bool stored = file_.Close();
+    if (stored && !inPlace_) {
+      stored = MoveFileExW(temporary_.c_str(), ExtendedLength(target_).c_str(),
+                           MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }
+    committed_ = stored;
+    return stored;
+  }
+
+ private:
+  static LONGLONG Ticks() {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+  }
+
+  // No temporary file stays; a file written in place keeps no part of the text.
+  void Discard() {
+    file_.Close();
+    if (!temporary_.empty()) {
+      DeleteFileW(temporary_.c_str());
+    } else if (inPlace_) {
+      Handle emptied;
+      emptied.reset(OpenFile(ExtendedLength(target_), GENERIC_WRITE, TRUNCATE_EXISTING));
+    }
+  }
+
+  std::wstring target_;     // absolute
+  std::wstring temporary_;  // empty when writing in place
+  Handle file_;
+  bool inPlace_ = false;
+  bool failed_ = false;
+  bool committed_ = false;
+};
 
 }  // namespace
 
-// The path and its absolute form below MAX_PATH, then read access
-// only and no sharing while the file is open.
-ReadOutcome ReadWholeFile(const std::wstring& path, std::vector<std::uint8_t>& bytes) {
-  std::vector<std::uint8_t>().swap(bytes);
-  try {
-    if (!ShortFullPath(path)) return ReadOutcome::OpenFailed;
-    SECURITY_ATTRIBUTES attributes = InheritableHandle();
-    Handle file(CreateFileW(path.c_str(), GENERIC_READ, 0, &attributes, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return ReadOutcome::OpenFailed;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > kMaxSourceBytes) {
-      return ReadOutcome::OpenFailed;
-    }
-    bytes.resize(static_cast<std::size_t>(size.QuadPart));
-    if (!ReadFully(file.get(), bytes.data(), bytes.size())) {
-      std::vector<std::uint8_t>().swap(bytes);
-      return ReadOutcome::OpenFailed;
-    }
-    return ReadOutcome::Ok;
-  } catch (const std::bad_alloc&) {
-    std::vector<std::uint8_t>().swap(bytes);
-    return ReadOutcome::OpenFailed;
-  }
+// The path and its absolute form below MAX_PATH, then read access only and no
+// sharing while the file is open.
+std::unique_ptr<SourceFile> SourceFile::Open(const std::wstring& path) {
+  if (!ShortFullPath(path)) return nullptr;
+  auto file = std::make_unique<Win32SourceFile>();
+  if (!file->Open(path)) return nullptr;
+  return file;
 }
 
-// The output path's length limits; the bytes go to a new file beside the target that
-// MoveFileExW puts in its place only when all of them were written. MoveFileExW
-// refuses a read-only target or one that another process holds open, which leaves
-// it as it was.
-bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
+// The output path's length limits; a read-only target or a folder is never replaced.
+std::unique_ptr<OutputFile> OutputFile::Create(const std::wstring& path) {
   try {
-    const std::optional<std::wstring> absolute = ShortFullPath(path);
-    if (!absolute || absolute->empty() || IsPathSeparator(absolute->back())) return false;
-    std::size_t nameStart = absolute->size();
-    while (nameStart > 0 && !IsPathSeparator((*absolute)[nameStart - 1])) --nameStart;
-    const std::wstring folder = absolute->substr(0, nameStart);
+    std::optional<std::wstring> absolute = ShortFullPath(path);
+    if (!absolute || absolute->empty() || IsPathSeparator(absolute->back())) return nullptr;
     // MoveFileExW refuses these on Windows; said here too, for emulations that do not.
     const DWORD existing = GetFileAttributesW(path.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES &&
         (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-      return false;
+      return nullptr;
     }
-
-    SECURITY_ATTRIBUTES attributes = InheritableHandle();
-    std::wstring temporary;
-    HANDLE created = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
-      temporary = ExtendedLength(folder + L"~tamro-" + Hex(NextTemporaryNumber()) + L".tmp");
-      created = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
-    }
-    Handle file(created);
-    if (!file.valid()) return false;
-    const bool stored = WriteFully(file.get(), bytes.data(), bytes.size()) && file.Close() &&
-                        MoveFileExW(temporary.c_str(), ExtendedLength(*absolute).c_str(),
-                                    MOVEFILE_REPLACE_EXISTING);
-    if (!stored) {
-      if (file.valid()) file.Close();
-      DeleteFileW(temporary.c_str());
-    }
-    return stored;
+    auto file = std::make_unique<Win32OutputFile>(std::move(*absolute));
+    if (!file->Open(existing != INVALID_FILE_ATTRIBUTES)) return nullptr;
+    return file;
   } catch (const std::bad_alloc&) {
-    return false;
+    return nullptr;
   }
 }
 

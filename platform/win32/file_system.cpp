@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/temporary_name.h"
 #include "platform/win32/windows_api.h"
 
 namespace tamro::platform {
@@ -77,6 +78,7 @@ std::vector<FoundEntry> FindEntries(const std::wstring& pattern) {
   if (search == INVALID_HANDLE_VALUE) return found;
   try {
     do {
+      if (IsTemporaryFileName(data.cFileName)) continue;  // another run's output being written
       FoundEntry entry;
       entry.name = data.cFileName;
       entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "tests/platform/test_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace tamro::platform {
 namespace {
@@ -34,7 +34,7 @@ void WithStdoutOn(int fd, const std::function<void()>& body) {
 }
 
 std::string CaptureRedirected(const std::function<void()>& body) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   const std::filesystem::path path = folder.Path("stdout.txt");
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   EXPECT_GE(fd, 0);

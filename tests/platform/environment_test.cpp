@@ -10,8 +10,8 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "tests/platform/test_folder.h"
 #include "tests/support/case_name.h"
+#include "tests/support/temp_folder.h"
 
 namespace tamro::platform {
 namespace {
@@ -84,53 +84,60 @@ TEST(ProgramPath, IsTheRunningExecutable) {
   EXPECT_EQ(path, test::Widen(std::string(buffer, static_cast<std::size_t>(n))));
 }
 
+// In a folder that holds real/deep and link -> real/deep. "{root}" stands for the
+// folder as the kernel names it; "" for no full form.
 struct FullPathRow {
   const char* what;
-  std::wstring path;
-  std::wstring absolute;  // "{cwd}" stands for the current directory
+  std::string path;      // relative to the folder, or absolute when it starts with '/'
+  std::string absolute;  // expected
 };
 
 class FullPathTest : public ::testing::TestWithParam<FullPathRow> {};
 
-TEST_P(FullPathTest, IsAbsoluteAndLexicallyClean) {
-  char cwd[PATH_MAX + 1] = {};
-  ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
-  std::wstring expected = GetParam().absolute;
-  const std::size_t at = expected.find(L"{cwd}");
-  if (at != std::wstring::npos) {
-    std::wstring current = test::Widen(cwd);
-    if (current == L"/") current.clear();
-    expected.replace(at, 5, current);
-    if (expected.empty()) expected = L"/";
+TEST_P(FullPathTest, IsTheKernelsResolution) {
+  test::TempFolder folder;
+  std::filesystem::create_directories(folder.Path("real/deep"));
+  std::filesystem::create_directory_symlink(folder.Path("real/deep"), folder.Path("link"));
+  const std::string root = std::filesystem::canonical(folder.Root()).string();
+  std::string expected = GetParam().absolute;
+  if (const std::size_t at = expected.find("{root}"); at != std::string::npos) {
+    expected.replace(at, 6, root);
   }
-  EXPECT_EQ(FullPath(GetParam().path), std::optional<std::wstring>(expected));
+  const std::string& path = GetParam().path;
+  const std::wstring given = path.front() == '/' ? test::Widen(path) : folder.Wide(path);
+  EXPECT_EQ(FullPath(given),
+            expected.empty() ? std::nullopt : std::optional<std::wstring>(test::Widen(expected)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, FullPathTest,
-    ::testing::Values(FullPathRow{"root", L"/", L"/"}, FullPathRow{"absolute", L"/a/b", L"/a/b"},
-                      FullPathRow{"trailing slash kept", L"/a/b/", L"/a/b/"},
-                      FullPathRow{"dot removed", L"/a/./b", L"/a/b"},
-                      FullPathRow{"dot dot removed", L"/a/b/../c", L"/a/c"},
-                      FullPathRow{"dot dot at root", L"/../..", L"/"},
-                      FullPathRow{"dot dot to root with slash", L"/a/../", L"/"},
-                      FullPathRow{"doubled slashes", L"//a//b", L"/a/b"},
-                      FullPathRow{"trailing dot", L"/a/b/.", L"/a/b"},
-                      FullPathRow{"relative", L"x/y", L"{cwd}/x/y"},
-                      FullPathRow{"relative folder", L"x/", L"{cwd}/x/"},
-                      FullPathRow{"current", L".", L"{cwd}"},
-                      FullPathRow{"relative up and back", L"x/../y", L"{cwd}/y"}),
+    ::testing::Values(FullPathRow{"root", "/", "/"}, FullPathRow{"dot dot at root", "/../..", "/"},
+                      FullPathRow{"folder", "real", "{root}/real"},
+                      FullPathRow{"trailing slash kept", "real/", "{root}/real/"},
+                      FullPathRow{"dot removed", "real/./deep", "{root}/real/deep"},
+                      FullPathRow{"dot dot removed", "real/deep/..", "{root}/real"},
+                      FullPathRow{"doubled slashes", "real//deep/", "{root}/real/deep/"},
+                      FullPathRow{"link resolved", "link", "{root}/real/deep"},
+                      FullPathRow{"link before dot dot", "link/..", "{root}/real"},
+                      FullPathRow{"link before dot dot slash", "link/../", "{root}/real/"},
+                      FullPathRow{"missing", "nosuch", ""},
+                      FullPathRow{"missing before dot dot", "nosuch/../real", ""}),
     test::CaseNamer());
 
-TEST(FullPath, EmptyPathHasNoFullForm) {
+TEST(FullPath, RelativePathIsResolvedInTheCurrentFolder) {
+  test::TempFolder folder;
+  std::filesystem::create_directories(folder.Path("real/deep"));
+  std::filesystem::create_directory_symlink(folder.Path("real/deep"), folder.Path("link"));
+  char previous[PATH_MAX + 1] = {};
+  ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(::chdir(folder.Root().c_str()), 0);
+  const std::optional<std::wstring> relative = FullPath(L"link/../");
+  const std::optional<std::wstring> current = FullPath(L".");
+  ASSERT_EQ(::chdir(previous), 0);
+  const std::string root = std::filesystem::canonical(folder.Root()).string();
+  EXPECT_EQ(relative, test::Widen(root + "/real/"));
+  EXPECT_EQ(current, test::Widen(root));
   EXPECT_EQ(FullPath(L""), std::nullopt);
-}
-
-TEST(FullPath, DoesNotResolveSymbolicLinks) {
-  test::TestFolder folder;
-  std::filesystem::create_directory(folder.Path("real"));
-  std::filesystem::create_directory_symlink(folder.Path("real"), folder.Path("link"));
-  EXPECT_EQ(FullPath(folder.Wide("link/x")), folder.Wide("link/x"));
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
-// ReadWholeFile and WriteWholeFile on Linux.
+// ReadWholeFile, OutputFile and WriteWholeFile on Linux.
 #ifndef _WIN32
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -11,12 +12,13 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
-#include "tests/platform/test_folder.h"
 #include "tests/support/case_name.h"
+#include "tests/support/temp_folder.h"
 
 namespace tamro::platform {
 namespace {
@@ -54,7 +56,7 @@ struct ReadRow {
 class ReadWholeFileTest : public ::testing::TestWithParam<ReadRow> {};
 
 TEST_P(ReadWholeFileTest, ReadsEveryByte) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   test::WriteBytes(folder.Path("source.raw"), GetParam().content);
   std::vector<std::uint8_t> bytes{1, 2, 3};
   ASSERT_EQ(ReadWholeFile(folder.Wide("source.raw"), bytes), ReadOutcome::Ok);
@@ -68,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ReadWholeFileTest,
                          test::CaseNamer());
 
 TEST(ReadWholeFile, MissingFolderEmptyAndNulPathsFail) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   std::vector<std::uint8_t> bytes{1};
   EXPECT_EQ(ReadWholeFile(folder.Wide("missing.raw"), bytes), ReadOutcome::OpenFailed);
   EXPECT_TRUE(bytes.empty());
@@ -78,7 +80,7 @@ TEST(ReadWholeFile, MissingFolderEmptyAndNulPathsFail) {
 }
 
 TEST(ReadWholeFile, FifoAndDeviceAreRefusedWithoutBlocking) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   ASSERT_EQ(::mkfifo(folder.Path("pipe").c_str(), 0600), 0);
   std::vector<std::uint8_t> bytes;
   EXPECT_EQ(ReadWholeFile(folder.Wide("pipe"), bytes), ReadOutcome::OpenFailed);
@@ -86,7 +88,7 @@ TEST(ReadWholeFile, FifoAndDeviceAreRefusedWithoutBlocking) {
 }
 
 TEST(ReadWholeFile, TwoGibibytesOrMoreFail) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   const fs::path path = folder.Path("huge.raw");
   test::WriteBytes(path, "");
   std::error_code error;
@@ -98,7 +100,7 @@ TEST(ReadWholeFile, TwoGibibytesOrMoreFail) {
 }
 
 TEST(ReadWholeFile, UnreadableFileFails) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   fs::permissions(folder.Root(), fs::perms(0755));
   test::WriteBytes(folder.Path("secret.raw"), "duib\x05");
   fs::permissions(folder.Path("secret.raw"), fs::perms::none);
@@ -112,7 +114,7 @@ TEST(ReadWholeFile, UnreadableFileFails) {
 }
 
 TEST(ReadWholeFile, ReadOnlyFileIsReadAndNothingOfItChanges) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   const fs::path path = folder.Path("source.raw");
   test::WriteBytes(path, "duib\x05 content");
   fs::permissions(path, fs::perms(0444));
@@ -134,7 +136,7 @@ TEST(ReadWholeFile, ReadOnlyFileIsReadAndNothingOfItChanges) {
 // ---- WriteWholeFile ----------------------------------------------------------
 
 TEST(WriteWholeFile, CreatesTheFileWithUmaskedMode) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   const mode_t mask = ::umask(027);
   const bool written = WriteWholeFile(folder.Wide("out.txt"), "abc\r\n");
   ::umask(mask);
@@ -147,7 +149,7 @@ TEST(WriteWholeFile, CreatesTheFileWithUmaskedMode) {
 }
 
 TEST(WriteWholeFile, ReplacesAnExistingFileCompletely) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   test::WriteBytes(folder.Path("out.txt"), std::string(1000, 'o'));
   ASSERT_TRUE(WriteWholeFile(folder.Wide("out.txt"), "new"));
   EXPECT_EQ(test::ReadBytes(folder.Path("out.txt")), "new");
@@ -157,7 +159,7 @@ TEST(WriteWholeFile, ReplacesAnExistingFileCompletely) {
 }
 
 TEST(WriteWholeFile, ReadOnlyTargetIsKept) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   test::WriteBytes(folder.Path("out.txt"), "old");
   fs::permissions(folder.Path("out.txt"), fs::perms(0444));
   EXPECT_FALSE(WriteWholeFile(folder.Wide("out.txt"), "new"));
@@ -166,7 +168,7 @@ TEST(WriteWholeFile, ReadOnlyTargetIsKept) {
 }
 
 TEST(WriteWholeFile, TargetWeMayNotWriteIsKept) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   fs::permissions(folder.Root(), fs::perms(0777));
   test::WriteBytes(folder.Path("out.txt"), "old");
   fs::permissions(folder.Path("out.txt"), fs::perms(0600));
@@ -189,7 +191,7 @@ struct WriteFailRow {
 class WriteWholeFileFailTest : public ::testing::TestWithParam<WriteFailRow> {};
 
 TEST_P(WriteWholeFileFailTest, FailsAndLeavesEverythingAsItWas) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   fs::create_directory(folder.Path("dir"));
   test::WriteBytes(folder.Path("file"), "keep");
   EXPECT_FALSE(WriteWholeFile(folder.Wide(GetParam().target), "new"));
@@ -210,30 +212,137 @@ TEST(WriteWholeFile, EmptyAndNulPathsFail) {
   EXPECT_FALSE(WriteWholeFile(std::wstring(L"a\0b", 3), "x"));
 }
 
-// A file-size limit makes the write fail part way (EFBIG, SIGXFSZ ignored): the old
-// file stays, a new one does not appear, and no temporary remains.
+// A file-size limit makes the write fail part way, with SIGXFSZ left at its
+// default action, which would end the process: the old file stays, a new one does
+// not appear, no temporary remains, and no SIGXFSZ is left pending or blocked.
 TEST(WriteWholeFile, FailureHalfWayLeavesNoPartialFile) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   test::WriteBytes(folder.Path("old.txt"), "old content");
   const std::wstring oldPath = folder.Wide("old.txt");
   const std::wstring newPath = folder.Wide("new.txt");
   const int status = RunInChild([&] {
-    ::signal(SIGXFSZ, SIG_IGN);
+    ::signal(SIGXFSZ, SIG_DFL);
     const rlimit limit{4096, 4096};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
     const std::string big(64 * 1024, 'x');
     const bool replaced = WriteWholeFile(oldPath, big);
     const bool created = WriteWholeFile(newPath, big);
     const bool small = WriteWholeFile(folder.Wide("small.txt"), "fits");
-    return (!replaced && !created && small) ? 0 : 1;
+    sigset_t pending;
+    sigset_t mask;
+    sigpending(&pending);
+    pthread_sigmask(SIG_SETMASK, nullptr, &mask);
+    const bool clean = !sigismember(&pending, SIGXFSZ) && !sigismember(&mask, SIGXFSZ);
+    return (!replaced && !created && small && clean) ? 0 : 1;
   });
   EXPECT_EQ(status, 0);
   EXPECT_EQ(test::ReadBytes(folder.Path("old.txt")), "old content");
   EXPECT_EQ(test::NamesIn(folder.Root()), (std::vector<std::string>{"old.txt", "small.txt"}));
 }
 
+// ---- OutputFile --------------------------------------------------------------
+
+TEST(OutputFile, PiecesStandUnderThePathOnlyAfterCommit) {
+  test::TempFolder folder;
+  test::WriteBytes(folder.Path("out.txt"), "old");
+  std::unique_ptr<OutputFile> file = OutputFile::Create(folder.Wide("out.txt"));
+  ASSERT_TRUE(file);
+  EXPECT_TRUE(file->Write("<a>\r\n"));
+  EXPECT_TRUE(file->Write(""));
+  EXPECT_TRUE(file->Write("</a>\r\n"));
+  EXPECT_EQ(test::ReadBytes(folder.Path("out.txt")), "old");
+  // The temporary file is there, but no search lists it.
+  EXPECT_EQ(test::NamesIn(folder.Root()).size(), 2u);
+  std::vector<std::wstring> listed;
+  for (const FoundEntry& entry : FindEntries(folder.Wide("*"))) listed.push_back(entry.name);
+  EXPECT_EQ(listed, (std::vector<std::wstring>{L".", L"..", L"out.txt"}));
+  EXPECT_TRUE(file->Commit());
+  EXPECT_EQ(test::ReadBytes(folder.Path("out.txt")), "<a>\r\n</a>\r\n");
+  EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"out.txt"});
+  EXPECT_FALSE(file->Commit());
+}
+
+TEST(OutputFile, DestroyedWithoutCommitLeavesEverythingAsItWas) {
+  test::TempFolder folder;
+  test::WriteBytes(folder.Path("old.txt"), "old");
+  for (const char* name : {"old.txt", "new.txt"}) {
+    std::unique_ptr<OutputFile> file = OutputFile::Create(folder.Wide(name));
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(file->Write("part"));
+  }
+  EXPECT_EQ(test::ReadBytes(folder.Path("old.txt")), "old");
+  EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"old.txt"});
+}
+
+// A replaced output keeps the permission bits of the file it replaces, whatever
+// the umask; a new one gets 0666 less the umask.
+TEST(OutputFile, ReplacedFileKeepsItsPermissionBits) {
+  test::TempFolder folder;
+  const mode_t mask = ::umask(022);
+  for (const mode_t mode : {0600, 0640, 0604, 0660, 0777}) {
+    test::WriteBytes(folder.Path("out.txt"), "old");
+    ::chmod(folder.Path("out.txt").c_str(), mode);
+    EXPECT_TRUE(WriteWholeFile(folder.Wide("out.txt"), "new"));
+    struct stat info {};
+    ASSERT_EQ(::stat(folder.Path("out.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, mode) << std::oct << mode;
+  }
+  ::umask(mask);
+  EXPECT_EQ(test::ReadBytes(folder.Path("out.txt")), "new");
+}
+
+// In a folder where no file can be made, a writable output is written in place
+// (the same file, its bits and all); a write that fails there, here at the
+// file-size limit, leaves the file empty rather than holding part of a text. A
+// missing output cannot be made at all.
+TEST(OutputFile, WritesInPlaceWhereTheFolderTakesNoNewFile) {
+  test::TempFolder folder;
+  fs::create_directory(folder.Path("locked"));
+  test::WriteBytes(folder.Path("locked/out.txt"), "old content");
+  test::WriteBytes(folder.Path("locked/fail.txt"), "old content");
+  fs::permissions(folder.Path("locked/out.txt"), fs::perms(0666));
+  fs::permissions(folder.Path("locked/fail.txt"), fs::perms(0666));
+  fs::permissions(folder.Path("locked"), fs::perms(0555));
+  struct stat before {};
+  ASSERT_EQ(::stat(folder.Path("locked/out.txt").c_str(), &before), 0);
+  const std::wstring out = folder.Wide("locked/out.txt");
+  const std::wstring fail = folder.Wide("locked/fail.txt");
+  const std::wstring missing = folder.Wide("locked/missing.txt");
+  const int status = RunInChild([&] {
+    if (!DropToUnprivilegedUser()) return 2;
+    if (!WriteWholeFile(out, "new") || OutputFile::Create(missing)) return 3;
+    const rlimit limit{4096, 4096};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
+    return WriteWholeFile(fail, std::string(64 * 1024, 'x')) ? 4 : 0;
+  });
+  fs::permissions(folder.Path("locked"), fs::perms(0755));
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(test::ReadBytes(folder.Path("locked/out.txt")), "new");
+  EXPECT_EQ(test::ReadBytes(folder.Path("locked/fail.txt")), "");
+  struct stat after {};
+  ASSERT_EQ(::stat(folder.Path("locked/out.txt").c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mode & 07777, 0666u);
+  EXPECT_EQ(test::NamesIn(folder.Path("locked")),
+            (std::vector<std::string>{"fail.txt", "out.txt"}));
+}
+
+TEST(OutputFile, WritesAfterAFailureDoNothing) {
+  test::TempFolder folder;
+  const std::wstring path = folder.Wide("out.txt");
+  const int status = RunInChild([&] {
+    const rlimit limit{4096, 4096};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
+    std::unique_ptr<OutputFile> file = OutputFile::Create(path);
+    if (!file || file->Write(std::string(8192, 'x'))) return 3;
+    return (!file->Write("y") && !file->Commit()) ? 0 : 1;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(test::NamesIn(folder.Root()).empty());
+}
+
 TEST(WriteWholeFile, RelativePathWritesIntoTheCurrentFolder) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   char previous[4096] = {};
   ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
   ASSERT_EQ(::chdir(folder.Root().c_str()), 0);

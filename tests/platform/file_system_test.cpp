@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "tests/platform/test_folder.h"
 #include "tests/support/case_name.h"
+#include "tests/support/temp_folder.h"
 
 namespace tamro::platform {
 namespace {
@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 // ---- PathExists --------------------------------------------------------------
 
 TEST(PathExists, ExistingFileAndFolderGiveZero) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   test::WriteBytes(folder.Path("file.raw"), "x");
   EXPECT_EQ(PathExists(folder.Wide("file.raw")), 0u);
   EXPECT_EQ(PathExists(folder.WideFolder()), 0u);
@@ -30,7 +30,7 @@ TEST(PathExists, ExistingFileAndFolderGiveZero) {
 }
 
 TEST(PathExists, MissingPathGivesErrnoCode) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   test::WriteBytes(folder.Path("file.raw"), "x");
   EXPECT_EQ(PathExists(folder.Wide("missing.raw")), static_cast<std::uint32_t>(ENOENT));
   EXPECT_EQ(PathExists(folder.Wide("missing/x")), static_cast<std::uint32_t>(ENOENT));
@@ -42,7 +42,7 @@ TEST(PathExists, MissingPathGivesErrnoCode) {
 // ---- EnsureFolder ------------------------------------------------------------
 
 TEST(EnsureFolder, CreatesAllMissingParents) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   EXPECT_EQ(EnsureFolder(folder.Wide("a/b/c/")), 0u);
   EXPECT_TRUE(fs::is_directory(folder.Path("a/b/c")));
   EXPECT_EQ(EnsureFolder(folder.Wide("x/y")), 0u);
@@ -50,7 +50,7 @@ TEST(EnsureFolder, CreatesAllMissingParents) {
 }
 
 TEST(EnsureFolder, ExistingFolderGivesZeroAndChangesNothing) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   fs::create_directory(folder.Path("d"));
   test::WriteBytes(folder.Path("d/keep"), "k");
   EXPECT_EQ(EnsureFolder(folder.Wide("d/")), 0u);
@@ -67,7 +67,7 @@ struct BlockedRow {
 class EnsureFolderBlockedTest : public ::testing::TestWithParam<BlockedRow> {};
 
 TEST_P(EnsureFolderBlockedTest, FailsAndCreatesNothing) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   test::WriteBytes(folder.Path("file"), "content");
   EXPECT_NE(EnsureFolder(folder.Wide(GetParam().folder)), 0u);
   EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"file"});
@@ -78,11 +78,29 @@ INSTANTIATE_TEST_SUITE_P(Table, EnsureFolderBlockedTest,
                          ::testing::Values(BlockedRow{"names a file", "file"},
                                            BlockedRow{"names a file with slash", "file/"},
                                            BlockedRow{"file in the way", "file/sub/deeper"},
-                                           BlockedRow{"dot dot back to the file", "new/../file"}),
+                                           BlockedRow{"dot dot back to the file", "new/../file"},
+                                           BlockedRow{"made folders removed again",
+                                                      "new/deeper/../../file/sub"}),
                          test::CaseNamer());
 
+// mkdir -p on the text as written: each component where the kernel resolves it,
+// and PathExists of the same text agrees. In a folder with real/deep and
+// link -> real/deep.
+TEST(EnsureFolder, MakesEachComponentWhereTheKernelResolvesIt) {
+  test::TempFolder folder;
+  fs::create_directories(folder.Path("real/deep"));
+  fs::create_directory_symlink(folder.Path("real/deep"), folder.Path("link"));
+  for (const char* made : {"nosuch/../made/", "link/../newdest/"}) {
+    EXPECT_EQ(EnsureFolder(folder.Wide(made)), 0u) << made;
+    EXPECT_EQ(PathExists(folder.Wide(made)), 0u) << made;
+  }
+  EXPECT_EQ(test::NamesIn(folder.Root()),
+            (std::vector<std::string>{"link", "made", "nosuch", "real"}));
+  EXPECT_EQ(test::NamesIn(folder.Path("real")), (std::vector<std::string>{"deep", "newdest"}));
+}
+
 TEST(EnsureFolder, RelativePathIsResolvedAgainstTheCurrentFolder) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   char previous[PATH_MAX + 1] = {};
   ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
   ASSERT_EQ(::chdir(folder.Root().c_str()), 0);
@@ -121,7 +139,7 @@ class FindEntriesTest : public ::testing::Test {
     return found;
   }
 
-  test::TestFolder folder_;
+  test::TempFolder folder_;
 };
 
 using Names = std::vector<std::string>;
@@ -177,19 +195,19 @@ TEST_F(FindEntriesTest, PatternWithoutFolderSearchesTheCurrentFolder) {
 }
 
 TEST(FindEntries, NamesThatAreNotUtf8RoundTripToTheFile) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   const std::string name = "caf\xE9.raw";  // Latin-1, not UTF-8
   test::WriteBytes(folder.Root() / name, "bytes");
   const std::vector<FoundEntry> found = FindEntries(folder.Wide("*.raw"));
   ASSERT_EQ(found.size(), 1u);
-  EXPECT_EQ(found[0].name, std::wstring(L"caf") + wchar_t(0xDCE9) + L".raw");
+  EXPECT_EQ(found[0].name, std::wstring(L"caf") + wchar_t(0x1100E9) + L".raw");
   std::vector<std::uint8_t> bytes;
   ASSERT_EQ(ReadWholeFile(folder.WideFolder() + found[0].name, bytes), ReadOutcome::Ok);
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "bytes");
 }
 
 TEST(FindEntries, Utf8NamesDecodeToTheirCharacters) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   test::WriteBytes(folder.Root() / "\xE4\xB8\xAD.raw", "x");
   const std::vector<FoundEntry> found = FindEntries(folder.Wide("?.raw"));
   ASSERT_EQ(found.size(), 1u);

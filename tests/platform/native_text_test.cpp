@@ -29,7 +29,7 @@ TEST_P(DecodeNativeTest, DecodesAndEncodesBack) {
 
 std::wstring Escaped(std::initializer_list<unsigned> bytes) {
   std::wstring text;
-  for (const unsigned b : bytes) text.push_back(static_cast<wchar_t>(0xDC00 + b));
+  for (const unsigned b : bytes) text.push_back(static_cast<wchar_t>(0x110000 + b));
   return text;
 }
 
@@ -53,10 +53,15 @@ TEST(EncodeNative, RefusesNul) {
   EXPECT_FALSE(EncodeNative(std::wstring(L"a\0b", 3)).has_value());
 }
 
+// A module's name may hold any unpaired surrogate, U+DC80..U+DCFF included: none
+// of them is mistaken for an escaped byte. Only 0x110080..0x1100FF are bytes.
 TEST(EncodeNative, UnencodableValuesBecomeReplacementCharacter) {
-  EXPECT_EQ(EncodeNative(std::wstring(1, wchar_t(0xD800))), "\xEF\xBF\xBD");
-  EXPECT_EQ(EncodeNative(std::wstring(1, wchar_t(0xDC7F))), "\xEF\xBF\xBD");
-  EXPECT_EQ(EncodeNative(std::wstring(1, wchar_t(0x110000))), "\xEF\xBF\xBD");
+  for (const std::uint32_t value :
+       {0xD800u, 0xDC7Fu, 0xDC80u, 0xDCE9u, 0xDCFFu, 0xDFFFu, 0x110000u, 0x11007Fu, 0x110100u}) {
+    EXPECT_EQ(EncodeNative(std::wstring(1, static_cast<wchar_t>(value))), "\xEF\xBF\xBD")
+        << std::hex << value;
+  }
+  EXPECT_EQ(EncodeNative(std::wstring(1, static_cast<wchar_t>(0x110080))), "\x80");
 }
 
 TEST(DecodeNative, AnyBytesSurviveTheRoundTrip) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "tests/platform/test_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace tamro::platform {
 namespace {
@@ -40,7 +40,7 @@ TEST(Win32ProgramPath, EndsWithTheExecutable) {
 }
 
 TEST(Win32FileSystem, ExistsEnsureAndFind) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   EXPECT_NE(PathExists(folder.Wide("missing")), 0u);
   EXPECT_EQ(EnsureFolder(folder.Wide("a/b\\c\\")), 0u);
   EXPECT_TRUE(fs::is_directory(folder.Path("a/b/c")));
@@ -58,7 +58,7 @@ TEST(Win32FileSystem, ExistsEnsureAndFind) {
 }
 
 TEST(Win32Files, PathLengthLimits) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   const std::wstring base = folder.WideFolder();
   ASSERT_LT(base.size(), 200u);
   const std::wstring at259 = base + std::wstring(259 - base.size(), L'n');
@@ -72,7 +72,7 @@ TEST(Win32Files, PathLengthLimits) {
 }
 
 TEST(Win32Files, ReplaceAndReadOnly) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   ASSERT_TRUE(WriteWholeFile(folder.Wide("o.txt"), "one"));
   ASSERT_TRUE(WriteWholeFile(folder.Wide("o.txt"), "two"));
   EXPECT_EQ(test::ReadBytes(folder.Path("o.txt")), "two");
