@@ -1,0 +1,222 @@
+// The Linux rules of tamro as a user meets them: the file listed is the file
+// read, destinations made as mkdir -p makes them, a file-size limit that fails an
+// item instead of ending the run, names that cannot steer the terminal, and
+// module names whose unpaired surrogates never become raw bytes.
+#ifndef TAMRO_E2E_WINE
+
+#include <unistd.h>
+
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/e2e_samples.h"
+#include "tests/support/pe_builder.h"
+
+namespace tamro::e2e {
+namespace {
+
+using Names = std::vector<std::string>;
+using test::PeBuilder;
+using test::PeKey;
+
+std::string CleanXml(const std::string& word) {
+  return "<duixml>\r\n\t<Element id=\"" + word + "\"/>\r\n</duixml>\r\n";
+}
+
+// `text` in single quotes for sh: every byte but NUL stands for itself.
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+bool OnPath(const char* tool) {
+  return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A pseudo-terminal turns each LF into CR LF on its way out.
+std::string AsOnTerminal(std::string text) {
+  std::string shown;
+  for (const char c : text) shown += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return shown;
+}
+
+class LinuxRulesTest : public E2eTest {
+ protected:
+  // A working folder holding real/deep and link -> real/deep.
+  fs::path Cwd() {
+    const fs::path cwd = Folder("cwd");
+    fs::create_directories(cwd / "real" / "deep");
+    fs::create_directory_symlink(cwd / "real" / "deep", cwd / "link");
+    return cwd;
+  }
+
+  // tamro with standard output on a pseudo-terminal, through script(1).
+  RunResult TamroOnTerminal(const std::vector<std::string>& arguments) {
+    std::string command = ShellQuoted(Program().string());
+    for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
+    return e2e::Run("script", {"-qec", command, "/dev/null"});
+  }
+};
+
+// The search lists real/x.raw (the kernel resolves link/.. to real), and that is
+// the file converted, not the decoy cwd/x.raw of the same name.
+TEST_F(LinuxRulesTest, TheFileListedIsTheFileRead) {
+  const fs::path cwd = Cwd();
+  WriteBytes(cwd / "real" / "x.raw", CleanSample(u"listed").blob);
+  WriteBytes(cwd / "x.raw", CleanSample(u"decoy").blob);
+
+  const RunResult run = Tamro({"-file", "link/../*.raw", "out"}, InFolder(cwd));
+
+  ExpectTranscript(run, Transcript()
+                            .Banner()
+                            .Line("Converting 1 UIFILE(s) in folder \"link/../\" to XML text")
+                            .Line()
+                            .FileItem("x.raw", "OK")
+                            .Summary(1, 1, "out"));
+  EXPECT_EQ(ReadBytes(cwd / "out" / "x.tamro.txt"), CleanXml("listed"));
+}
+
+struct DestinationRow {
+  const char* destination;
+  bool fails;       // ErrDestFolder
+  Names cwdAfter;   // the working folder's names after the run
+  Names realAfter;  // those of cwd/real
+};
+
+// mkdir -p on the path as written, each component where the kernel resolves it;
+// a destination that cannot be made leaves no folder behind.
+TEST_F(LinuxRulesTest, DestinationsAreMadeAsMkdirPMakesThem) {
+  const DestinationRow rows[] = {
+      {"nosuch/../made", false, {"a.raw", "file", "link/", "made/", "nosuch/", "real/"}, {"deep/"}},
+      {"link/../newdest", false, {"a.raw", "file", "link/", "real/"}, {"deep/", "newdest/"}},
+      {"made/deeper/../../file/sub", true, {"a.raw", "file", "link/", "real/"}, {"deep/"}},
+  };
+  for (const DestinationRow& row : rows) {
+    SCOPED_TRACE(row.destination);
+    const fs::path cwd = Cwd();
+    WriteBytes(cwd / "a.raw", CleanSample(u"a").blob);
+    WriteBytes(cwd / "file", std::string_view("a file, not a folder"));
+
+    const RunResult run = Tamro({"-file", "./a.raw", row.destination}, InFolder(cwd));
+
+    const std::string shown = std::string(row.destination) + "/";
+    Transcript expected;
+    expected.Banner();
+    if (row.fails) {
+      expected.Error("Unable to create destination folder \"" + shown + "\"");
+    } else {
+      expected.Line("Converting 1 UIFILE(s) in folder \"./\" to XML text")
+          .Line()
+          .FileItem("a.raw", "OK")
+          .Summary(1, 1, row.destination);
+    }
+    ExpectTranscript(run, expected);
+    if (!row.fails) EXPECT_EQ(ReadBytes(cwd / shown / "a.tamro.txt"), CleanXml("a"));
+    EXPECT_EQ(ListFolder(cwd), row.cwdAfter);
+    EXPECT_EQ(ListFolder(cwd / "real"), row.realAfter);
+    fs::remove_all(cwd);
+  }
+}
+
+// With SIGXFSZ at its default action, a write past the file-size limit would end
+// the process; held back, it fails the item and the batch goes on to its summary.
+TEST_F(LinuxRulesTest, FileSizeLimitFailsTheItemNotTheRun) {
+  if (!OnPath("prlimit")) GTEST_SKIP() << "needs prlimit (util-linux)";
+  const fs::path in = Folder("in");
+  const fs::path out = Folder("out");
+  WriteBytes(in / "a.raw", CleanSample(u"a-value-long-enough-to-pass-the-limit").blob);
+  WriteBytes(in / "b.raw", CleanSample(u"b-value-long-enough-to-pass-the-limit").blob);
+  WriteBytes(out / "b.tamro.txt", std::string_view("old"));
+
+  const RunResult run = e2e::Run(
+      "prlimit", {"--fsize=24", Program().string(), "-file", Shown(in / "*.raw"), Shown(out)});
+
+  ExpectTranscript(
+      run, Transcript()
+               .Banner()
+               .Line("Converting 2 UIFILE(s) in folder \"" + ShownFolder(in) + "\" to XML text")
+               .Line()
+               .FileItem("a.raw", "Error: failed to create output XML file")
+               .FileItem("b.raw", "Error: failed to create output XML file")
+               .Summary(0, 2, Shown(out)));
+  EXPECT_EQ(ListFolder(out), (Names{"b.tamro.txt"}));
+  EXPECT_EQ(ReadBytes(out / "b.tamro.txt"), "old");
+}
+
+// ESC, BEL, LF, DEL and C1 CSI (U+009B) in a file name: escaped on a terminal,
+// kept as they are when redirected. The output name is made safe either way.
+TEST_F(LinuxRulesTest, ControlCharactersInNamesAreEscapedOnATerminalOnly) {
+  if (!OnPath("script")) GTEST_SKIP() << "needs script (util-linux)";
+  const fs::path in = Folder("in");
+  const fs::path out = Root() / "out";
+  const std::string name =
+      "a\x1b]0;title\x07"
+      "b\nc\x7f\xc2\x9b.raw";
+  WriteBytes(in / name, CleanSample(u"a").blob);
+  const auto transcript = [&](const std::string& shownName) {
+    return Transcript()
+        .Banner()
+        .Line("Converting 1 UIFILE(s) in folder \"" + ShownFolder(in) + "\" to XML text")
+        .Line()
+        .FileItem(shownName, "OK")
+        .Summary(1, 1, Shown(out));
+  };
+
+  const RunResult terminal = TamroOnTerminal({"-file", Shown(in / "*.raw"), Shown(out)});
+  EXPECT_EQ(terminal.out,
+            AsOnTerminal(transcript("a\\x1b]0;title\\x07b\\x0ac\\x7f\\x9b.raw").str()));
+  EXPECT_EQ(terminal.exitStatus, 0);
+
+  const RunResult redirected = Tamro({"-file", Shown(in / "*.raw"), Shown(out)});
+  ExpectTranscript(redirected, transcript(name));
+  EXPECT_EQ(ListFolder(out), (Names{"a_]0;title_b_c\x7f\xc2\x9b.tamro.txt"}));
+}
+
+// Unpaired surrogates in a module's names become U+FFFD on the console and in the
+// output names, the low ones (U+DC80..U+DCFF) too; a title-setting name is
+// escaped on a terminal.
+TEST_F(LinuxRulesTest, ModuleNamesNeverBecomeRawBytes) {
+  if (!OnPath("script")) GTEST_SKIP() << "needs script (util-linux)";
+  const fs::path module = Root() / "names.dll";
+  PeBuilder pe;
+  pe.AddUifile(PeKey::Text(u"\x1b]0;pwned\x07"), CleanSample(u"title").blob);
+  pe.AddUifile(PeKey::Text(std::u16string(u"A") + char16_t(0xDC80) + u"B"),
+               CleanSample(u"low").blob);
+  pe.AddUifile(PeKey::Text(std::u16string(u"C") + char16_t(0xD800) + u"D"),
+               CleanSample(u"high").blob);
+  WriteBytes(module, pe.Build());
+  const fs::path out = Root() / "out";
+  const auto transcript = [&](const std::string& titleName) {
+    return Transcript()
+        .Banner()
+        .Line("Extracting 3 UIFILE(s) from \"" + Shown(module) + "\" and converting to XML text")
+        .Line()
+        .ResourceItem(titleName, "OK")
+        .ResourceItem(
+            "A\xEF\xBF\xBD"
+            "B",
+            "OK")
+        .ResourceItem(
+            "C\xEF\xBF\xBD"
+            "D",
+            "OK")
+        .Summary(3, 3, Shown(out));
+  };
+
+  ExpectTranscript(Tamro({"-sys", Shown(module), "*", Shown(out)}), transcript("\x1b]0;pwned\x07"));
+  EXPECT_EQ(ListFolder(out), (Names{"A\xEF\xBF\xBD"
+                                    "B.tamro.txt",
+                                    "C\xEF\xBF\xBD"
+                                    "D.tamro.txt",
+                                    "_]0;pwned_.tamro.txt"}));
+  EXPECT_EQ(ReadBytes(out / "A\xEF\xBF\xBD"
+                            "B.tamro.txt"),
+            CleanXml("low"));
+
+  const RunResult terminal = TamroOnTerminal({"-sys", Shown(module), "*", Shown(out)});
+  EXPECT_EQ(terminal.out, AsOnTerminal(transcript("\\x1b]0;pwned\\x07").str()));
+}
+
+}  // namespace
+}  // namespace tamro::e2e
+
+#endif  // !TAMRO_E2E_WINE
