@@ -13,9 +13,11 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
+#include "tests/support/case_name.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro::platform {
@@ -102,22 +104,19 @@ TEST(ConsoleWrite, ClosedPipeIsIgnored) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
-// On a terminal the error colour is bright red, reset afterwards, in the same write.
-TEST(ConsoleWrite, TerminalGetsAnsiColourForErrorsOnly) {
+// What `body` writes to standard output on a pseudo-terminal, read until `size`
+// bytes have come; nullopt when the system has no pseudo-terminal.
+std::optional<std::string> CaptureOnTerminal(std::size_t size, const std::function<void()>& body) {
   const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-  if (master < 0) GTEST_SKIP() << "no pseudo-terminal";
-  ASSERT_EQ(::grantpt(master), 0);
-  ASSERT_EQ(::unlockpt(master), 0);
+  if (master < 0) return std::nullopt;
+  EXPECT_EQ(::grantpt(master), 0);
+  EXPECT_EQ(::unlockpt(master), 0);
   const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
-  ASSERT_GE(slave, 0);
-  WithStdoutOn(slave, [] {
-    ConsoleWrite(L"plain ", false);
-    ConsoleWrite(L"Skipped: not in DUIB format", true);
-  });
+  EXPECT_GE(slave, 0);
+  WithStdoutOn(slave, body);
   std::string seen;
-  const std::string expected = "plain \x1b[1;31mSkipped: not in DUIB format\x1b[0m";
   pollfd poller{master, POLLIN, 0};
-  while (seen.size() < expected.size() && ::poll(&poller, 1, 2000) > 0) {
+  while (seen.size() < size && ::poll(&poller, 1, 2000) > 0) {
     char buffer[256];
     const ssize_t n = ::read(master, buffer, sizeof buffer);
     if (n <= 0) break;
@@ -125,8 +124,50 @@ TEST(ConsoleWrite, TerminalGetsAnsiColourForErrorsOnly) {
   }
   ::close(slave);
   ::close(master);
-  EXPECT_EQ(seen, expected);
+  return seen;
 }
+
+// On a terminal the error colour is bright red, reset afterwards, in the same write.
+TEST(ConsoleWrite, TerminalGetsAnsiColourForErrorsOnly) {
+  const std::string expected = "plain \x1b[1;31mSkipped: not in DUIB format\x1b[0m";
+  const std::optional<std::string> seen = CaptureOnTerminal(expected.size(), [] {
+    ConsoleWrite(L"plain ", false);
+    ConsoleWrite(L"Skipped: not in DUIB format", true);
+  });
+  if (!seen) GTEST_SKIP() << "no pseudo-terminal";
+  EXPECT_EQ(*seen, expected);
+}
+
+struct ControlRow {
+  const char* what;
+  std::wstring text;
+  std::string onTerminal;  // the bytes a terminal receives (LF arrives as CR LF)
+  std::string redirected;
+};
+
+class ConsoleControlTest : public ::testing::TestWithParam<ControlRow> {};
+
+// C0 but TAB, DEL and C1 are escaped on a terminal, the line end is not; a
+// redirected stream keeps every character.
+TEST_P(ConsoleControlTest, EscapedOnATerminalOnly) {
+  const std::wstring& text = GetParam().text;
+  const std::optional<std::string> seen =
+      CaptureOnTerminal(GetParam().onTerminal.size(), [&] { ConsoleWrite(text, false, true); });
+  if (!seen) GTEST_SKIP() << "no pseudo-terminal";
+  EXPECT_EQ(*seen, GetParam().onTerminal);
+  EXPECT_EQ(CaptureRedirected([&] { ConsoleWrite(text, false, true); }), GetParam().redirected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ConsoleControlTest,
+    ::testing::Values(
+        ControlRow{"title and bell", L"\x1b]0;t\x07", "\\x1b]0;t\\x07\r\n", "\x1b]0;t\x07\n"},
+        ControlRow{"newline nul and carriage return", std::wstring(L"a\nb\0c\rd", 7),
+                   "a\\x0ab\\x00c\\x0dd\r\n", std::string("a\nb\0c\rd\n", 8)},
+        ControlRow{"tab and printable edges kept", L"\t\x1f \x7e", "\t\\x1f ~\r\n", "\t\x1f ~\n"},
+        ControlRow{"del and c1 escaped", L"\x7f\x80\x9b\x9f\xa0",
+                   "\\x7f\\x80\\x9b\\x9f\xc2\xa0\r\n", "\x7f\xc2\x80\xc2\x9b\xc2\x9f\xc2\xa0\n"}),
+    test::CaseNamer());
 
 }  // namespace
 }  // namespace tamro::platform

@@ -194,6 +194,24 @@ TEST_F(FindEntriesTest, PatternWithoutFolderSearchesTheCurrentFolder) {
   EXPECT_FALSE(found[0].isDirectory);
 }
 
+// Only the exact form of an output's temporary name is left out of a search.
+TEST(FindEntries, LeavesOutTemporaryOutputFilesOnly) {
+  test::TempFolder folder;
+  for (const char* name : {".tamro-0123456789abcdef.tmp", ".tamro-0123456789abcdeg.tmp",
+                           ".tamro-0123456789abcde.tmp", ".tamro-0123456789ABCDEF.tmp",
+                           ".tamro-0123456789abcdef0.tmp", "tamro-0123456789abcdef.tmp"}) {
+    test::WriteBytes(folder.Path(name), "x");
+  }
+  std::vector<std::string> listed;
+  for (const FoundEntry& entry : FindEntries(folder.Wide("*.tmp"))) {
+    listed.emplace_back(entry.name.begin(), entry.name.end());
+  }
+  EXPECT_EQ(listed,
+            (std::vector<std::string>{".tamro-0123456789ABCDEF.tmp", ".tamro-0123456789abcde.tmp",
+                                      ".tamro-0123456789abcdef0.tmp", ".tamro-0123456789abcdeg.tmp",
+                                      "tamro-0123456789abcdef.tmp"}));
+}
+
 TEST(FindEntries, NamesThatAreNotUtf8RoundTripToTheFile) {
   test::TempFolder folder;
   const std::string name = "caf\xE9.raw";  // Latin-1, not UTF-8
