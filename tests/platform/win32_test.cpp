@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,25 @@ TEST(Win32Files, ReplaceAndReadOnly) {
   EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"o.txt"});
   fs::permissions(folder.Path("o.txt"), fs::perms::owner_all);
   EXPECT_FALSE(WriteWholeFile(folder.Wide("missing\\o.txt"), "x"));
+}
+
+// The temporary file of an output being written is not listed by a search, and
+// an output given up before Commit leaves nothing behind.
+TEST(Win32Files, OutputFileTemporaryIsUnlistedAndDiscarded) {
+  test::TempFolder folder;
+  std::unique_ptr<OutputFile> file = OutputFile::Create(folder.Wide("o.txt"));
+  ASSERT_TRUE(file);
+  EXPECT_TRUE(file->Write("<a/>\r\n"));
+  EXPECT_EQ(test::NamesIn(folder.Root()).size(), 1u);
+  std::vector<std::wstring> names;
+  for (const FoundEntry& entry : FindEntries(folder.Wide("*"))) names.push_back(entry.name);
+  EXPECT_EQ(names.size(), 2u);  // "." and ".." only
+  file.reset();
+  EXPECT_TRUE(test::NamesIn(folder.Root()).empty());
+  file = OutputFile::Create(folder.Wide("o.txt"));
+  ASSERT_TRUE(file);
+  EXPECT_TRUE(file->Write("<a/>\r\n") && file->Commit());
+  EXPECT_EQ(test::ReadBytes(folder.Path("o.txt")), "<a/>\r\n");
 }
 
 TEST(Win32EncodeOutputText, AsciiIsUnchanged) {
