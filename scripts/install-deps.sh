@@ -13,6 +13,9 @@ for group in "$@"; do
   case "$group" in
     wine) packages+=(wine wine64) ;;
     tools) packages+=(hyperfine) ;;
+    # The .deb: dpkg-shlibdeps computes its Depends, lintian checks it, man renders
+    # the man page; readelf (binutils) reads the program's dynamic section.
+    packaging) packages+=(dpkg-dev lintian man-db groff-base binutils gzip) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
