@@ -6,7 +6,7 @@
 
 #include "platform/resource_module.h"
 #include "tests/resources/reader_test_support.h"
-#include "tests/resources/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace tamro::test {
 namespace {
@@ -19,11 +19,6 @@ std::vector<std::uint8_t> Module(PeFormat format) {
   b.AddUifile(PeKey::Id(40960), PeBytes("duib 40960"));
   b.AddUifile(PeKey::Text(u"SHELL"), PeBytes("duib shell"));
   return b.Build();
-}
-
-std::vector<std::uint8_t> ReadBack(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(ResourceModuleLoad, LoadsAModuleFileAndFindsItsResources) {
@@ -45,7 +40,7 @@ TEST(ResourceModuleLoad, LoadsAModuleFileAndFindsItsResources) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(found.data), found.size), "duib 40960");
     EXPECT_EQ(module->Find(L"UIFILE", Id(1)).lookup, ResourceLookup::NotFound);
     module.reset();
-    EXPECT_EQ(ReadBack(file), bytes);  // never changed
+    EXPECT_EQ(ReadBytes(file), std::string(bytes.begin(), bytes.end()));  // never changed
   }
 }
 
@@ -55,19 +50,19 @@ TEST(ResourceModuleLoad, NonAsciiPath) {
       "m\xC3\xB6"
       "dule \xE2\x82\xAC.dll",
       Module(PeFormat::Pe32));
-  const std::wstring path = WidePath(folder.Path()) + L"/m\u00F6dule \u20AC.dll";
+  const std::wstring path = WidePath(folder.Root()) + L"/m\u00F6dule \u20AC.dll";
   EXPECT_NE(ResourceModule::Load(path), nullptr);
 }
 
 TEST(ResourceModuleLoad, RefusesWhatIsNoImageFile) {
   const TempFolder folder;
-  ASSERT_FALSE(folder.Path().empty());
-  const std::wstring base = WidePath(folder.Path());
+  ASSERT_FALSE(folder.Root().empty());
+  const std::wstring base = WidePath(folder.Root());
   folder.Write("text.dll", PeBytes("This is not an image, just some text.\r\n"));
-  folder.Write("empty.dll", {});
+  folder.Write("empty.dll", std::string_view());
   folder.Write("mz.dll", PeBytes("MZ"));
-  std::filesystem::create_directory(folder.Path() / "folder.dll");
-  ASSERT_EQ(mkfifo((folder.Path() / "fifo.dll").c_str(), 0600), 0);
+  std::filesystem::create_directory(folder.Root() / "folder.dll");
+  ASSERT_EQ(mkfifo((folder.Root() / "fifo.dll").c_str(), 0600), 0);
 
   EXPECT_EQ(ResourceModule::Load(base), nullptr);                   // a folder
   EXPECT_EQ(ResourceModule::Load(base + L"/folder.dll"), nullptr);  // a folder

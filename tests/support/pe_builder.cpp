@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "tests/support/little_endian.h"
+
 namespace tamro::test {
 
 namespace {
@@ -15,22 +17,6 @@ constexpr std::uint32_t kStringName = 0x80000000u;
 
 std::uint32_t AlignUp(std::uint64_t value, std::uint32_t alignment) {
   return static_cast<std::uint32_t>((value + alignment - 1) / alignment * alignment);
-}
-
-void Put16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value) {
-  if (bytes.size() < offset + 2) bytes.resize(offset + 2);
-  bytes[offset] = static_cast<std::uint8_t>(value);
-  bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void Put32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
-  if (bytes.size() < offset + 4) bytes.resize(offset + 4);
-  for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-void Put64(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint64_t value) {
-  Put32(bytes, offset, static_cast<std::uint32_t>(value));
-  Put32(bytes, offset + 4, static_cast<std::uint32_t>(value >> 32));
 }
 
 char16_t Upper(char16_t c) {
@@ -284,6 +270,7 @@ std::vector<std::uint8_t> PeBuilder::Build(PeLayout* layout) const {
           const std::size_t entry = tree.dataEntries[i];
           std::uint32_t dataAt = dataRva + static_cast<std::uint32_t>(tree.dataOffsets[i]);
           if (f.dataRvaOutside) dataAt = imageSize + 0x1000u * static_cast<std::uint32_t>(i + 1);
+          if (f.dataRva) dataAt = *f.dataRva;
           const auto size = static_cast<std::uint32_t>(language.data->size());
           Put32(block, entry, dataAt);
           Put32(block, entry + 4, f.dataSizePastEnd ? 0xFFFFFFF0u : size);
@@ -301,6 +288,9 @@ std::vector<std::uint8_t> PeBuilder::Build(PeLayout* layout) const {
         break;
       case PeLoop::TypeIsRoot:
         Put32(block, 16 + 4, kSubdirectory | 0);
+        break;
+      case PeLoop::TypeIsData:
+        Put32(block, 16 + 4, static_cast<std::uint32_t>(tree.dataEntries[0]));
         break;
       case PeLoop::NameIsNameTable:
         pointAll(tree.nameTables[0], types[0].names.size(),
@@ -414,7 +404,8 @@ std::vector<std::uint8_t> PeBuilder::Build(PeLayout* layout) const {
     Put32(image, at + 8, virtualSize);
     Put32(image, at + 12, sectionRva);
     Put32(image, at + 16, rawSize);
-    Put32(image, at + 20, rawOffsets[i]);
+    const bool shifted = hasResources && i == resourceIndex && rawOffsets[i] != 0;
+    Put32(image, at + 20, rawOffsets[i] + (shifted ? f.rawDataOffsetDelta : 0));
     const bool code = s.name == ".text";
     Put32(image, at + 36, code ? 0x60000020u : 0x40000040u);
   }

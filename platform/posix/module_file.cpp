@@ -1,0 +1,77 @@
+#include "platform/posix/module_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <new>
+#include <optional>
+
+#include "bytes/byte_view.h"
+#include "pe/pe_image.h"
+#include "platform/posix/native_text.h"
+
+namespace tamro::platform::posix {
+namespace {
+
+constexpr std::uint64_t kMaxModuleBytes = 0x7FFFFFFF;  // below 2 GiB, as for source files
+constexpr std::size_t kHeaderProbe = 4096;             // DOS, NT headers and sections, as a rule
+
+// Reads from `offset` until `bytes` is full; false on an error or a short file.
+bool ReadAt(int fd, std::vector<std::uint8_t>& bytes, std::size_t offset) {
+  while (offset < bytes.size()) {
+    const ssize_t n =
+        ::pread(fd, bytes.data() + offset, bytes.size() - offset, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    offset += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Grows `bytes` (the file's first bytes) until the headers show whether the file
+// is an image; the whole file is read at most once.
+bool ReadImage(int fd, std::uint64_t fileSize, std::vector<std::uint8_t>& bytes) {
+  std::size_t have = 0;
+  std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kHeaderProbe));
+  for (;;) {
+    bytes.resize(want);
+    if (!ReadAt(fd, bytes, have)) return false;
+    const ByteView view(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    const pe::PeImage::Verdict verdict = pe::PeImage::CheckHeaders(view, fileSize);
+    if (verdict == pe::PeImage::Verdict::NotImage) return false;
+    if (want == fileSize) return verdict == pe::PeImage::Verdict::Image;
+    have = want;
+    // The rest of the image, or (headers past the probe) the rest of the file.
+    want = static_cast<std::size_t>(fileSize);
+  }
+}
+
+}  // namespace
+
+bool ReadModuleFile(const std::wstring& path, std::vector<std::uint8_t>& bytes) {
+  std::vector<std::uint8_t>().swap(bytes);
+  const std::optional<std::string> native = EncodeNative(path);
+  if (!native || native->empty()) return false;
+  // Never blocks on a FIFO; the access time is left alone where the kernel lets us.
+  constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  int fd = ::open(native->c_str(), kFlags | O_NOATIME);
+  if (fd < 0 && errno == EPERM) fd = ::open(native->c_str(), kFlags);
+  if (fd < 0) return false;
+  struct stat info {};
+  bool read = false;
+  try {
+    read = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
+           static_cast<std::uint64_t>(info.st_size) <= kMaxModuleBytes &&
+           ReadImage(fd, static_cast<std::uint64_t>(info.st_size), bytes);
+  } catch (const std::bad_alloc&) {
+    read = false;
+  }
+  ::close(fd);
+  if (!read) std::vector<std::uint8_t>().swap(bytes);
+  return read;
+}
+
+}  // namespace tamro::platform::posix
