@@ -39,26 +39,40 @@ std::uint64_t AlignUp(std::uint64_t value, std::uint64_t alignment) {
 
 }  // namespace
 
-PeImage::Verdict PeImage::CheckHeaders(ByteView headers, std::uint64_t fileSize) {
+PeImage::Verdict PeImage::CheckHeaders(ByteView headers, std::uint64_t fileSize,
+                                       std::uint64_t& needed) {
   PeImage image;
-  return Read(headers, fileSize, image);
+  Reading in{headers, fileSize};
+  const Verdict verdict = Read(in, image);
+  needed = in.needed;
+  return verdict;
 }
 
 std::optional<PeImage> PeImage::Parse(ByteView file) {
   PeImage image;
-  if (Read(file, file.size(), image) != Verdict::Image) return std::nullopt;
+  Reading in{file, file.size()};
+  if (Read(in, image) != Verdict::Image) return std::nullopt;
   image.file_ = file;
   return image;
 }
 
-PeImage::Verdict PeImage::Read(ByteView bytes, std::uint64_t fileSize, PeImage& image) {
-  // A header that lies past `bytes` is past the file, or past what we were given.
-  const Verdict past = bytes.size() < fileSize ? Verdict::NeedMore : Verdict::NotImage;
-  if (!bytes.Contains(0, kDosHeaderSize)) return past;
+bool PeImage::Reading::Has(std::uint64_t offset, std::uint64_t length, Verdict& verdict) {
+  if (bytes.Contains(offset, length)) return true;
+  // Past the end of the file: no image. Past what we were given: read further.
+  const bool inFile = offset <= fileSize && length <= fileSize - offset;
+  verdict = inFile ? Verdict::NeedMore : Verdict::NotImage;
+  if (inFile) needed = offset + length;
+  return false;
+}
+
+PeImage::Verdict PeImage::Read(Reading& in, PeImage& image) {
+  const ByteView& bytes = in.bytes;
+  Verdict past = Verdict::NotImage;
+  if (!in.Has(0, kDosHeaderSize, past)) return past;
   if (bytes.data()[0] != 'M' || bytes.data()[1] != 'Z') return Verdict::NotImage;
 
   const std::uint64_t ntHeaders = *bytes.U32(kDosLfanew);
-  if (!bytes.Contains(ntHeaders, 4 + kFileHeaderSize)) return past;
+  if (!in.Has(ntHeaders, 4 + kFileHeaderSize + 2, past)) return past;
   const std::uint8_t* signature = bytes.data() + ntHeaders;
   if (std::memcmp(signature, "PE\0\0", 4) != 0) return Verdict::NotImage;
   const std::uint64_t fileHeader = ntHeaders + 4;
@@ -67,12 +81,11 @@ PeImage::Verdict PeImage::Read(ByteView bytes, std::uint64_t fileSize, PeImage& 
 
   const std::uint64_t optional = fileHeader + kFileHeaderSize;
   const std::optional<std::uint16_t> magic = bytes.U16(optional);
-  if (!magic) return past;
   if (*magic != kMagicPe32 && *magic != kMagicPe32Plus) return Verdict::NotImage;
   image.pe32Plus_ = *magic == kMagicPe32Plus;
   const std::uint64_t directories = image.pe32Plus_ ? kOptDataDirectories64 : kOptDataDirectories32;
   if (optionalSize < directories) return Verdict::NotImage;
-  if (!bytes.Contains(optional, optionalSize)) return past;
+  if (!in.Has(optional, optionalSize, past)) return past;
 
   image.sectionAlignment_ = *bytes.U32(optional + kOptSectionAlignment);
   const std::uint32_t alignment = image.sectionAlignment_;
@@ -86,8 +99,7 @@ PeImage::Verdict PeImage::Read(ByteView bytes, std::uint64_t fileSize, PeImage& 
     image.resourceRva_ = *bytes.U32(optional + resourceEntry);
   }
   const std::uint64_t headerSize = *bytes.U32(optional + kOptSizeOfHeaders);
-  const Verdict sections =
-      ReadSections(bytes, fileSize, optional + optionalSize, sectionCount, image);
+  const Verdict sections = ReadSections(in, optional + optionalSize, sectionCount, image);
   if (sections != Verdict::Image) return sections;
 
   // The headers are mapped at RVA 0, up to the first section.
@@ -95,17 +107,18 @@ PeImage::Verdict PeImage::Read(ByteView bytes, std::uint64_t fileSize, PeImage& 
   const std::uint64_t headerExtent =
       std::min({AlignUp(headerSize, alignment), firstSection, std::uint64_t{image.sizeOfImage_}});
   if (headerExtent != 0) {
-    const std::uint64_t backed = std::min({headerSize, fileSize, headerExtent});
+    const std::uint64_t backed = std::min({headerSize, in.fileSize, headerExtent});
     image.regions_.insert(image.regions_.begin(), Region{0, headerExtent, 0, backed});
   }
   return Verdict::Image;
 }
 
-PeImage::Verdict PeImage::ReadSections(ByteView bytes, std::uint64_t fileSize, std::uint64_t table,
-                                       std::uint32_t count, PeImage& image) {
-  if (!bytes.Contains(table, count * kSectionHeaderSize)) {
-    return bytes.size() < fileSize ? Verdict::NeedMore : Verdict::NotImage;
-  }
+PeImage::Verdict PeImage::ReadSections(Reading& in, std::uint64_t table, std::uint32_t count,
+                                       PeImage& image) {
+  const ByteView& bytes = in.bytes;
+  const std::uint64_t fileSize = in.fileSize;
+  Verdict past = Verdict::NotImage;
+  if (!in.Has(table, count * kSectionHeaderSize, past)) return past;
   image.regions_.reserve(count + 1);
   std::uint64_t nextFreeRva = 0;  // end of the previous section's extent
   for (std::uint32_t i = 0; i < count; ++i) {

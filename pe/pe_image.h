@@ -25,7 +25,8 @@ class PeImage {
   // file's first bytes `headers`; `fileSize` is the whole file's length. Not an
   // image: any header past the end of the file, sections not in ascending,
   // non-overlapping order, or raw data past the end of the file.
-  static Verdict CheckHeaders(ByteView headers, std::uint64_t fileSize);
+  // With NeedMore, `needed` says how many of the file's first bytes are wanted.
+  static Verdict CheckHeaders(ByteView headers, std::uint64_t fileSize, std::uint64_t& needed);
 
   // The image of the whole file `file`; nullopt when CheckHeaders refuses it.
   static std::optional<PeImage> Parse(ByteView file);
@@ -56,9 +57,17 @@ class PeImage {
     std::uint64_t fileOffset;
     std::uint64_t fileSize;  // the first fileSize bytes come from the file, the rest are 0
   };
-  static Verdict Read(ByteView bytes, std::uint64_t fileSize, PeImage& image);
-  static Verdict ReadSections(ByteView bytes, std::uint64_t fileSize, std::uint64_t table,
-                              std::uint32_t count, PeImage& image);
+  // The headers of `bytes`, the first bytes of a file of `fileSize` bytes.
+  struct Reading {
+    ByteView bytes;
+    std::uint64_t fileSize;
+    std::uint64_t needed = 0;
+    // Whether [offset, offset + length) is there; if not, the verdict for it.
+    bool Has(std::uint64_t offset, std::uint64_t length, Verdict& verdict);
+  };
+  static Verdict Read(Reading& in, PeImage& image);
+  static Verdict ReadSections(Reading& in, std::uint64_t table, std::uint32_t count,
+                              PeImage& image);
   const Region* RegionAt(std::uint64_t rva) const;
 
   ByteView file_;

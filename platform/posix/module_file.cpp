@@ -18,6 +18,9 @@ namespace {
 
 constexpr std::uint64_t kMaxModuleBytes = 0x7FFFFFFF;  // below 2 GiB, as for source files
 constexpr std::size_t kHeaderProbe = 4096;             // DOS, NT headers and sections, as a rule
+// Headers must end within this many bytes: a file whose DOS header sends the
+// reader further is turned away without reading that far.
+constexpr std::uint64_t kMaxHeaderBytes = 16u << 20;
 
 // Reads from `offset` until `bytes` is full; false on an error or a short file.
 bool ReadAt(int fd, std::vector<std::uint8_t>& bytes, std::size_t offset) {
@@ -32,20 +35,29 @@ bool ReadAt(int fd, std::vector<std::uint8_t>& bytes, std::size_t offset) {
 }
 
 // Grows `bytes` (the file's first bytes) until the headers show whether the file
-// is an image; the whole file is read at most once.
+// is an image, then reads the rest: the file is read at most once, and a file that
+// is no image only as far as its headers.
 bool ReadImage(int fd, std::uint64_t fileSize, std::vector<std::uint8_t>& bytes) {
   std::size_t have = 0;
-  std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kHeaderProbe));
+  std::uint64_t want = std::min<std::uint64_t>(fileSize, kHeaderProbe);
   for (;;) {
-    bytes.resize(want);
+    bytes.resize(static_cast<std::size_t>(want));
     if (!ReadAt(fd, bytes, have)) return false;
+    have = bytes.size();
+    std::uint64_t needed = 0;
     const ByteView view(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    const pe::PeImage::Verdict verdict = pe::PeImage::CheckHeaders(view, fileSize);
-    if (verdict == pe::PeImage::Verdict::NotImage) return false;
-    if (want == fileSize) return verdict == pe::PeImage::Verdict::Image;
-    have = want;
-    // The rest of the image, or (headers past the probe) the rest of the file.
-    want = static_cast<std::size_t>(fileSize);
+    switch (pe::PeImage::CheckHeaders(view, fileSize, needed)) {
+      case pe::PeImage::Verdict::NotImage:
+        return false;
+      case pe::PeImage::Verdict::NeedMore:
+        if (needed > kMaxHeaderBytes) return false;
+        want = needed;
+        break;
+      case pe::PeImage::Verdict::Image:
+        if (have == fileSize) return true;
+        want = fileSize;
+        break;
+    }
   }
 }
 
