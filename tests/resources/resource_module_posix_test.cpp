@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "platform/resource_module.h"
 #include "tests/resources/reader_test_support.h"
 #include "tests/support/temp_folder.h"
@@ -75,6 +77,29 @@ TEST(ResourceModuleLoad, RefusesWhatIsNoImageFile) {
   EXPECT_EQ(ResourceModule::Load(std::wstring(L"a\0b", 3)), nullptr);
   EXPECT_EQ(ResourceModule::Load(std::wstring(1, wchar_t(0xD800))), nullptr);
   EXPECT_EQ(ResourceModule::Load(L"/dev/null"), nullptr);
+}
+
+TEST(ResourceModuleLoad, HeadersPastTheFirstBytesAreReadAsFarAsTheyReach) {
+  const TempFolder folder;
+  // 120 sections: the section table ends past the first 4 KiB that are read first.
+  PeBuilder b(PeFormat::Pe32);
+  for (int i = 0; i < 120; ++i) b.AddSection(".s" + std::to_string(i), PeBytes("x"));
+  b.AddUifile(PeKey::Id(1), PeBytes("far"));
+  const std::unique_ptr<ResourceModule> module =
+      ResourceModule::Load(WidePath(folder.Write("sections.dll", b.Build())));
+  ASSERT_NE(module, nullptr);
+  const ResourceBytes found = module->Find(L"UIFILE", Id(1));
+  ASSERT_EQ(found.lookup, ResourceLookup::Found);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(found.data), found.size), "far");
+  // "MZ" whose NT headers would lie 32 MiB into a 40 MiB file: turned away unread.
+  const auto far = folder.Write("far.dll", std::string_view("MZ"));
+  std::filesystem::resize_file(far, 40u << 20);
+  std::string dos(64, '\0');
+  dos[0] = 'M';
+  dos[1] = 'Z';
+  dos[0x3F] = 0x02;  // e_lfanew 0x02000000
+  std::fstream(far, std::ios::in | std::ios::out | std::ios::binary).write(dos.data(), 64);
+  EXPECT_EQ(ResourceModule::Load(WidePath(far)), nullptr);
 }
 
 TEST(ResourceModuleLoad, ReadOnlyFileLoads) {
