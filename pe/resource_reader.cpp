@@ -1,6 +1,6 @@
 #include "pe/resource_reader.h"
 
-#include <cstring>
+#include <algorithm>
 #include <new>
 
 #include "bytes/utf16.h"
@@ -158,8 +158,8 @@ std::uint32_t ResourceReader::AppendName(std::uint32_t nameField,
     std::vector<std::uint8_t> raw(2 * std::size_t{*length});
     image_.Copy(at + 2, raw.size(), raw.data());
     name.text = WideFromUtf16Le(ByteView(raw.data(), static_cast<std::uint32_t>(raw.size())));
-    name.text.resize(name.text.find(L'\0') == std::wstring::npos ? name.text.size()
-                                                                 : name.text.find(L'\0'));
+    // The API hands a string over up to its terminator.
+    name.text.resize(std::min(name.text.size(), name.text.find(L'\0')));
   }
   try {
     names.push_back(std::move(name));

@@ -49,7 +49,7 @@ ProgramRun RunWithLimit(const std::vector<std::string>& argv, const std::filesys
       break;
     }
   }
-  // What the program wrote before it ended.
+  // What the run wrote before it ended.
   fcntl(out[0], F_SETFL, O_NONBLOCK);
   for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) {
     run.out.append(buffer, static_cast<std::size_t>(n));
