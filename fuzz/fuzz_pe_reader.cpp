@@ -4,6 +4,7 @@
 // codes, and every byte of a resource found can be read.
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -131,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const EnumeratedName& name : names) CheckAndFind(*reader, type, KeyOf(name));
   }
   const NameKey uifile = tamro::pe::KeyFromTyped(L"UIFILE");
-  for (std::uint16_t id : {0, 1, 2, 40960, 0xFFFF}) {
+  for (const std::uint16_t id : std::initializer_list<std::uint16_t>{0, 1, 2, 40960, 0xFFFF}) {
     CheckAndFind(*reader, uifile, tamro::pe::KeyFromId(id));
   }
   for (const wchar_t* name : {L"#0", L"#", L"#65536", L"SHELLVIEW", L"x", L"", L"UIFILE"}) {
