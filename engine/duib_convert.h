@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/byte_view.h"
+#include "bytes/byte_view.h"
 #include "engine/convert_status.h"
 #include "engine/name_dictionary.h"
 #include "engine/text_writer.h"

@@ -1,6 +1,7 @@
 // Read-only access to the resources of a Windows module (.exe, .dll, ...).
 // On Windows this is the system loader (LoadLibraryExW as an image resource); on
-// Linux it is our own PE reader. Both give the same answers for the same file.
+// Linux it is our own PE reader (pe/). Both give the same answers for the same
+// file, and on Windows the reader checks what the loader hands back.
 #pragma once
 
 #include <cstdint>
@@ -15,15 +16,24 @@ namespace tamro::platform {
 inline constexpr std::uint32_t kErrorResourceTypeNotFound = 1813;
 inline constexpr std::uint32_t kErrorResourceNameNotFound = 1814;
 
-// A resource name as the resource functions take it: an integer identifier from
-// 1 to 65535, or a string.
+// A resource name as the resource functions take it. A name typed by the user
+// ("#123" is the id 123 there) and a string name handed over by an enumeration
+// (only ever that string) differ, so that every enumerated resource keeps its own
+// identity.
 struct ResourceName {
-  std::uint16_t id = 0;  // non-zero: an integer identifier; zero: `text` is the name
-  std::wstring text;
+  enum class Kind { Id, Typed, Stored };
+  std::uint16_t id = 0;  // Kind::Id: an integer identifier, 0 included
+  std::wstring text;     // Typed and Stored
+  Kind kind = Kind::Typed;
 
-  static ResourceName FromId(std::uint16_t value) { return ResourceName{value, {}}; }
-  static ResourceName FromText(std::wstring value) { return ResourceName{0, std::move(value)}; }
-  bool IsId() const { return id != 0; }
+  static ResourceName FromId(std::uint16_t value) { return ResourceName{value, {}, Kind::Id}; }
+  static ResourceName FromText(std::wstring value) {
+    return ResourceName{0, std::move(value), Kind::Typed};
+  }
+  static ResourceName FromStored(std::wstring value) {
+    return ResourceName{0, std::move(value), Kind::Stored};
+  }
+  bool IsId() const { return kind == Kind::Id; }
 };
 
 enum class ResourceLookup {
@@ -47,8 +57,10 @@ class ResourceModule {
   // never changed. Null when the file cannot be loaded as an image.
   static std::unique_ptr<ResourceModule> Load(const std::wstring& path);
 
-  // Appends every name of `type` in the module's order (string names, then ids).
-  // Returns 0, kErrorResourceTypeNotFound, or another error code.
+  // Appends every name of `type` in the module's order (string names, then ids),
+  // ids as Kind::Id and string names as Kind::Stored, as the API hands them over
+  // (up to the first U+0000). Returns 0, kErrorResourceTypeNotFound, or another
+  // error code.
   virtual std::uint32_t EnumNames(std::wstring_view type,
                                   std::vector<ResourceName>& names) const = 0;
 
@@ -56,7 +68,8 @@ class ResourceModule {
   // kErrorResourceTypeNotFound, kErrorResourceNameNotFound, or another error code.
   virtual std::uint32_t CheckName(std::wstring_view type, const ResourceName& name) const = 0;
 
-  // The bytes of `name` of `type`, in the language the loader chooses. Never copied.
+  // The bytes of `name` of `type`, in the language the loader chooses, checked to
+  // lie inside the module's image; LoadFailed where they do not.
   virtual ResourceBytes Find(std::wstring_view type, const ResourceName& name) const = 0;
 };
 

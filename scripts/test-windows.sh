@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build's tests under Wine: the unit test programs of the cross build
-# (build/mingw-tests) and the end-to-end scenarios against build/mingw/tamro.exe,
-# run by e2e_wine_tests of the Linux build (build/default). All of them share one
+# (build/mingw-tests), and the end-to-end scenarios and the differential test
+# against build/mingw/tamro.exe, run by e2e_wine_tests and differential_tests of a
+# Linux build of their own (build/wine-e2e). All of them share one
 # Wine prefix and one wineserver, kept running for the whole time: without it each
 # run waits seconds for a server to start and to stop.
 set -euo pipefail
@@ -10,7 +11,7 @@ root=$(pwd)
 start=$SECONDS
 # Fewer than this many means a suite silently went missing.
 min_unit=${TAMRO_MIN_WINE_UNIT_TESTS:-300}
-min_e2e=${TAMRO_MIN_WINE_E2E_TESTS:-55}
+min_e2e=${TAMRO_MIN_WINE_E2E_TESTS:-57}
 
 scripts/install-deps.sh wine
 
@@ -24,10 +25,9 @@ cmake --build --preset mingw --target tamro
 cmake --preset mingw-tests -DTAMRO_WINE_PREFIX="$WINEPREFIX" >/dev/null
 cmake --build --preset mingw-tests
 
-echo "== Linux runner of the end-to-end tests for tamro.exe =="
-cmake --preset default -DTAMRO_WINDOWS_EXE="$root/build/mingw/tamro.exe" \
-  -DTAMRO_WINE_PREFIX="$WINEPREFIX" >/dev/null
-cmake --build --preset default --target e2e_wine_tests
+echo "== Linux runners of the end-to-end and differential tests for tamro.exe =="
+cmake --preset wine-e2e >/dev/null
+cmake --build --preset wine-e2e --target e2e_wine_tests differential_tests
 
 echo "== Wine prefix: $WINEPREFIX =="
 mkdir -p "$WINEPREFIX"
@@ -48,11 +48,14 @@ tests_run() {
 echo "== Windows unit tests under Wine =="
 ctest --preset mingw-tests -j2 | tee build/mingw-tests/wine-tests.log
 unit=$(tests_run build/mingw-tests/wine-tests.log)
-echo "== end-to-end tests of tamro.exe under Wine =="
-ctest --preset e2e-wine -j2 | tee build/default/wine-tests.log
-e2e=$(tests_run build/default/wine-tests.log)
+echo "== end-to-end and differential tests of tamro.exe under Wine =="
+ctest --preset e2e-wine -j2 | tee build/wine-e2e/wine-tests.log
+e2e=$(tests_run build/wine-e2e/wine-tests.log)
+# The differential test's tally: runs, agreement, crashes and what still differs.
+grep -A40 -E '^(mutated|hostile) modules' build/wine-e2e/Testing/Temporary/LastTest.log |
+  grep -E '^(mutated|hostile) modules|^    [0-9]+ x' || true
 
-skipped=$(cat build/mingw-tests/wine-tests.log build/default/wine-tests.log | grep -c '(Skipped)$' || true)
+skipped=$(cat build/mingw-tests/wine-tests.log build/wine-e2e/wine-tests.log | grep -c '(Skipped)$' || true)
 echo "$((unit + e2e)) tests ran under Wine ($unit unit, $e2e end-to-end; $skipped of them" \
   "skipped as Linux-only) in $((SECONDS - start)) s"
 if [ "$unit" -lt "$min_unit" ] || [ "$e2e" -lt "$min_e2e" ]; then

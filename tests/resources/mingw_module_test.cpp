@@ -6,7 +6,7 @@
 #include "platform/resource_module.h"
 #include "tests/resources/external_tools.h"
 #include "tests/resources/reader_test_support.h"
-#include "tests/resources/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace tamro::test {
 namespace {
@@ -22,7 +22,7 @@ TEST(MingwModule, ReadsWhatWindresAndLdWrote) {
                  << " (Debian package binutils-mingw-w64-x86-64) are not installed";
   }
   const TempFolder folder;
-  const std::string dir = folder.Path().string();
+  const std::string dir = folder.Root().string();
   folder.Write("a.bin", PeBytes("duib\x05 first"));
   folder.Write("b.bin", PeBytes("duib\x05 second"));
   folder.Write("c.bin", PeBytes("duib\x05 german"));
@@ -39,7 +39,7 @@ TEST(MingwModule, ReadsWhatWindresAndLdWrote) {
                   .has_value());
 
   std::unique_ptr<ResourceModule> module =
-      ResourceModule::Load(WidePath(folder.Path() / "module.dll"));
+      ResourceModule::Load(WidePath(folder.Root() / "module.dll"));
   ASSERT_NE(module, nullptr);
   std::vector<ResourceName> names;
   ASSERT_EQ(module->EnumNames(L"UIFILE", names), 0u);

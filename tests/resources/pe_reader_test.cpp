@@ -1,5 +1,6 @@
-// The Linux reader on valid PE32 and PE32+ modules: names, lookups, languages,
-// enumeration order and the type/name-not-found distinction.
+// The pe/ reader on valid PE32 and PE32+ modules: names, lookups, languages,
+// enumeration order, the type/name-not-found distinction and the image as the
+// loader maps it.
 #include <gtest/gtest.h>
 
 #include "platform/resource_module.h"
@@ -8,9 +9,9 @@
 namespace tamro::test {
 namespace {
 
+using pe::kErrorInvalidParameter;
 using platform::kErrorResourceNameNotFound;
 using platform::kErrorResourceTypeNotFound;
-using platform::pe::kErrorInvalidParameter;
 
 class PeReaderTest : public ::testing::TestWithParam<PeFormat> {
  protected:
@@ -57,9 +58,12 @@ TEST_P(PeReaderTest, EnumerationKeepsTheDirectorysOwnOrder) {
   ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
   EXPECT_EQ(NameTexts(names),
             (std::vector<std::wstring>{L"Mixed", L"ELEMENT", L"#40960", L"#2", L"#1"}));
-  // Unsorted tables are still searched completely.
-  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(1))), "uifile 1");
-  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"element"))), "uifile ELEMENT");
+  // An unsorted table is searched as the loader searches it, by halves: ids
+  // 40960, 2, 1 find 2 in the middle, but never 1; "Mixed", "ELEMENT" miss ELEMENT.
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(2))), "uifile 2");
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup, ResourceLookup::NotFound);
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Text(L"element")).lookup, ResourceLookup::NotFound);
+  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), platform::kErrorResourceNameNotFound);
 }
 
 TEST_P(PeReaderTest, EnumerationAppendsToTheList) {
@@ -188,13 +192,12 @@ TEST_P(PeReaderTest, ChoosesTheLanguageAsTheLoaderDoes) {
       {"user default next", {0x409, 0x407, 0x800, 0x400}, 0x400},
       {"system default next", {0x409, 0x407, 0x800}, 0x800},
       {"en-US next", {0x407, 0x409, 0x40C}, 0x409},
-      {"else the first listed", {0x40C, 0x407, 0x411}, 0x40C},
-      {"sub-language neutral is no neutral", {0x411, 0x009}, 0x411},
+      {"else the first listed", {0x40C, 0x407, 0x411}, 0x407},
+      {"sub-language neutral is no neutral", {0x411, 0x009}, 0x009},
   };
   for (const LanguageCase& c : cases) {
     SCOPED_TRACE(c.label);
-    PeBuilder b = Builder();
-    b.sortEntries = false;  // keep the listed order
+    PeBuilder b = Builder();  // languages sorted, as resource compilers list them
     for (std::uint16_t language : c.languages) {
       b.AddUifile(PeKey::Id(7), PeBytes("lang " + std::to_string(language)), language);
     }
@@ -221,17 +224,18 @@ TEST_P(PeReaderTest, MapsThroughAllSectionsNotByName) {
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"two"))), "second");
 }
 
-TEST_P(PeReaderTest, ZeroFilledTailOfTheSectionIsNotRead) {
+TEST_P(PeReaderTest, ZeroFilledTailOfTheSectionReadsAsZeros) {
   PeBuilder b = Builder();
   b.AddUifile(PeKey::Id(1), PeBytes("bytes"));
   PeLayout layout;
   (void)b.Build(&layout);
-  // The section's VirtualSize ends before the data: the loader would map zeros.
+  // The section's VirtualSize ends inside the data (the last bytes of the tree):
+  // the loader maps zeros past it.
   b.faults.resourceVirtualSize = static_cast<std::uint32_t>(layout.resourceSize - 4);
   const ParsedImage image = ParseBuilt(b);
   ASSERT_NE(image.reader, nullptr);
   EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), 0u);
-  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup, ResourceLookup::LoadFailed);
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(1))), std::string("b\0\0\0\0", 5));
   // A VirtualSize beyond the raw data changes nothing for the bytes in the file.
   b.faults.resourceVirtualSize = 0x10000;
   const ParsedImage larger = ParseBuilt(b);
@@ -248,7 +252,48 @@ TEST_P(PeReaderTest, EmptyResourceIsFoundWithSizeZero) {
   EXPECT_EQ(found.size, 0u);
 }
 
-TEST_P(PeReaderTest, IdZeroIsEnumeratedAsHashZeroAndFoundAgain) {
+TEST_P(PeReaderTest, RawDataIsReadFromItsOffsetRoundedDownAsTheLoaderRoundsIt) {
+  PeBuilder b = Builder();
+  b.AddUifile(PeKey::Id(1), PeBytes("rounded"));
+  b.faults.rawDataOffsetDelta = 0x1F0;  // still read from the aligned offset
+  const ParsedImage image = ParseBuilt(b);
+  ASSERT_NE(image.reader, nullptr);
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(1))), "rounded");
+}
+
+TEST_P(PeReaderTest, EnumeratedStringNamesKeepTheirIdentity) {
+  PeBuilder b = Builder();
+  b.AddUifile(PeKey::Text(u"#23"), PeBytes("the string #23"));
+  b.AddUifile(PeKey::Text(u"#77"), PeBytes("the string #77"));
+  b.AddUifile(PeKey::Id(23), PeBytes("the id 23"));
+  const ParsedImage image = ParseBuilt(b);
+  std::vector<ResourceName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  ASSERT_EQ(NameTexts(names), (std::vector<std::wstring>{L"#23", L"#77", L"#23"}));
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", names[0])), "the string #23");
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", names[1])), "the string #77");
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", names[2])), "the id 23");
+  // Typed on the command line, "#23" is the id.
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"#23"))), "the id 23");
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Text(L"#77")).lookup, ResourceLookup::NotFound);
+}
+
+TEST_P(PeReaderTest, AStringNameEndsAtItsFirstNul) {
+  PeBuilder b = Builder();
+  b.AddUifile(PeKey::Text(std::u16string(u"AB\0CD", 5)), PeBytes("with a nul"));
+  b.AddUifile(PeKey::Text(u"AB"), PeBytes("plain AB"));
+  const ParsedImage image = ParseBuilt(b);
+  std::vector<ResourceName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  // Handed over as the API hands it over; looked up by that text, the loader
+  // compares the stored length too and finds only the plain "AB".
+  EXPECT_EQ(NameTexts(names), (std::vector<std::wstring>{L"AB", L"AB"}));
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", names[0])), "plain AB");
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Stored(std::wstring(L"AB\0CD", 5)))),
+            "plain AB");
+}
+
+TEST_P(PeReaderTest, IdZeroIsEnumeratedAsAnIdAndFoundAgain) {
   PeBuilder b = Builder();
   b.AddUifile(PeKey::Id(0), PeBytes("zero"));
   b.AddUifile(PeKey::Id(1), PeBytes("one"));

@@ -1,4 +1,5 @@
-// Shared helpers of the resource reader tests.
+// Shared helpers of the resource reader tests: the pe/ reader over a built image,
+// asked in the terms of ResourceModule (the adapter of platform/resource_keys.h).
 #pragma once
 
 #include <cstdint>
@@ -6,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/pe_resource_reader.h"
+#include "pe/resource_reader.h"
+#include "platform/resource_keys.h"
 #include "tests/support/pe_builder.h"
 
 namespace tamro::test {
@@ -14,34 +16,52 @@ namespace tamro::test {
 using platform::ResourceBytes;
 using platform::ResourceLookup;
 using platform::ResourceName;
-using platform::pe::PeResourceReader;
+
+// The reader as ResourceModule answers through it.
+class TestReader {
+ public:
+  explicit TestReader(std::unique_ptr<pe::ResourceReader> reader) : reader_(std::move(reader)) {}
+  std::uint32_t EnumNames(std::wstring_view type, std::vector<ResourceName>& names) const {
+    return platform::AppendNames(*reader_, type, names);
+  }
+  std::uint32_t CheckName(std::wstring_view type, const ResourceName& name) const {
+    return reader_->CheckName(platform::TypeKey(type), platform::KeyOf(name));
+  }
+  ResourceBytes Find(std::wstring_view type, const ResourceName& name) const {
+    return platform::BytesOf(reader_->Find(platform::TypeKey(type), platform::KeyOf(name)));
+  }
+  bool IsPe32Plus() const { return reader_->Image().IsPe32Plus(); }
+
+ private:
+  std::unique_ptr<pe::ResourceReader> reader_;
+};
 
 // A built image together with the reader over it (the bytes must outlive it).
 struct ParsedImage {
   std::vector<std::uint8_t> bytes;
-  std::unique_ptr<PeResourceReader> reader;
+  std::unique_ptr<TestReader> reader;
 };
 
-inline ParsedImage ParseBuilt(const PeBuilder& builder) {
+inline ParsedImage ParseBytes(std::vector<std::uint8_t> bytes) {
   ParsedImage parsed;
-  parsed.bytes = builder.Build();
-  parsed.reader = PeResourceReader::Parse(parsed.bytes.data(), parsed.bytes.size());
+  parsed.bytes = std::move(bytes);
+  auto reader = pe::ResourceReader::Parse(
+      ByteView(parsed.bytes.data(), static_cast<std::uint32_t>(parsed.bytes.size())));
+  if (reader) parsed.reader = std::make_unique<TestReader>(std::move(reader));
   return parsed;
+}
+
+inline ParsedImage ParseBuilt(const PeBuilder& builder) {
+  return ParseBytes(builder.Build());
 }
 
 inline std::string FormatName(PeFormat format) {
   return format == PeFormat::Pe32 ? "Pe32" : "Pe32Plus";
 }
 
-// The bytes a lookup found, as text, after checking that they lie in the image.
-inline std::string FoundText(const ParsedImage& image, const ResourceBytes& found) {
+// The bytes a lookup found, as text.
+inline std::string FoundText(const ParsedImage&, const ResourceBytes& found) {
   if (found.lookup != ResourceLookup::Found) return "<not found>";
-  const std::uint8_t* begin = image.bytes.data();
-  const std::uint8_t* end = begin + image.bytes.size();
-  if (found.data < begin || found.data > end ||
-      found.size > static_cast<std::size_t>(end - found.data)) {
-    return "<outside the image>";
-  }
   return std::string(reinterpret_cast<const char*>(found.data), found.size);
 }
 
@@ -50,6 +70,9 @@ inline ResourceName Id(std::uint16_t id) {
 }
 inline ResourceName Text(std::wstring text) {
   return ResourceName::FromText(std::move(text));
+}
+inline ResourceName Stored(std::wstring text) {
+  return ResourceName::FromStored(std::move(text));
 }
 
 // Names as comparable text: ids as "#<id>", string names as they are.

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "platform/resource_module.h"
 #include "tests/resources/reader_test_support.h"
-#include "tests/resources/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace tamro::test {
 namespace {
@@ -19,11 +21,6 @@ std::vector<std::uint8_t> Module(PeFormat format) {
   b.AddUifile(PeKey::Id(40960), PeBytes("duib 40960"));
   b.AddUifile(PeKey::Text(u"SHELL"), PeBytes("duib shell"));
   return b.Build();
-}
-
-std::vector<std::uint8_t> ReadBack(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(ResourceModuleLoad, LoadsAModuleFileAndFindsItsResources) {
@@ -45,7 +42,7 @@ TEST(ResourceModuleLoad, LoadsAModuleFileAndFindsItsResources) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(found.data), found.size), "duib 40960");
     EXPECT_EQ(module->Find(L"UIFILE", Id(1)).lookup, ResourceLookup::NotFound);
     module.reset();
-    EXPECT_EQ(ReadBack(file), bytes);  // never changed
+    EXPECT_EQ(ReadBytes(file), std::string(bytes.begin(), bytes.end()));  // never changed
   }
 }
 
@@ -55,19 +52,19 @@ TEST(ResourceModuleLoad, NonAsciiPath) {
       "m\xC3\xB6"
       "dule \xE2\x82\xAC.dll",
       Module(PeFormat::Pe32));
-  const std::wstring path = WidePath(folder.Path()) + L"/m\u00F6dule \u20AC.dll";
+  const std::wstring path = WidePath(folder.Root()) + L"/m\u00F6dule \u20AC.dll";
   EXPECT_NE(ResourceModule::Load(path), nullptr);
 }
 
 TEST(ResourceModuleLoad, RefusesWhatIsNoImageFile) {
   const TempFolder folder;
-  ASSERT_FALSE(folder.Path().empty());
-  const std::wstring base = WidePath(folder.Path());
+  ASSERT_FALSE(folder.Root().empty());
+  const std::wstring base = WidePath(folder.Root());
   folder.Write("text.dll", PeBytes("This is not an image, just some text.\r\n"));
-  folder.Write("empty.dll", {});
+  folder.Write("empty.dll", std::string_view());
   folder.Write("mz.dll", PeBytes("MZ"));
-  std::filesystem::create_directory(folder.Path() / "folder.dll");
-  ASSERT_EQ(mkfifo((folder.Path() / "fifo.dll").c_str(), 0600), 0);
+  std::filesystem::create_directory(folder.Root() / "folder.dll");
+  ASSERT_EQ(mkfifo((folder.Root() / "fifo.dll").c_str(), 0600), 0);
 
   EXPECT_EQ(ResourceModule::Load(base), nullptr);                   // a folder
   EXPECT_EQ(ResourceModule::Load(base + L"/folder.dll"), nullptr);  // a folder
@@ -80,6 +77,29 @@ TEST(ResourceModuleLoad, RefusesWhatIsNoImageFile) {
   EXPECT_EQ(ResourceModule::Load(std::wstring(L"a\0b", 3)), nullptr);
   EXPECT_EQ(ResourceModule::Load(std::wstring(1, wchar_t(0xD800))), nullptr);
   EXPECT_EQ(ResourceModule::Load(L"/dev/null"), nullptr);
+}
+
+TEST(ResourceModuleLoad, HeadersPastTheFirstBytesAreReadAsFarAsTheyReach) {
+  const TempFolder folder;
+  // 120 sections: the section table ends past the first 4 KiB that are read first.
+  PeBuilder b(PeFormat::Pe32);
+  for (int i = 0; i < 120; ++i) b.AddSection(".s" + std::to_string(i), PeBytes("x"));
+  b.AddUifile(PeKey::Id(1), PeBytes("far"));
+  const std::unique_ptr<ResourceModule> module =
+      ResourceModule::Load(WidePath(folder.Write("sections.dll", b.Build())));
+  ASSERT_NE(module, nullptr);
+  const ResourceBytes found = module->Find(L"UIFILE", Id(1));
+  ASSERT_EQ(found.lookup, ResourceLookup::Found);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(found.data), found.size), "far");
+  // "MZ" whose NT headers would lie 32 MiB into a 40 MiB file: turned away unread.
+  const auto far = folder.Write("far.dll", std::string_view("MZ"));
+  std::filesystem::resize_file(far, 40u << 20);
+  std::string dos(64, '\0');
+  dos[0] = 'M';
+  dos[1] = 'Z';
+  dos[0x3F] = 0x02;  // e_lfanew 0x02000000
+  std::fstream(far, std::ios::in | std::ios::out | std::ios::binary).write(dos.data(), 64);
+  EXPECT_EQ(ResourceModule::Load(WidePath(far)), nullptr);
 }
 
 TEST(ResourceModuleLoad, ReadOnlyFileLoads) {

@@ -16,7 +16,7 @@
 #include "platform/resource_module.h"
 #include "tests/resources/external_tools.h"
 #include "tests/resources/reader_test_support.h"
-#include "tests/resources/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace tamro::test {
 namespace {
@@ -97,9 +97,7 @@ TEST_P(WrestoolCrossCheck, SameNamesLanguagesAndBytes) {
   const std::string file = folder.Write("crosscheck.dll", bytes).string();
   std::unique_ptr<ResourceModule> module = ResourceModule::Load(WidePath(file));
   ASSERT_NE(module, nullptr);
-  ParsedImage image;
-  image.bytes = bytes;
-  image.reader = PeResourceReader::Parse(image.bytes.data(), image.bytes.size());
+  const ParsedImage image = ParseBytes(bytes);
 
   // wrestool's view of the UIFILE type, in its (the directory's) order.
   std::vector<Listed> uifiles;

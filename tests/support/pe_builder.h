@@ -39,6 +39,7 @@ enum class PeTable { Root, FirstNames, FirstLanguages, AllLanguages };
 enum class PeLoop {
   None,
   TypeIsRoot,       // the first type's entry points at the root directory
+  TypeIsData,       // the first type's entry points at a data entry, not a directory
   NameIsNameTable,  // every name of the first type points at that type's name table
   LanguageIsRoot,   // every language of the first name is a directory: the root
 };
@@ -53,11 +54,13 @@ struct PeFaults {
   std::optional<std::uint16_t> sizeOfOptionalHeader;
   std::optional<std::uint32_t> numberOfRvaAndSizes;
   std::optional<std::uint16_t> numberOfSections;
-  bool overlappingSections = false;  // the last section starts where the first does
-  bool resourceRvaOutside = false;   // data directory 2 points past every section
-  bool dataRvaOutside = false;       // every data entry points past every section
-  bool dataSizePastEnd = false;      // every data entry's size runs past the end of the file
-  bool rawDataPastEnd = false;       // the resource section's raw data passes the file end
+  bool overlappingSections = false;      // the last section starts where the first does
+  bool resourceRvaOutside = false;       // data directory 2 points past every section
+  bool dataRvaOutside = false;           // every data entry points past every section
+  bool dataSizePastEnd = false;          // every data entry's size runs past the end of the file
+  std::optional<std::uint32_t> dataRva;  // OffsetToData of every data entry
+  std::uint32_t rawDataOffsetDelta = 0;  // added to the resource section's PointerToRawData
+  bool rawDataPastEnd = false;           // the resource section's raw data passes the file end
   std::optional<std::uint32_t> resourceVirtualSize;  // VirtualSize of the resource section
   bool stringNamesPastEnd = false;                   // string names point past the resource section
   std::optional<std::uint16_t> longNameLength;       // length field of every string name

@@ -1,6 +1,7 @@
 // A bounds-checked, read-only window on the caller's bytes. Every read names its
 // offset and is refused when any byte of it would lie past the end; offsets are
-// 64-bit so that sums of 32-bit fields never wrap.
+// 64-bit so that sums of 32-bit fields never wrap. Shared by the converter and the
+// PE reader: nothing is read by casting a structure onto the bytes.
 #pragma once
 
 #include <cstdint>
@@ -13,12 +14,19 @@ class ByteView {
   ByteView() = default;
   ByteView(const std::uint8_t* data, std::uint32_t size) : data_(data), size_(data ? size : 0) {}
 
+  const std::uint8_t* data() const { return data_; }
   std::uint32_t size() const { return size_; }
   bool empty() const { return data_ == nullptr; }
 
   // True when [offset, offset + length) lies inside the bytes.
   bool Contains(std::uint64_t offset, std::uint64_t length) const {
     return offset <= size_ && length <= size_ - offset;
+  }
+
+  // The bytes [offset, offset + length), or nullopt when they do not all lie inside.
+  std::optional<ByteView> Sub(std::uint64_t offset, std::uint64_t length) const {
+    if (!Contains(offset, length)) return std::nullopt;
+    return ByteView(data_ + offset, static_cast<std::uint32_t>(length));
   }
 
   std::optional<std::uint32_t> U32(std::uint64_t offset) const {

@@ -1,0 +1,163 @@
+// The hostile modules of the PE builder, each with the answers that the loader
+// gives for it: read by the reader's fault tests, and run through both builds by
+// the differential test.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "pe/resource_reader.h"
+#include "platform/resource_keys.h"
+#include "tests/support/pe_builder.h"
+
+namespace tamro::test {
+
+using pe::kErrorNoAccess;
+using platform::kErrorResourceNameNotFound;
+using platform::kErrorResourceTypeNotFound;
+using platform::ResourceLookup;
+
+inline constexpr std::uint32_t kNotAnImage = 0xFFFFFFFFu;
+inline constexpr auto kFound = ResourceLookup::Found;
+inline constexpr auto kNotFound = ResourceLookup::NotFound;
+inline constexpr auto kLoadFailed = ResourceLookup::LoadFailed;
+
+// UIFILE "NAMED" (its first name), 1 and 2 (two languages), and RT_RCDATA 5.
+inline PeBuilder BaseModule(PeFormat format) {
+  PeBuilder b(format);
+  b.AddSection(".text", PeBytes("\xC3"));
+  b.AddUifile(PeKey::Text(u"NAMED"), PeBytes("named"));
+  b.AddUifile(PeKey::Id(1), PeBytes("one"));
+  b.AddUifile(PeKey::Id(2), PeBytes("two en"), 0x409);
+  b.AddUifile(PeKey::Id(2), PeBytes("two de"), 0x407);
+  b.Add(PeKey::Id(10), PeKey::Id(5), 0, PeBytes("rcdata"));
+  return b;
+}
+
+inline std::size_t SectionTableOffset(PeFormat format) {
+  PeLayout layout;
+  (void)BaseModule(format).Build(&layout);
+  return layout.sectionTable;
+}
+
+inline std::size_t ResourceOffset(PeFormat format) {
+  PeLayout layout;
+  (void)BaseModule(format).Build(&layout);
+  return layout.resourceOffset;
+}
+
+struct FaultCase {
+  const char* label;
+  std::function<void(PeBuilder&, PeFormat)> fault;
+  std::uint32_t enumCode = 0;  // EnumNames("UIFILE"), or kNotAnImage when the load fails
+  std::uint32_t checkNamed = 0;
+  ResourceLookup findNamed = kFound;
+  std::uint32_t checkTwo = 0;
+  ResourceLookup findTwo = kFound;
+};
+
+inline const std::vector<FaultCase>& FaultCases() {
+  static const std::vector<FaultCase> cases = {
+      {"valid", [](PeBuilder&, PeFormat) {}, 0, 0, kFound, 0, kFound},
+      {"truncated in the DOS header", [](PeBuilder& b, PeFormat) { b.faults.truncateAt = 0x3E; },
+       kNotAnImage},
+      {"truncated in the PE signature", [](PeBuilder& b, PeFormat) { b.faults.truncateAt = 0x82; },
+       kNotAnImage},
+      {"truncated in the file header", [](PeBuilder& b, PeFormat) { b.faults.truncateAt = 0x90; },
+       kNotAnImage},
+      {"truncated in the optional header",
+       [](PeBuilder& b, PeFormat) { b.faults.truncateAt = 0xD0; }, kNotAnImage},
+      {"truncated in the section table",
+       [](PeBuilder& b, PeFormat f) { b.faults.truncateAt = SectionTableOffset(f) + 50; },
+       kNotAnImage},
+      {"truncated in the resource section",
+       [](PeBuilder& b, PeFormat f) { b.faults.truncateAt = ResourceOffset(f) + 40; }, kNotAnImage},
+      {"empty file", [](PeBuilder& b, PeFormat) { b.faults.truncateAt = 0; }, kNotAnImage},
+      {"no MZ", [](PeBuilder& b, PeFormat) { b.faults.badDosMagic = true; }, kNotAnImage},
+      {"no PE signature", [](PeBuilder& b, PeFormat) { b.faults.badPeSignature = true; },
+       kNotAnImage},
+      {"e_lfanew past the end", [](PeBuilder& b, PeFormat) { b.faults.lfanew = 0xFFFFFFF0u; },
+       kNotAnImage},
+      {"e_lfanew near the end",
+       [](PeBuilder& b, PeFormat f) {
+         b.faults.lfanew = static_cast<std::uint32_t>(b.Build().size() - 6);
+         (void)f;
+       },
+       kNotAnImage},
+      {"ROM optional header magic", [](PeBuilder& b, PeFormat) { b.faults.optionalMagic = 0x107; },
+       kNotAnImage},
+      {"PE32 magic on the other layout",
+       [](PeBuilder& b, PeFormat f) {
+         b.faults.optionalMagic = f == PeFormat::Pe32 ? 0x20B : 0x10B;
+       },
+       // Read with the other layout, the directory count is a zero field.
+       kErrorResourceTypeNotFound, kErrorResourceTypeNotFound, kNotFound,
+       kErrorResourceTypeNotFound, kNotFound},
+      {"optional header too short",
+       [](PeBuilder& b, PeFormat) { b.faults.sizeOfOptionalHeader = 0x40; }, kNotAnImage},
+      {"optional header past the end",
+       [](PeBuilder& b, PeFormat) { b.faults.sizeOfOptionalHeader = 0xFFFF; }, kNotAnImage},
+      {"section count past the end",
+       [](PeBuilder& b, PeFormat) { b.faults.numberOfSections = 0xFFFF; }, kNotAnImage},
+      {"overlapping sections", [](PeBuilder& b, PeFormat) { b.faults.overlappingSections = true; },
+       kNotAnImage},
+      {"section raw data past the end of the file",
+       [](PeBuilder& b, PeFormat) { b.faults.rawDataPastEnd = true; }, kNotAnImage},
+      {"no section table entries", [](PeBuilder& b, PeFormat) { b.faults.numberOfSections = 0; },
+       kErrorNoAccess, kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
+      {"only two data directories",
+       [](PeBuilder& b, PeFormat) { b.faults.numberOfRvaAndSizes = 2; }, kErrorResourceTypeNotFound,
+       kErrorResourceTypeNotFound, kNotFound, kErrorResourceTypeNotFound, kNotFound},
+      {"resource directory outside every section",
+       [](PeBuilder& b, PeFormat) { b.faults.resourceRvaOutside = true; }, kErrorNoAccess,
+       kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
+      {"data entries at 0xFFFFFF00", [](PeBuilder& b, PeFormat) { b.faults.dataRva = 0xFFFFFF00u; },
+       0, 0, kLoadFailed, 0, kLoadFailed},
+      {"data entries in the headers", [](PeBuilder& b, PeFormat) { b.faults.dataRva = 0x10; }, 0, 0,
+       kFound, 0, kFound},
+      {"type entry pointing at data",
+       [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::TypeIsData; },
+       kErrorResourceTypeNotFound, kErrorResourceTypeNotFound, kNotFound,
+       kErrorResourceTypeNotFound, kNotFound},
+      {"data outside every section", [](PeBuilder& b, PeFormat) { b.faults.dataRvaOutside = true; },
+       0, 0, kLoadFailed, 0, kLoadFailed},
+      {"data sizes past the end of the file",
+       [](PeBuilder& b, PeFormat) { b.faults.dataSizePastEnd = true; }, 0, 0, kLoadFailed, 0,
+       kLoadFailed},
+      // The type "UIFILE" is a string name too: its lookup reads outside first.
+      {"string names past the end",
+       [](PeBuilder& b, PeFormat) { b.faults.stringNamesPastEnd = true; }, kErrorNoAccess,
+       kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
+      // A longer stored length makes "UIFILE" differ at its terminator.
+      {"string names 4097 units long",
+       [](PeBuilder& b, PeFormat) { b.faults.longNameLength = 4097; }, kErrorResourceTypeNotFound,
+       kErrorResourceTypeNotFound, kNotFound, kErrorResourceTypeNotFound, kNotFound},
+      {"huge entry count in the root",
+       [](PeBuilder& b, PeFormat) { b.faults.hugeCountTable = PeTable::Root; }, kErrorNoAccess,
+       kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
+      {"huge entry count in the names",
+       [](PeBuilder& b, PeFormat) { b.faults.hugeCountTable = PeTable::FirstNames; },
+       kErrorNoAccess, kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
+      {"huge entry count in the languages",
+       [](PeBuilder& b, PeFormat) { b.faults.hugeCountTable = PeTable::FirstLanguages; }, 0,
+       kErrorNoAccess, kLoadFailed, 0, kFound},
+      {"type pointing back at the root",
+       [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::TypeIsRoot; }, 0,
+       kErrorResourceNameNotFound, kNotFound, kErrorResourceNameNotFound, kNotFound},
+      {"names pointing back at their own table",
+       [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::NameIsNameTable; }, 0, 0, kNotFound, 0,
+       kNotFound},
+      {"languages pointing back at the root",
+       [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::LanguageIsRoot; }, 0, 0, kNotFound, 0,
+       kFound},
+      {"shared name tables", [](PeBuilder& b, PeFormat) { b.faults.shareNameTables = true; }, 0, 0,
+       kFound, 0, kFound},
+      {"shared language tables",
+       [](PeBuilder& b, PeFormat) { b.faults.shareLanguageTables = true; }, 0, 0, kFound, 0,
+       kFound},
+  };
+  return cases;
+}
+
+}  // namespace tamro::test
