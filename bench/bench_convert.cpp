@@ -6,7 +6,7 @@
 #include <string>
 
 #include "bench/duib_corpus.h"
-#include "engine/convert_item.h"
+#include "io/item_pipeline.h"
 #include "io/output_file.h"
 
 namespace {

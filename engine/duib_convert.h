@@ -31,7 +31,7 @@ inline constexpr std::uint16_t kStylesheetsId = 0x8005;
 
 class CDuibConvert {
  public:
-  explicit CDuibConvert(std::size_t maxTextChars = kMaxTextChars);
+  explicit CDuibConvert(std::size_t maxTextChars = kMaxTextChars) : maxTextChars_(maxTextChars) {}
 
   // Reads and renders the blob into `text`. A failure of the reading phase
   // returns its code and leaves `text` untouched.
@@ -39,12 +39,6 @@ class CDuibConvert {
 
   std::uint32_t UnknownCount() const { return unknownCount_; }
   bool ResidCheckFailed() const { return residCheckFailed_; }
-
-  // Reading phase: the header, then the resid, element and string sections.
-  ConvertStatus ReadBlob(const std::uint8_t* blob, std::uint32_t size);
-  ConvertStatus ReadResidSection(ByteView blob);
-  ConvertStatus ReadElementSection(ByteView blob);
-  ConvertStatus ReadStringSection(ByteView blob);
 
  private:
   enum class NameKind { Element, Attribute, Value };
@@ -69,23 +63,26 @@ class CDuibConvert {
     std::uint32_t stringCount = 0;
   };
 
+  // Reading phase (duib_convert.cpp): the header, then the resid, element and
+  // string sections; each returns StatusOk or the code of its first failed check.
+  ConvertStatus ReadBlob(const std::uint8_t* blob, std::uint32_t size);
+  ConvertStatus ReadResidSection(ByteView blob);
+  ConvertStatus ReadElementSection(ByteView blob);
+  ConvertStatus ReadStringSection(ByteView blob);
+
   // Rendering (duib_render.cpp). Each appends to out_; an append that would pass
   // the cap appends nothing and marks the writer overflowed.
   ConvertStatus Render();
   void GetElementName(std::uint32_t item, bool& stylesheets);
   void GetAttributeText(std::uint32_t item, std::int32_t elementIndex, bool stylesheets);
-  void MakeIndent(std::int32_t depth);
-  void TrimRight();
   void AppendName(std::uint16_t id, NameKind kind);
   bool AppendBlobString(std::uint16_t index);
   std::uint32_t StringStart(std::uint16_t index) const;
   std::uint32_t StringUnits(std::uint32_t start) const;
   std::size_t DecodeUtf16(std::uint32_t start, std::uint32_t units, wchar_t* dest) const;
-  void Append(std::wstring_view piece);
   void CheckResid(std::int32_t elementIndex, std::uint16_t valueId);
   void IndexResidTable();
 
-  NameDictionary dictionary_;
   BlobData blob_;
   std::uint32_t declaredElementCount_ = 0;
   std::int32_t residMatchCount_ = 0;

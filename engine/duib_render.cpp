@@ -41,13 +41,13 @@ ConvertStatus CDuibConvert::Render() {
       const std::uint32_t type = item & 0xF;
       const std::uint32_t attributeCount = (item >> 4) & 0xFFF;
       if (type == kTypeClose) --depth;
-      if (depth != 0) MakeIndent(depth);
-      Append(type == kTypeClose ? L"</"sv : L"<"sv);
+      if (depth > 0) out_->AppendRepeated(static_cast<std::size_t>(depth), L'\t');
+      out_->Append(type == kTypeClose ? L"</"sv : L"<"sv);
       GetElementName(item, stylesheets);
       if (attributeCount == 0) {
-        Append(type == kTypeEmpty ? L"/>\r\n"sv : L">\r\n"sv);
+        out_->Append(type == kTypeEmpty ? L"/>\r\n"sv : L">\r\n"sv);
       } else {
-        Append(L" "sv);
+        out_->Append(L" "sv);
       }
       if (type == kTypeOpen) ++depth;
       ++elementCounter;
@@ -57,8 +57,8 @@ ConvertStatus CDuibConvert::Render() {
       --attributesRemaining;
       GetAttributeText(item, elementCounter - 1, stylesheets);
       if (attributesRemaining == 0) {
-        TrimRight();
-        Append(currentType == kTypeEmpty ? L"/>\r\n"sv : L">\r\n"sv);
+        out_->TrimRight();  // the space behind the last attribute
+        out_->Append(currentType == kTypeEmpty ? L"/>\r\n"sv : L">\r\n"sv);
       }
     }
     if (out_->overflowed()) {
@@ -87,24 +87,16 @@ void CDuibConvert::GetAttributeText(std::uint32_t item, std::int32_t elementInde
   const auto nameId = static_cast<std::uint16_t>(item & 0xFFFF);
   const auto valueId = static_cast<std::uint16_t>(item >> 16);
   AppendName(nameId, NameKind::Attribute);
-  Append(L"=\""sv);
+  out_->Append(L"=\""sv);
   AppendName(valueId, NameKind::Value);
-  Append(L"\" "sv);
+  out_->Append(L"\" "sv);
   if (nameId == kResidId && !stylesheets) CheckResid(elementIndex, valueId);
-}
-
-void CDuibConvert::MakeIndent(std::int32_t depth) {
-  if (depth > 0) out_->AppendRepeated(static_cast<std::size_t>(depth), L'\t');
-}
-
-void CDuibConvert::TrimRight() {
-  out_->TrimRight();
 }
 
 void CDuibConvert::AppendName(std::uint16_t id, NameKind kind) {
   if (id >= kBuiltinBit) {
-    const std::wstring_view name = dictionary_.Lookup(id);
-    if (!name.empty()) return Append(name);
+    const std::wstring_view name = NameDictionary::Lookup(id);
+    if (!name.empty()) return out_->Append(name);
   } else if (id < blob_.stringCount && AppendBlobString(id)) {
     return;
   }
@@ -117,7 +109,7 @@ void CDuibConvert::AppendName(std::uint16_t id, NameKind kind) {
                    : kind == NameKind::Attribute
                        ? fmt::format_to_n(placeholder, room, L"UNKNOWN_ATTR({:4X})", id)
                        : fmt::format_to_n(placeholder, room, L"UNKNOWN_VAL({:4X})", id);
-  Append(std::wstring_view(placeholder, end.size));
+  out_->Append(std::wstring_view(placeholder, end.size));
 }
 
 // Appends string `index` of the blob's string table. False (nothing appended) for
@@ -154,7 +146,7 @@ bool CDuibConvert::AppendBlobString(std::uint16_t index) {
 
   const std::size_t length = slot & 0xFFFFFFFF;
   if (length == 0) return false;
-  Append(std::wstring_view(stringPool_).substr(slot >> 32, length));
+  out_->Append(std::wstring_view(stringPool_).substr(slot >> 32, length));
   return true;
 }
 
@@ -191,10 +183,6 @@ std::size_t CDuibConvert::DecodeUtf16(std::uint32_t start, std::uint32_t units,
     dest[written++] = static_cast<wchar_t>(unit);
   }
   return written;
-}
-
-void CDuibConvert::Append(std::wstring_view piece) {
-  out_->Append(piece);
 }
 
 void CDuibConvert::CheckResid(std::int32_t elementIndex, std::uint16_t valueId) {

@@ -1,11 +1,14 @@
 #include "engine/name_dictionary.h"
 
+#include <array>
+#include <iterator>
+
 namespace tamro {
 namespace {
 
 struct BuiltinName {
   std::uint16_t id;
-  const wchar_t* name;
+  std::wstring_view name;
 };
 
 constexpr BuiltinName kBuiltinNames[] = {
@@ -57,41 +60,24 @@ constexpr BuiltinName kBuiltinNames[] = {
     {0x802F, L"middleleft"},
     {0x803F, L"borderlayout()"},
 };
+static_assert(std::size(kBuiltinNames) == NameDictionary::kSize);
+
+constexpr std::uint16_t kFirstId = 0x8000;
+constexpr std::size_t kSlots = 0x40;  // every built-in ID lies below 0x8040
+
+// The names by ID - 0x8000, built at compile time: Lookup is one bounds check and
+// one load.
+constexpr std::array<std::wstring_view, kSlots> kNamesById = [] {
+  std::array<std::wstring_view, kSlots> names{};
+  for (const BuiltinName& entry : kBuiltinNames) names[entry.id - kFirstId] = entry.name;
+  return names;
+}();
 
 }  // namespace
 
-NameDictionary::NameDictionary() {
-  index_.fill(kNoEntry);
-}
-
-NameDictionary NameDictionary::WithBuiltins() {
-  NameDictionary dictionary;
-  dictionary.entries_.reserve(std::size(kBuiltinNames));
-  for (const BuiltinName& entry : kBuiltinNames) dictionary.Add(entry.id, entry.name);
-  return dictionary;
-}
-
-void NameDictionary::Add(std::uint16_t id, std::wstring name) {
-  const std::size_t number = entries_.size();
-  entries_.emplace_back(id, std::move(name));
-  const std::size_t slot = static_cast<std::size_t>(id) - kIndexBase;
-  if (id >= kIndexBase && slot < kIndexSize && number < kNoEntry) {
-    if (index_[slot] == kNoEntry) index_[slot] = static_cast<std::uint8_t>(number);
-  } else {
-    hasUnindexed_ = true;
-  }
-}
-
-std::wstring_view NameDictionary::Lookup(std::uint16_t id) const {
-  const std::size_t slot = static_cast<std::size_t>(id) - kIndexBase;
-  if (id >= kIndexBase && slot < kIndexSize && index_[slot] != kNoEntry) {
-    return entries_[index_[slot]].second;
-  }
-  if (!hasUnindexed_) return {};
-  for (const auto& [entryId, name] : entries_) {
-    if (entryId == id) return name;
-  }
-  return {};
+std::wstring_view NameDictionary::Lookup(std::uint16_t id) {
+  const std::size_t slot = static_cast<std::size_t>(id) - kFirstId;
+  return id >= kFirstId && slot < kSlots ? kNamesById[slot] : std::wstring_view();
 }
 
 }  // namespace tamro

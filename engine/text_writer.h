@@ -15,7 +15,6 @@ class TextWriter {
  public:
   TextWriter(std::wstring& text, std::size_t cap) : text_(text), cap_(cap) { text_.clear(); }
 
-  std::size_t size() const { return length_; }
   bool overflowed() const { return overflow_; }
 
   // Room for `n` more characters, or null (and overflowed() from then on) when
@@ -71,9 +70,9 @@ class TextWriter {
       overflow_ = true;
       return false;
     }
-    // Growing fills the new characters, so within the memory the string already
-    // has (a batch reuses one string for all its items) it grows in steps just
-    // large enough to keep the fill rare; past it, it doubles.
+    // Growing fills the new characters, so within the capacity the string already
+    // has it grows in steps just large enough to keep the fill rare; past it, it
+    // doubles.
     const std::size_t step = text_.size() < text_.capacity() ? kStep : text_.size();
     const std::size_t wanted = std::max(length_ + n, text_.size() + std::max(step, kStep));
     text_.resize(std::min(cap_, wanted));

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <new>
 #include <string>
 #include <utility>
 
@@ -12,6 +11,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "engine/ascii_case.h"
 #include "platform/platform.h"
 
 namespace tamro {
@@ -32,17 +32,6 @@ bool IsUnsafeInFileName(wchar_t c) {
     default:
       return static_cast<std::uint32_t>(c) < 0x20;
   }
-}
-
-bool EqualsIgnoringAsciiCase(std::wstring_view text, std::wstring_view upperWord) {
-  if (text.size() != upperWord.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const wchar_t c = text[i];
-    if ((c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c) != upperWord[i]) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // True when the part of `name` before its first dot, without trailing blanks, is a
@@ -103,9 +92,9 @@ const char* Find(const char* from, const char* end, char c) {
   return found != nullptr ? static_cast<const char*>(found) : end;
 }
 
-// Every CR removed and every LF written as CR LF (step 6 and the text-mode stream
-// of step 7). Text whose only CR and LF bytes form CR LF pairs, as every rendered
-// text does, is already in that form and is used as it is. Anything else is built
+// Every CR removed and every LF written as CR LF: the file's line-end rule. Text
+// whose only CR and LF bytes form CR LF pairs, as every rendered text does, is
+// already in that form and is used as it is. Anything else is built
 // in one pass into a string of the exact final size: the runs between CR and LF
 // bytes are copied whole, the next CR and the next LF each found by memchr.
 void UseCrLfLineEnds(std::string& bytes) {
@@ -150,8 +139,8 @@ std::wstring SafeFileName(std::wstring_view name) {
 
 void OutputFileBytes(std::wstring_view text, std::string& bytes) {
   platform::EncodeOutputText(text, bytes);
-  // WideCharToMultiByte is given the text with length -1: it ends at the first
-  // U+0000, which is the only character whose bytes include a zero byte.
+  // The stored text ends at its first U+0000. That character is the only one
+  // whose encoding holds a zero byte, so cutting at the first zero byte does it.
   if (const void* nul = std::memchr(bytes.data(), 0, bytes.size())) {
     bytes.resize(static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data()));
   }
@@ -159,13 +148,9 @@ void OutputFileBytes(std::wstring_view text, std::string& bytes) {
 }
 
 ItemCode WriteOutputFile(const std::wstring& path, std::wstring_view text) {
-  try {
-    std::string bytes;
-    OutputFileBytes(text, bytes);
-    return platform::WriteWholeFile(path, bytes) ? ResultOk : ResultCreateFailed;
-  } catch (const std::bad_alloc&) {
-    return ResultCreateFailed;
-  }
+  std::string bytes;
+  OutputFileBytes(text, bytes);
+  return platform::WriteWholeFile(path, bytes) ? ResultOk : ResultCreateFailed;
 }
 
 }  // namespace tamro

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/item_result.h"
+#include "io/item_result.h"
 
 namespace tamro {
 
@@ -16,12 +16,14 @@ inline constexpr std::wstring_view kOutputExtension = L".tamro.txt";
 std::wstring SafeFileName(std::wstring_view name);
 
 // The bytes that WriteOutputFile stores for `text`: the output encoding, every CR
-// dropped and every LF written as CR LF. Replaces `bytes`, reusing its capacity.
+// dropped and every LF written as CR LF, up to the text's first U+0000. Replaces
+// `bytes`.
 void OutputFileBytes(std::wstring_view text, std::string& bytes);
 
 // Stores `text` at `path` in the output encoding with CR LF line ends. ResultOk
 // when the complete file was written; ResultCreateFailed otherwise, in which case
-// no partial file remains and an existing file is left as it was.
+// no partial file remains and an existing file is left as it was. Throws
+// std::bad_alloc when memory runs out.
 ItemCode WriteOutputFile(const std::wstring& path, std::wstring_view text);
 
 }  // namespace tamro

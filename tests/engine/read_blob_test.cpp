@@ -9,12 +9,13 @@
 #include "engine/duib_convert.h"
 #include "tests/support/case_name.h"
 #include "tests/support/duib_builder.h"
+#include "tests/support/little_endian.h"
 
 namespace tamro {
 namespace {
 
 using test::DuibBuilder;
-using test::PutU32;
+using test::Put32;
 namespace b = test::builtin;
 
 using Bytes = std::vector<std::uint8_t>;
@@ -71,22 +72,22 @@ const ReadCase kReadCases[] = {
        d.residFlag = 0;
        d.gapBeforeElements = 8;
        Bytes bytes = d.Build();
-       PutU32(bytes, 20, 0xFFFFFFF0);  // would fail as a resid section size
-       PutU32(bytes, 24, 0xFFFFFFF0);
+       Put32(bytes, 20, 0xFFFFFFF0);  // would fail as a resid section size
+       Put32(bytes, 24, 0xFFFFFFF0);
        return bytes;
      },
      StatusOk},
     {"resid section ends one byte past the blob",
      [] {
        Bytes bytes = Build([](DuibBuilder&) {});
-       PutU32(bytes, 20, static_cast<std::uint32_t>(bytes.size() - 20 + 1));
+       Put32(bytes, 20, static_cast<std::uint32_t>(bytes.size() - 20 + 1));
        return bytes;
      },
      StatusSizeCheck},
     {"resid section ends exactly at the blob's end",
      [] {
        Bytes bytes = Build([](DuibBuilder&) {});
-       PutU32(bytes, 20, static_cast<std::uint32_t>(bytes.size() - 20));
+       Put32(bytes, 20, static_cast<std::uint32_t>(bytes.size() - 20));
        return bytes;
      },
      StatusOk},
@@ -131,8 +132,8 @@ const ReadCase kReadCases[] = {
        Bytes bytes = Build([](DuibBuilder&) {});
        bytes.back() = 'x';
        bytes.push_back(0);  // zero byte, but not a whole unit on the string's grid
-       const std::uint32_t s = test::GetU32(bytes, 12);
-       PutU32(bytes, s, static_cast<std::uint32_t>(bytes.size() - s));
+       const std::uint32_t s = test::Get32(bytes, 12);
+       Put32(bytes, s, static_cast<std::uint32_t>(bytes.size() - s));
        return bytes;
      },
      StatusSizeCheck},
@@ -146,8 +147,8 @@ const ReadCase kReadCases[] = {
        d.AddRawString(u"\u6100\u0061");
        Bytes bytes = d.Build();
        bytes.resize(bytes.size() - 1);  // the terminator loses its last byte
-       const std::uint32_t s = test::GetU32(bytes, 12);
-       PutU32(bytes, s, static_cast<std::uint32_t>(bytes.size() - s));
+       const std::uint32_t s = test::Get32(bytes, 12);
+       Put32(bytes, s, static_cast<std::uint32_t>(bytes.size() - s));
        return bytes;
      },
      StatusSizeCheck},

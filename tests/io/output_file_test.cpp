@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/test_folder.h"
 #include "tests/support/case_name.h"
+#include "tests/support/temp_folder.h"
 
 namespace tamro {
 namespace {
@@ -53,7 +53,7 @@ struct LineEndRow {
 class WriteOutputFileLineEndTest : public ::testing::TestWithParam<LineEndRow> {};
 
 TEST_P(WriteOutputFileLineEndTest, StoresCrLfLineEnds) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   ASSERT_EQ(WriteOutputFile(folder.Wide("out.tamro.txt"), GetParam().text), ResultOk);
   EXPECT_EQ(test::ReadBytes(folder.Path("out.tamro.txt")), GetParam().bytes);
   EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"out.tamro.txt"});
@@ -87,7 +87,7 @@ std::string ReferenceLineEnds(const std::string& bytes) {
 }
 
 TEST(WriteOutputFile, LineEndsAtEveryPositionAroundTheSixteenByteBlocks) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   const std::wstring path = folder.Wide("o.txt");
   for (const char* insert : {"\r\n", "\r", "\n", "\r\r\n", "\n\r", "\r\n\r\n"}) {
     for (std::size_t at = 0; at <= 40; ++at) {
@@ -101,7 +101,7 @@ TEST(WriteOutputFile, LineEndsAtEveryPositionAroundTheSixteenByteBlocks) {
 }
 
 TEST(WriteOutputFile, FirstByteIsTheTextsNoByteOrderMark) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   ASSERT_EQ(WriteOutputFile(folder.Wide("o.txt"), L"<duixml>\r\n"), ResultOk);
   const std::string bytes = test::ReadBytes(folder.Path("o.txt"));
   ASSERT_FALSE(bytes.empty());
@@ -110,7 +110,7 @@ TEST(WriteOutputFile, FirstByteIsTheTextsNoByteOrderMark) {
 }
 
 TEST(WriteOutputFile, ReplacesAnExistingFileAndRepeatsIdentically) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   test::WriteBytes(folder.Path("o.txt"), std::string(5000, 'z'));
   ASSERT_EQ(WriteOutputFile(folder.Wide("o.txt"), L"x\r\n"), ResultOk);
   EXPECT_EQ(test::ReadBytes(folder.Path("o.txt")), "x\r\n");
@@ -127,26 +127,26 @@ TEST(WriteOutputFile, LongTextIsWrittenWhole) {
   }
   text += L"tail\n";
   expected += "tail\r\n";
-  test::TestFolder folder;
+  test::TempFolder folder;
   ASSERT_EQ(WriteOutputFile(folder.Wide("o.txt"), text), ResultOk);
   EXPECT_EQ(test::ReadBytes(folder.Path("o.txt")), expected);
 }
 
 TEST(WriteOutputFile, MissingFolderFailsWithCreateFailed) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   EXPECT_EQ(WriteOutputFile(folder.Wide("missing") + L"/o.txt", L"x"), ResultCreateFailed);
   EXPECT_TRUE(fs::is_empty(folder.Root()));
 }
 
 TEST(WriteOutputFile, FolderOfThatNameFailsWithCreateFailed) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   fs::create_directory(folder.Path("o.txt"));
   EXPECT_EQ(WriteOutputFile(folder.Wide("o.txt"), L"x"), ResultCreateFailed);
   EXPECT_TRUE(fs::is_directory(folder.Path("o.txt")));
 }
 
 TEST(WriteOutputFile, ReadOnlyFileIsLeftAsItWas) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   test::WriteBytes(folder.Path("o.txt"), "old");
   fs::permissions(folder.Path("o.txt"),
                   fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -159,7 +159,7 @@ TEST(WriteOutputFile, ReadOnlyFileIsLeftAsItWas) {
 #ifndef _WIN32
 
 TEST(WriteOutputFile, NonAsciiIsUtf8WithoutByteOrderMark) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   const std::wstring text =
       std::wstring(L"<a n=\"caf\u00E9 \u4E2D \U0001F600 ") + wchar_t(0xD800) + L"\"/>\r\n";
   ASSERT_EQ(WriteOutputFile(folder.Wide("o.txt"), text), ResultOk);

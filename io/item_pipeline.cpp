@@ -1,0 +1,91 @@
+#include "io/item_pipeline.h"
+
+#include <new>
+#include <vector>
+
+#include "engine/convert_blob.h"
+#include "io/output_file.h"
+#include "io/paths.h"
+#include "io/source_bytes.h"
+
+namespace tamro {
+namespace {
+
+// Where an item is when memory runs out decides the code it gets.
+enum class Step { Acquire, Convert, Write };
+
+// A file is read into `buffer`; a resource's bytes stay inside its module.
+ItemCode Acquire(const ItemSource& source, std::vector<std::uint8_t>& buffer,
+                 const std::uint8_t*& data, std::uint32_t& size) {
+  if (!source.IsFile()) return LoadResourceBytes(*source.module, source.resource, data, size);
+  const ItemCode code = ReadSourceFile(source.path, buffer);
+  data = buffer.data();
+  size = static_cast<std::uint32_t>(buffer.size());  // files of 2 GiB or more fail to read
+  return code;
+}
+
+// The name comes from the file system or from the module, not from us:
+// SafeFileName keeps the output inside the destination folder whatever it holds.
+std::wstring OutputName(const ItemSource& source) {
+  return SafeFileName(source.IsFile() ? RenameExtension(source.name, kOutputExtension)
+                                      : source.name + std::wstring(kOutputExtension));
+}
+
+ItemCode OutOfMemoryCode(Step step, const ItemSource& source) {
+  switch (step) {
+    case Step::Acquire:
+      return source.IsFile() ? ResultOpenFailed : ResultLoadFailed;
+    case Step::Convert:
+      return ResultConvertFailed;
+    case Step::Write:
+      break;
+  }
+  return ResultCreateFailed;
+}
+
+}  // namespace
+
+void ConvertItem(ItemResult& result, const std::uint8_t* blob, std::uint32_t size,
+                 std::wstring& text) {
+  const ConvertResult converted = ConvertBlob(blob, size, text);
+  result.status = converted.status;
+  if (converted.status == StatusWarnings) {
+    result.code = ResultWarnings;
+    result.unknownCount = converted.unknownCount;
+    result.residFailed = converted.residFailed;
+  } else if (converted.status != StatusOk) {
+    result.code = ResultConvertFailed;
+  }
+}
+
+ItemResult RunItem(const ItemSource& source, const std::wstring& destFolder,
+                   AnnounceItem announce) {
+  ItemResult item;
+  Step step = Step::Acquire;
+  try {
+    item.name = source.name;
+    announce(item.name);
+    item.code = source.selected;
+    std::wstring text;
+    if (item.code == ResultOk) {
+      std::vector<std::uint8_t> buffer;
+      const std::uint8_t* data = nullptr;
+      std::uint32_t size = 0;
+      item.code = Acquire(source, buffer, data, size);
+      step = Step::Convert;
+      if (item.code == ResultOk) ConvertItem(item, data, size, text);
+    }  // a file's bytes are released before its output is written
+    if (item.code == ResultOk || item.code == ResultWarnings) {
+      step = Step::Write;
+      if (WriteOutputFile(destFolder + OutputName(source), text) != ResultOk) {
+        item.code = ResultCreateFailed;
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    item.code = OutOfMemoryCode(step, source);
+    if (step == Step::Convert) item.status = StatusTooLarge;
+  }
+  return item;
+}
+
+}  // namespace tamro
