@@ -16,10 +16,11 @@ bool IsDuibBuffer(const std::uint8_t* blob, std::uint32_t size) {
   return true;
 }
 
-ConvertResult ConvertBlob(const std::uint8_t* blob, std::uint32_t size, std::wstring& text) {
-  CDuibConvert converter;
+ConvertResult ConvertBlob(const std::uint8_t* blob, std::uint32_t size, StringEncoder encode,
+                          OutputSink& sink) {
+  CDuibConvert converter(encode);
   ConvertResult result;
-  result.status = converter.Convert(blob, size, text);
+  result.status = converter.Convert(blob, size, sink);
   result.unknownCount = converter.UnknownCount();
   result.residFailed = converter.ResidCheckFailed();
   return result;

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "engine/convert_status.h"
+#include "engine/output_sink.h"
 
 namespace tamro {
 
@@ -22,9 +22,11 @@ struct ConvertResult {
   bool residFailed = false;        // the resid cross-check failed
 };
 
-// Converts the blob into `text` with a converter of its own. A failure of the
-// reading phase leaves `text` untouched. Throws std::bad_alloc when memory runs
-// out; the item boundary catches it.
-ConvertResult ConvertBlob(const std::uint8_t* blob, std::uint32_t size, std::wstring& text);
+// Converts the blob with a converter of its own, its output bytes streamed into
+// `sink` (blob strings through `encode`). A failure of the reading phase writes
+// nothing. Throws std::bad_alloc when memory runs out; the item boundary catches
+// it.
+ConvertResult ConvertBlob(const std::uint8_t* blob, std::uint32_t size, StringEncoder encode,
+                          OutputSink& sink);
 
 }  // namespace tamro

@@ -15,7 +15,7 @@ inline constexpr ConvertStatus StatusSizeCheck = 0x8001;     // data would lie b
 inline constexpr ConvertStatus StatusHeaderRead = 0x8002;    // no source bytes at all
 inline constexpr ConvertStatus StatusBadSignature = 0x8005;  // magic not "duib" or version not 5
 inline constexpr ConvertStatus StatusElementCount = 0x8006;  // stream disagrees with its count
-// The rendered text would pass kMaxTextChars, or memory for the conversion ran out.
+// The output would pass kMaxOutputBytes, or memory for the conversion ran out.
 inline constexpr ConvertStatus StatusTooLarge = 0x8008;
 inline constexpr ConvertStatus StatusWarnings = 0x8FFF;  // unknown names or resid mismatch
 

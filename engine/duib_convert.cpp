@@ -29,10 +29,10 @@ std::array<std::int64_t, 2> LastZeroUnits(ByteView bytes) {
 }  // namespace
 
 ConvertStatus CDuibConvert::Convert(const std::uint8_t* blob, std::uint32_t size,
-                                    std::wstring& text) {
+                                    OutputSink& sink) {
   const ConvertStatus status = ReadBlob(blob, size);
   if (status != StatusOk) return status;
-  TextWriter writer(text, maxTextChars_);
+  OutputWriter writer(sink, maxOutputBytes_);
   out_ = &writer;
   const ConvertStatus rendered = Render();
   out_ = nullptr;

@@ -7,6 +7,7 @@
 #include "io/output_file.h"
 #include "io/paths.h"
 #include "io/source_bytes.h"
+#include "platform/platform.h"
 
 namespace tamro {
 namespace {
@@ -46,8 +47,8 @@ ItemCode OutOfMemoryCode(Step step, const ItemSource& source) {
 }  // namespace
 
 void ConvertItem(ItemResult& result, const std::uint8_t* blob, std::uint32_t size,
-                 std::wstring& text) {
-  const ConvertResult converted = ConvertBlob(blob, size, text);
+                 OutputSink& sink) {
+  const ConvertResult converted = ConvertBlob(blob, size, platform::EncodeOutputString, sink);
   result.status = converted.status;
   if (converted.status == StatusWarnings) {
     result.code = ResultWarnings;
@@ -66,20 +67,22 @@ ItemResult RunItem(const ItemSource& source, const std::wstring& destFolder,
     item.name = source.name;
     announce(item.name);
     item.code = source.selected;
-    std::wstring text;
-    if (item.code == ResultOk) {
-      std::vector<std::uint8_t> buffer;
-      const std::uint8_t* data = nullptr;
-      std::uint32_t size = 0;
-      item.code = Acquire(source, buffer, data, size);
-      step = Step::Convert;
-      if (item.code == ResultOk) ConvertItem(item, data, size, text);
-    }  // a file's bytes are released before its output is written
+    std::vector<std::uint8_t> buffer;  // a file's bytes, until its output is complete
+    const std::uint8_t* data = nullptr;
+    std::uint32_t size = 0;
+    if (item.code == ResultOk) item.code = Acquire(source, buffer, data, size);
+    if (item.code != ResultOk) return item;
+
+    step = Step::Write;
+    OutputFileSink output(destFolder + OutputName(source));
+    step = Step::Convert;
+    // The output streams into a temporary file while the conversion runs; it is
+    // put in place only for a conversion that succeeded, with or without warnings,
+    // so a failed conversion is code 3 even where no file could be created.
+    ConvertItem(item, data, size, output);
     if (item.code == ResultOk || item.code == ResultWarnings) {
       step = Step::Write;
-      if (WriteOutputFile(destFolder + OutputName(source), text) != ResultOk) {
-        item.code = ResultCreateFailed;
-      }
+      if (output.Commit() != ResultOk) item.code = ResultCreateFailed;
     }
   } catch (const std::bad_alloc&) {
     item.code = OutOfMemoryCode(step, source);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/output_sink.h"
 #include "io/item_result.h"
 #include "platform/resource_module.h"
 
@@ -25,11 +26,12 @@ struct ItemSource {
 // Called with the item's name before anything else is done for it.
 using AnnounceItem = void (*)(const std::wstring& name);
 
-// Runs one conversion of the blob and records its outcome in `result`: `status`
-// always; `code` ResultWarnings with the warning details for StatusWarnings,
-// ResultConvertFailed for any other failure; `code` untouched on success.
+// Runs one conversion of the blob into `sink`, in the output files' encoding,
+// and records its outcome in `result`: `status` always; `code` ResultWarnings
+// with the warning details for StatusWarnings, ResultConvertFailed for any other
+// failure; `code` untouched on success.
 void ConvertItem(ItemResult& result, const std::uint8_t* blob, std::uint32_t size,
-                 std::wstring& text);
+                 OutputSink& sink);
 
 // The whole of one item. Writes "<name>.tamro.txt" (a file's last extension
 // replaced) into `destFolder` when the item converts, with or without warnings.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -86,18 +87,28 @@ ReadOutcome ReadWholeFile(const std::wstring& path, std::vector<std::uint8_t>& b
 // existing file is not replaced. Returns true on success.
 bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
 
+// An output file being written. Bytes go to a temporary file beside `path` that
+// no search of tamro's lists, or, where no such file can be made but an existing
+// `path` can be written, into `path` itself. The new content stands under
+// `path` only after Commit(); an object destroyed without a successful Commit()
+// leaves no temporary file behind.
+class OutputFile {
+ public:
+  // Null when the file cannot be created at all (the item's "create failed").
+  static std::unique_ptr<OutputFile> Create(const std::wstring& path);
+  virtual ~OutputFile() = default;
+  // Appends `bytes`; false once any write has failed (disk full, file-size
+  // limit, ...). Later writes after a failure do nothing and return false.
+  virtual bool Write(std::string_view bytes) = 0;
+  // Flushes, closes and puts the file in place; true when it stands complete.
+  virtual bool Commit() = 0;
+};
+
 // ---- Text encoding -----------------------------------------------------------
 
-// `text` as bytes of the output files' encoding: the thread's ANSI code page on
-// Windows (best-fit substitutes and '?' for what it lacks), UTF-8 on Linux (an
-// unpaired surrogate becomes U+FFFD). `bytes` is replaced; its capacity is reused,
-// so a batch that keeps one buffer does not allocate for every item.
-void EncodeOutputText(std::wstring_view text, std::string& bytes);
-
-inline std::string EncodeOutputText(std::wstring_view text) {
-  std::string bytes;
-  EncodeOutputText(text, bytes);
-  return bytes;
-}
+// Appends to `bytes` the output files' encoding of one string given as UTF-16
+// code units: the thread's ANSI code page on Windows (best-fit substitutes and
+// '?' for what it lacks), UTF-8 on Linux (an unpaired surrogate becomes U+FFFD).
+void EncodeOutputString(std::u16string_view units, std::string& bytes);
 
 }  // namespace tamro::platform

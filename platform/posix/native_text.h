@@ -13,7 +13,7 @@ namespace tamro::platform::posix {
 // Bytes that are not valid UTF-8 decode to U+DC80..U+DCFF (one per byte) and encode
 // back to the same byte, so any file name the kernel reports survives the round
 // trip through a wide string. Output text never uses this escape: there an
-// unpaired surrogate becomes U+FFFD (EncodeOutputText).
+// unpaired surrogate becomes U+FFFD (EncodeOutputString).
 std::wstring DecodeNative(std::string_view bytes);
 
 // The kernel's form of `text`; nullopt when it holds U+0000 (which no path can).
@@ -21,7 +21,7 @@ std::wstring DecodeNative(std::string_view bytes);
 std::optional<std::string> EncodeNative(std::wstring_view text);
 
 // Appends the UTF-8 form of `text` to `out` (U+FFFD for every unpaired surrogate
-// or invalid code point). The ASCII run of the text goes through a fast path.
+// or invalid code point).
 void AppendUtf8(std::wstring_view text, std::string& out);
 
 }  // namespace tamro::platform::posix

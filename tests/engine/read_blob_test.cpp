@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/duib_convert.h"
+#include "tests/engine/engine_support.h"
 #include "tests/support/case_name.h"
 #include "tests/support/duib_builder.h"
 #include "tests/support/little_endian.h"
@@ -36,11 +37,11 @@ Bytes Build(const std::function<void(DuibBuilder&)>& tweak) {
 }
 
 // Runs Convert on an exact-size heap copy, so that ASan sees any read past the end.
-ConvertStatus ConvertExact(const Bytes& bytes, std::wstring& text) {
+ConvertStatus ConvertExact(const Bytes& bytes, test::StringSink& sink) {
   std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[bytes.size()]);
   std::copy(bytes.begin(), bytes.end(), exact.get());
-  CDuibConvert converter;
-  return converter.Convert(exact.get(), static_cast<std::uint32_t>(bytes.size()), text);
+  CDuibConvert converter(test::ShowUnits);
+  return converter.Convert(exact.get(), static_cast<std::uint32_t>(bytes.size()), sink);
 }
 
 struct ReadCase {
@@ -171,22 +172,22 @@ class ReadBlobTest : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(ReadBlobTest, GivesTheExpectedStatus) {
   const Bytes bytes = GetParam().make();
-  std::wstring text = L"untouched";
-  const ConvertStatus status = ConvertExact(bytes, text);
+  test::StringSink sink;
+  const ConvertStatus status = ConvertExact(bytes, sink);
   EXPECT_EQ(status, GetParam().expected) << std::hex << status;
   if (GetParam().expected != StatusOk && GetParam().expected != StatusWarnings) {
-    EXPECT_EQ(text, L"untouched") << "a failed read must leave the text alone";
+    EXPECT_EQ(sink.writes, 0) << "a failed read must write nothing";
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ReadBlobTest, ::testing::ValuesIn(kReadCases), test::CaseNamer());
 
 TEST(ReadBlob, NullBytesFailTheHeaderRead) {
-  CDuibConvert converter;
-  std::wstring text;
-  EXPECT_EQ(converter.Convert(nullptr, 20, text), StatusHeaderRead);
-  CDuibConvert other;
-  EXPECT_EQ(other.Convert(nullptr, 19, text), StatusSizeCheck);
+  CDuibConvert converter(test::ShowUnits);
+  test::StringSink sink;
+  EXPECT_EQ(converter.Convert(nullptr, 20, sink), StatusHeaderRead);
+  CDuibConvert other(test::ShowUnits);
+  EXPECT_EQ(other.Convert(nullptr, 19, sink), StatusSizeCheck);
 }
 
 TEST(ReadBlob, ElementSectionSizesLeaveStrayBytesUnread) {
@@ -194,9 +195,9 @@ TEST(ReadBlob, ElementSectionSizesLeaveStrayBytesUnread) {
     DuibBuilder d;
     d.Empty(b::Element);
     d.elementTailBytes = tail;
-    std::wstring text;
-    EXPECT_EQ(ConvertExact(d.Build(), text), StatusOk) << tail;
-    EXPECT_EQ(text, L"<Element/>\r\n") << tail;
+    test::StringSink sink;
+    EXPECT_EQ(ConvertExact(d.Build(), sink), StatusOk) << tail;
+    EXPECT_EQ(sink.text, "<Element/>\r\n") << tail;
   }
 }
 
@@ -207,9 +208,9 @@ TEST(ReadBlob, SectionsMayComeInAnyOrderAndWithGaps) {
   d.order = test::SectionOrder::ResidStringElement;
   d.gapBeforeStrings = 5;
   d.oddStringAlignment = true;
-  std::wstring text;
-  EXPECT_EQ(ConvertExact(d.Build(), text), StatusOk);
-  EXPECT_EQ(text, L"<Element id=\"value\"/>\r\n");
+  test::StringSink sink;
+  EXPECT_EQ(ConvertExact(d.Build(), sink), StatusOk);
+  EXPECT_EQ(sink.text, "<Element id=\"value\"/>\r\n");
 }
 
 }  // namespace
