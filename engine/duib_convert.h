@@ -79,6 +79,7 @@ class CDuibConvert {
   void GetElementName(std::uint32_t item, bool& stylesheets);
   void GetAttributeText(std::uint32_t item, std::int32_t elementIndex, bool stylesheets);
   void AppendName(std::uint16_t id, NameKind kind);
+  [[gnu::noinline]] void AppendPlaceholder(std::uint16_t id, NameKind kind);
   void CheckResid(std::int32_t elementIndex, std::uint16_t valueId);
 
   // Blob strings (duib_strings.cpp).

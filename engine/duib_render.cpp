@@ -54,8 +54,8 @@ ConvertStatus CDuibConvert::Render() {
   // A stream that ends inside an element's attributes keeps the blank that
   // separates them, as each attribute had one behind it.
   if (attributesRemaining > 0) out_->Append(" "sv);
-  if (out_->overflowed()) return StatusTooLarge;
   out_->Flush();
+  if (out_->overflowed()) return StatusTooLarge;
 
   if (static_cast<std::uint32_t>(elementCounter) != declaredElementCount_) {
     return StatusElementCount;
@@ -92,6 +92,11 @@ void CDuibConvert::AppendName(std::uint16_t id, NameKind kind) {
   }
 
   ++unknownCount_;
+  AppendPlaceholder(id, kind);
+}
+
+// Apart from the hot path of AppendName: formatting needs a large stack frame.
+void CDuibConvert::AppendPlaceholder(std::uint16_t id, NameKind kind) {
   char placeholder[32];
   const std::size_t room = std::size(placeholder);
   const auto end =

@@ -1,6 +1,6 @@
 // Collects the many short pieces of the rendering in a fixed buffer and hands it
 // to the sink whenever it is full: memory stays the same whatever the output's
-// size. Counts every byte against the cap; past it, nothing more is taken.
+// size. What is handed on is counted against the cap.
 #pragma once
 
 #include <cstdint>
@@ -17,10 +17,12 @@ class OutputWriter {
   OutputWriter(OutputSink& sink, std::uint64_t cap)
       : sink_(sink), cap_(cap), buffer_(new char[kChunk]) {}
 
+  // True once the output passed the cap. Noticed when the buffer is handed on,
+  // so at most one buffer's worth of work later; no byte past the cap is ever
+  // handed to the sink.
   bool overflowed() const { return overflow_; }
 
-  void Append(std::string_view piece) {
-    if (!Count(piece.size())) return;
+  [[gnu::always_inline]] void Append(std::string_view piece) {
     if (kChunk - used_ < piece.size()) return AppendLong(piece);
     // Most pieces are a few bytes: copy those in place, the rest in bulk.
     char* at = buffer_.get() + used_;
@@ -33,8 +35,7 @@ class OutputWriter {
   }
 
   void AppendRepeated(std::size_t n, char c) {
-    if (!Count(n)) return;
-    while (n > 0) {
+    while (n > 0 && !overflow_) {
       if (used_ == kChunk) Flush();
       const std::size_t step = n < kChunk - used_ ? n : kChunk - used_;
       std::memset(buffer_.get() + used_, c, step);
@@ -43,36 +44,33 @@ class OutputWriter {
     }
   }
 
-  // Hands what the buffer holds to the sink.
-  void Flush() {
-    if (used_ > 0) sink_.Write(std::string_view(buffer_.get(), used_));
-    used_ = 0;
-  }
+  // Hands what the buffer holds to the sink, unless that passes the cap.
+  void Flush() { Hand(std::string_view(buffer_.get(), used_)); }
 
  private:
   static constexpr std::size_t kChunk = std::size_t{1} << 17;
   static constexpr std::size_t kShortPiece = 16;
 
-  // Whether `n` more bytes stay within the cap; marks the overflow when not.
-  bool Count(std::uint64_t n) {
-    if (overflow_ || n > cap_ - total_) {
+  void Hand(std::string_view bytes) {
+    used_ = 0;
+    if (overflow_ || bytes.size() > cap_ - handed_) {
       overflow_ = true;
-      return false;
+      return;
     }
-    total_ += n;
-    return true;
+    handed_ += bytes.size();
+    if (!bytes.empty()) sink_.Write(bytes);
   }
 
-  void AppendLong(std::string_view piece) {
+  [[gnu::noinline]] void AppendLong(std::string_view piece) {
     Flush();
-    if (piece.size() >= kChunk) return sink_.Write(piece);
+    if (piece.size() >= kChunk) return Hand(piece);
     std::memcpy(buffer_.get(), piece.data(), piece.size());
     used_ = piece.size();
   }
 
   OutputSink& sink_;
   std::uint64_t cap_;
-  std::uint64_t total_ = 0;
+  std::uint64_t handed_ = 0;
   bool overflow_ = false;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
