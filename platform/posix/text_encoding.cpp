@@ -114,16 +114,20 @@ std::optional<std::string> EncodeNative(std::wstring_view text) {
 void EncodeOutputString(std::u16string_view units, std::string& bytes) {
   char buffer[4];
   const std::size_t n = units.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    std::uint32_t c = units[i];
-    if (c < 0x80) {
-      bytes.push_back(static_cast<char>(c));
+  std::size_t i = 0;
+  while (i < n) {
+    std::size_t run = i;
+    while (run < n && units[run] < 0x80) ++run;
+    if (run > i) {
+      const std::size_t at = bytes.size();
+      bytes.resize(at + (run - i));
+      for (std::size_t k = i; k < run; ++k) bytes[at + k - i] = static_cast<char>(units[k]);
+      i = run;
       continue;
     }
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && units[i + 1] >= 0xDC00 &&
-        units[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
-      ++i;
+    std::uint32_t c = units[i++];
+    if (c >= 0xD800 && c <= 0xDBFF && i < n && units[i] >= 0xDC00 && units[i] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[i++] - 0xDC00u);
     }
     const char* end = posix::PutCodePoint(c, buffer);
     bytes.append(buffer, static_cast<std::size_t>(end - buffer));
