@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/byte_view.h"
@@ -106,6 +107,7 @@ class CDuibConvert {
   static constexpr std::uint64_t kEmpty = ~std::uint64_t{0} - 2;  // no code units
   std::string stringPool_;
   std::vector<std::uint64_t> stringSlots_;
+  std::unordered_map<std::uint32_t, std::uint64_t> slotsByStart_;  // at most 32768 entries
   std::size_t poolBudget_ = 0;
   std::u16string units_;  // scratch: one string's code units
   std::string scratch_;   // scratch: one string's bytes past the pool budget

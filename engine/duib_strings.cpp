@@ -2,6 +2,7 @@
 // platform's encoder, with the line-end rule of the output file applied.
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "engine/duib_convert.h"
 
@@ -36,15 +37,21 @@ bool CDuibConvert::AppendBlobString(std::uint16_t index) {
   }
   std::uint64_t& slot = stringSlots_[index];
   if (slot == kNotEncoded) {
-    const std::size_t at = stringPool_.size();
-    if (StringUnits(StringStart(index)) == 0) {
+    // Entries that share a start share their bytes.
+    const std::uint32_t start = StringStart(index);
+    const auto [shared, added] = slotsByStart_.try_emplace(start, kNotEncoded);
+    if (!added) {
+      slot = shared->second;
+    } else if (StringUnits(start) == 0) {
       slot = kEmpty;
-    } else if (EncodeString(index, stringPool_); stringPool_.size() <= poolBudget_) {
+    } else if (const std::size_t at = stringPool_.size();
+               EncodeString(index, stringPool_), stringPool_.size() <= poolBudget_) {
       slot = (std::uint64_t{at} << 32) | (stringPool_.size() - at);
     } else {
       stringPool_.resize(at);
       slot = kNotPooled;
     }
+    shared->second = slot;
   }
   if (slot == kEmpty) return false;
   if (slot == kNotPooled) {
