@@ -27,7 +27,7 @@ echo "== resource reader =="
 
 # One large blob, and one small blob with a large output: tamro against cp of the
 # file tamro writes, and tamro's peak memory.
-"$bin/bench/make_corpus" files "$work" 1 250000
+"$bin/bench/make_corpus" files "$work" 1 420000
 mv "$work/10000.raw" "$work/big.raw"
 "$bin/bench/make_corpus" refs "$work/refs.raw" 50000
 for blob in big refs; do
