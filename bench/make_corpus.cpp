@@ -1,7 +1,10 @@
-// Writes realistic inputs for whole-program timings:
-//   make_corpus files  <folder> <count> [controls per file]   DUIB files
+// Writes inputs for whole-program timings:
+//   make_corpus files  <folder> <count> [controls per file]   realistic DUIB files
 //   make_corpus module <file>   <count> [controls per file]   a PE32+ module with
 //                                                             <count> UIFILE resources
+//   make_corpus refs   <file>   <count>                       one small blob with <count>
+//                                                             references to a 4096-character
+//                                                             string: a large output
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,12 +34,21 @@ bool Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4 || (std::strcmp(argv[1], "files") != 0 && std::strcmp(argv[1], "module") != 0)) {
-    std::fprintf(stderr, "usage: make_corpus files|module <folder|file> <count> [controls]\n");
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (argc < 4 || (mode != "files" && mode != "module" && mode != "refs")) {
+    std::fprintf(stderr, "usage: make_corpus files|module|refs <folder|file> <count> [controls]\n");
     return 2;
   }
   const std::string target = argv[2];
   const int count = std::atoi(argv[3]);
+  if (mode == "refs") {
+    if (count < 1) return 2;
+    return Write(target,
+                 tamro::bench::LongStringReferencesBlob(static_cast<std::uint32_t>(count), 4096)
+                     .bytes)
+               ? 0
+               : 1;
+  }
   const int controls = argc > 4 ? std::atoi(argv[4]) : 200;
   if (count < 1 || count > 60000 || controls < 1) {
     std::fprintf(stderr, "count must be 1..60000 and controls positive\n");

@@ -28,14 +28,11 @@ std::array<std::int64_t, 2> LastZeroUnits(ByteView bytes) {
 
 }  // namespace
 
-CDuibConvert::CDuibConvert(std::size_t maxTextChars)
-    : dictionary_(NameDictionary::WithBuiltins()), maxTextChars_(maxTextChars) {}
-
 ConvertStatus CDuibConvert::Convert(const std::uint8_t* blob, std::uint32_t size,
-                                    std::wstring& text) {
+                                    OutputSink& sink) {
   const ConvertStatus status = ReadBlob(blob, size);
   if (status != StatusOk) return status;
-  TextWriter writer(text, maxTextChars_);
+  OutputWriter writer(sink, maxOutputBytes_);
   out_ = &writer;
   const ConvertStatus rendered = Render();
   out_ = nullptr;
@@ -64,35 +61,34 @@ ConvertStatus CDuibConvert::ReadBlob(const std::uint8_t* blob, std::uint32_t siz
 }
 
 ConvertStatus CDuibConvert::ReadResidSection(ByteView blob) {
+  // Once the head lies inside the blob its two fields read; a read can fail only
+  // where there are no bytes at all, which the header read has already refused.
   if (blob.size() < kResidSectionAt + kSectionHeadSize) return StatusSizeCheck;
-  const auto sectionSize = blob.U32(kResidSectionAt);
-  const auto count = blob.U32(kResidSectionAt + 4);
-  if (!sectionSize || !count) return StatusResidRead;
-  if (!blob.Contains(kResidSectionAt, *sectionSize)) return StatusSizeCheck;
+  const std::uint32_t sectionSize = blob.U32At(kResidSectionAt);
+  const std::uint32_t count = blob.U32At(kResidSectionAt + 4);
+  if (!blob.Contains(kResidSectionAt, sectionSize)) return StatusSizeCheck;
 
   // The entries are bounded by the blob alone, not by the section size. The first
   // entry that would pass the blob's end fails the section; since every earlier
   // entry reads fine, checking the whole run at once gives the same result.
   const std::uint32_t entriesAt = kResidSectionAt + kSectionHeadSize;
-  if (!blob.Contains(entriesAt, std::uint64_t{*count} * 8)) return StatusSizeCheck;
+  if (!blob.Contains(entriesAt, std::uint64_t{count} * 8)) return StatusSizeCheck;
   blob_.residEntriesAt = entriesAt;
-  blob_.residCount = *count;
+  blob_.residCount = count;
   return StatusOk;
 }
 
 ConvertStatus CDuibConvert::ReadElementSection(ByteView blob) {
   const std::uint64_t at = blob_.header.elementOffset;
   if (!blob.Contains(at, kSectionHeadSize)) return StatusSizeCheck;
-  const auto sectionSize = blob.U32(at);
-  const auto declared = blob.U32(at + 4);
-  if (!sectionSize || !declared) return StatusElementRead;
-  declaredElementCount_ = *declared;
-  if (!blob.Contains(at, *sectionSize)) return StatusSizeCheck;
+  const std::uint32_t sectionSize = blob.U32At(static_cast<std::uint32_t>(at));
+  declaredElementCount_ = blob.U32At(static_cast<std::uint32_t>(at + 4));
+  if (!blob.Contains(at, sectionSize)) return StatusSizeCheck;
 
   // Whole 4-byte items from behind the section head to the section's end; 1 to 3
   // stray bytes at the end are ignored.
   const std::uint32_t itemBytes =
-      *sectionSize > kSectionHeadSize ? *sectionSize - kSectionHeadSize : 0;
+      sectionSize > kSectionHeadSize ? sectionSize - kSectionHeadSize : 0;
   blob_.itemsAt = static_cast<std::uint32_t>(at + kSectionHeadSize);
   blob_.itemCount = itemBytes / 4;
   return StatusOk;
@@ -101,13 +97,12 @@ ConvertStatus CDuibConvert::ReadElementSection(ByteView blob) {
 ConvertStatus CDuibConvert::ReadStringSection(ByteView blob) {
   const std::uint64_t at = blob_.header.stringOffset;
   if (!blob.Contains(at, kSectionHeadSize)) return StatusSizeCheck;
-  const auto sectionSize = blob.U32(at);
-  const auto count = blob.U32(at + 4);
-  if (!sectionSize || !count) return StatusStringRead;
-  if (at + *sectionSize != blob.size()) return StatusSizeCheck;
+  const std::uint32_t sectionSize = blob.U32At(static_cast<std::uint32_t>(at));
+  const std::uint32_t count = blob.U32At(static_cast<std::uint32_t>(at + 4));
+  if (at + sectionSize != blob.size()) return StatusSizeCheck;
 
   const std::array<std::int64_t, 2> lastZero = LastZeroUnits(blob);
-  for (std::uint32_t i = 0; i < *count; ++i) {
+  for (std::uint32_t i = 0; i < count; ++i) {
     const auto offset = blob.U32(at + kSectionHeadSize + 4 * std::uint64_t{i});
     if (!offset) return StatusSizeCheck;
     const std::uint64_t start = at + *offset;
@@ -117,7 +112,7 @@ ConvertStatus CDuibConvert::ReadStringSection(ByteView blob) {
   }
   blob_.stringTableAt = static_cast<std::uint32_t>(at);
   poolBudget_ = blob.size() / 2;
-  blob_.stringCount = *count;
+  blob_.stringCount = count;
   return StatusOk;
 }
 

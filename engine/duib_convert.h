@@ -1,6 +1,7 @@
-// CDuibConvert turns one DUIB blob into XML text. It first reads the blob,
-// checking every section against the blob's size, and only then walks the item
-// stream and renders one line per element item.
+// CDuibConvert turns one DUIB blob into the bytes of its XML text file. It first
+// reads the blob, checking every section against the blob's size, and only then
+// walks the item stream and renders one line per element item, straight into the
+// output's bytes: tags are ASCII, each blob string is encoded once.
 //
 // Nothing of the blob is copied: the converter keeps the checked positions of its
 // sections and reads items, resid entries and strings from the caller's bytes,
@@ -10,19 +11,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "bytes/byte_view.h"
 #include "engine/convert_status.h"
-#include "engine/name_dictionary.h"
-#include "engine/text_writer.h"
+#include "engine/output_sink.h"
+#include "engine/output_writer.h"
 
 namespace tamro {
 
-// The rendered text never grows past this many characters; a blob that would
-// need more fails with StatusTooLarge. Real UI files render to a few MiB.
-inline constexpr std::size_t kMaxTextChars = std::size_t{64} << 20;
+// The output never grows past this many bytes; a blob that would need more fails
+// with StatusTooLarge. Real UI files render to a few MiB. Memory does not depend
+// on it: the output streams out in bounded chunks.
+inline constexpr std::uint64_t kMaxOutputBytes = std::uint64_t{256} << 20;
 
 inline constexpr std::uint32_t kDuibMagic = 0x62697564;  // "duib"
 inline constexpr std::uint32_t kDuibVersion = 5;
@@ -31,20 +33,16 @@ inline constexpr std::uint16_t kStylesheetsId = 0x8005;
 
 class CDuibConvert {
  public:
-  explicit CDuibConvert(std::size_t maxTextChars = kMaxTextChars);
+  explicit CDuibConvert(StringEncoder encode, std::uint64_t maxOutputBytes = kMaxOutputBytes)
+      : encode_(encode), maxOutputBytes_(maxOutputBytes) {}
 
-  // Reads and renders the blob into `text`. A failure of the reading phase
-  // returns its code and leaves `text` untouched.
-  ConvertStatus Convert(const std::uint8_t* blob, std::uint32_t size, std::wstring& text);
+  // Reads the blob and renders it into `sink`, each line ending in CR LF and the
+  // blob's strings encoded by `encode` with CR dropped and LF written as CR LF.
+  // A failure of the reading phase returns its code before any byte is written.
+  ConvertStatus Convert(const std::uint8_t* blob, std::uint32_t size, OutputSink& sink);
 
   std::uint32_t UnknownCount() const { return unknownCount_; }
   bool ResidCheckFailed() const { return residCheckFailed_; }
-
-  // Reading phase: the header, then the resid, element and string sections.
-  ConvertStatus ReadBlob(const std::uint8_t* blob, std::uint32_t size);
-  ConvertStatus ReadResidSection(ByteView blob);
-  ConvertStatus ReadElementSection(ByteView blob);
-  ConvertStatus ReadStringSection(ByteView blob);
 
  private:
   enum class NameKind { Element, Attribute, Value };
@@ -69,39 +67,50 @@ class CDuibConvert {
     std::uint32_t stringCount = 0;
   };
 
+  // Reading phase (duib_convert.cpp): the header, then the resid, element and
+  // string sections; each returns StatusOk or the code of its first failed check.
+  ConvertStatus ReadBlob(const std::uint8_t* blob, std::uint32_t size);
+  ConvertStatus ReadResidSection(ByteView blob);
+  ConvertStatus ReadElementSection(ByteView blob);
+  ConvertStatus ReadStringSection(ByteView blob);
+
   // Rendering (duib_render.cpp). Each appends to out_; an append that would pass
   // the cap appends nothing and marks the writer overflowed.
   ConvertStatus Render();
   void GetElementName(std::uint32_t item, bool& stylesheets);
   void GetAttributeText(std::uint32_t item, std::int32_t elementIndex, bool stylesheets);
-  void MakeIndent(std::int32_t depth);
-  void TrimRight();
   void AppendName(std::uint16_t id, NameKind kind);
+  [[gnu::noinline]] void AppendPlaceholder(std::uint16_t id, NameKind kind);
+  void CheckResid(std::int32_t elementIndex, std::uint16_t valueId);
+
+  // Blob strings (duib_strings.cpp).
   bool AppendBlobString(std::uint16_t index);
+  void EncodeString(std::uint16_t index, std::string& bytes);
   std::uint32_t StringStart(std::uint16_t index) const;
   std::uint32_t StringUnits(std::uint32_t start) const;
-  std::size_t DecodeUtf16(std::uint32_t start, std::uint32_t units, wchar_t* dest) const;
-  void Append(std::wstring_view piece);
-  void CheckResid(std::int32_t elementIndex, std::uint16_t valueId);
   void IndexResidTable();
 
-  NameDictionary dictionary_;
   BlobData blob_;
   std::uint32_t declaredElementCount_ = 0;
   std::int32_t residMatchCount_ = 0;
   std::uint32_t unknownCount_ = 0;
   bool residCheckFailed_ = false;
 
-  std::size_t maxTextChars_;
-  TextWriter* out_ = nullptr;  // set during Render
-  // Decoded blob strings back to back, and per string ID its place in the pool
-  // (start << 32 | length) or one of the two markers. The pool never holds more
-  // characters than the blob has code units, whatever the string table claims.
-  static constexpr std::uint64_t kNotDecoded = ~std::uint64_t{0};
+  StringEncoder encode_;
+  std::uint64_t maxOutputBytes_;
+  OutputWriter* out_ = nullptr;  // set during Render
+  // Encoded blob strings back to back, and per string ID its place in the pool
+  // (start << 32 | length) or one of the markers. The pool never holds more bytes
+  // than half the blob, whatever the string table claims.
+  static constexpr std::uint64_t kNotEncoded = ~std::uint64_t{0};
   static constexpr std::uint64_t kNotPooled = ~std::uint64_t{0} - 1;
-  std::wstring stringPool_;
+  static constexpr std::uint64_t kEmpty = ~std::uint64_t{0} - 2;  // no code units
+  std::string stringPool_;
   std::vector<std::uint64_t> stringSlots_;
+  std::unordered_map<std::uint32_t, std::uint64_t> slotsByStart_;  // at most 32768 entries
   std::size_t poolBudget_ = 0;
+  std::u16string units_;  // scratch: one string's code units
+  std::string scratch_;   // scratch: one string's bytes past the pool budget
   // First resid entry (number + 1, 0 for none) per element index; built on the
   // first cross-check so each check is O(1).
   std::vector<std::uint32_t> residFirstEntry_;

@@ -1,11 +1,11 @@
 // The rendering phase of CDuibConvert: one walk over the checked item stream.
 #include <fmt/format.h>
-#include <fmt/xchar.h>
 
 #include <algorithm>
 #include <iterator>
 
 #include "engine/duib_convert.h"
+#include "engine/name_dictionary.h"
 
 namespace tamro {
 namespace {
@@ -17,13 +17,6 @@ constexpr std::uint32_t kTypeEmpty = 1;
 constexpr std::uint32_t kTypeClose = 2;
 
 constexpr std::uint16_t kBuiltinBit = 0x8000;
-
-bool IsHighSurrogate(std::uint16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(std::uint16_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 }  // namespace
 
@@ -41,14 +34,10 @@ ConvertStatus CDuibConvert::Render() {
       const std::uint32_t type = item & 0xF;
       const std::uint32_t attributeCount = (item >> 4) & 0xFFF;
       if (type == kTypeClose) --depth;
-      if (depth != 0) MakeIndent(depth);
-      Append(type == kTypeClose ? L"</"sv : L"<"sv);
+      if (depth > 0) out_->AppendRepeated(static_cast<std::size_t>(depth), '\t');
+      out_->Append(type == kTypeClose ? "</"sv : "<"sv);
       GetElementName(item, stylesheets);
-      if (attributeCount == 0) {
-        Append(type == kTypeEmpty ? L"/>\r\n"sv : L">\r\n"sv);
-      } else {
-        Append(L" "sv);
-      }
+      if (attributeCount == 0) out_->Append(type == kTypeEmpty ? "/>\r\n"sv : ">\r\n"sv);
       if (type == kTypeOpen) ++depth;
       ++elementCounter;
       attributesRemaining = attributeCount;
@@ -57,16 +46,16 @@ ConvertStatus CDuibConvert::Render() {
       --attributesRemaining;
       GetAttributeText(item, elementCounter - 1, stylesheets);
       if (attributesRemaining == 0) {
-        TrimRight();
-        Append(currentType == kTypeEmpty ? L"/>\r\n"sv : L">\r\n"sv);
+        out_->Append(currentType == kTypeEmpty ? "/>\r\n"sv : ">\r\n"sv);
       }
     }
-    if (out_->overflowed()) {
-      out_->Abandon();  // give the memory back at once
-      return StatusTooLarge;
-    }
+    if (out_->overflowed()) return StatusTooLarge;
   }
-  out_->Finish();
+  // A stream that ends inside an element's attributes keeps the blank that
+  // separates them, as each attribute had one behind it.
+  if (attributesRemaining > 0) out_->Append(" "sv);
+  out_->Flush();
+  if (out_->overflowed()) return StatusTooLarge;
 
   if (static_cast<std::uint32_t>(elementCounter) != declaredElementCount_) {
     return StatusElementCount;
@@ -86,115 +75,35 @@ void CDuibConvert::GetAttributeText(std::uint32_t item, std::int32_t elementInde
                                     bool stylesheets) {
   const auto nameId = static_cast<std::uint16_t>(item & 0xFFFF);
   const auto valueId = static_cast<std::uint16_t>(item >> 16);
+  out_->Append(" "sv);
   AppendName(nameId, NameKind::Attribute);
-  Append(L"=\""sv);
+  out_->Append("=\""sv);
   AppendName(valueId, NameKind::Value);
-  Append(L"\" "sv);
+  out_->Append("\""sv);
   if (nameId == kResidId && !stylesheets) CheckResid(elementIndex, valueId);
-}
-
-void CDuibConvert::MakeIndent(std::int32_t depth) {
-  if (depth > 0) out_->AppendRepeated(static_cast<std::size_t>(depth), L'\t');
-}
-
-void CDuibConvert::TrimRight() {
-  out_->TrimRight();
 }
 
 void CDuibConvert::AppendName(std::uint16_t id, NameKind kind) {
   if (id >= kBuiltinBit) {
-    const std::wstring_view name = dictionary_.Lookup(id);
-    if (!name.empty()) return Append(name);
+    const std::string_view name = NameDictionary::Lookup(id);
+    if (!name.empty()) return out_->Append(name);
   } else if (id < blob_.stringCount && AppendBlobString(id)) {
     return;
   }
 
   ++unknownCount_;
-  wchar_t placeholder[32];
+  AppendPlaceholder(id, kind);
+}
+
+// Apart from the hot path of AppendName: formatting needs a large stack frame.
+void CDuibConvert::AppendPlaceholder(std::uint16_t id, NameKind kind) {
+  char placeholder[32];
   const std::size_t room = std::size(placeholder);
-  const auto end = kind == NameKind::Element
-                       ? fmt::format_to_n(placeholder, room, L"UNKNOWN_ELEM({:4X})", id)
-                   : kind == NameKind::Attribute
-                       ? fmt::format_to_n(placeholder, room, L"UNKNOWN_ATTR({:4X})", id)
-                       : fmt::format_to_n(placeholder, room, L"UNKNOWN_VAL({:4X})", id);
-  Append(std::wstring_view(placeholder, end.size));
-}
-
-// Appends string `index` of the blob's string table. False (nothing appended) for
-// an empty string, which is rendered as unknown. Each string is decoded once into
-// the pool while the pool stays within its budget (always, for real files);
-// strings past the budget, which only overlapping hostile tables reach, are
-// decoded anew on every use, which costs no more than the text they produce.
-bool CDuibConvert::AppendBlobString(std::uint16_t index) {
-  if (stringSlots_.empty()) {
-    stringSlots_.assign(std::min<std::uint32_t>(blob_.stringCount, 0x8000), kNotDecoded);
-  }
-  std::uint64_t& slot = stringSlots_[index];
-  if (slot == kNotDecoded) {
-    const std::uint32_t start = StringStart(index);
-    const std::uint32_t units = StringUnits(start);
-    if (stringPool_.size() + units <= poolBudget_) {
-      const std::size_t at = stringPool_.size();
-      stringPool_.resize(at + units);
-      const std::size_t written = DecodeUtf16(start, units, stringPool_.data() + at);
-      stringPool_.resize(at + written);
-      slot = (std::uint64_t{at} << 32) | written;
-    } else {
-      slot = kNotPooled;
-    }
-  }
-
-  if (slot == kNotPooled) {
-    const std::uint32_t start = StringStart(index);
-    const std::uint32_t units = StringUnits(start);
-    if (units == 0) return false;
-    if (wchar_t* at = out_->Claim(units)) out_->Unclaim(units - DecodeUtf16(start, units, at));
-    return true;
-  }
-
-  const std::size_t length = slot & 0xFFFFFFFF;
-  if (length == 0) return false;
-  Append(std::wstring_view(stringPool_).substr(slot >> 32, length));
-  return true;
-}
-
-std::uint32_t CDuibConvert::StringStart(std::uint16_t index) const {
-  return blob_.stringTableAt +
-         blob_.bytes.U32At(blob_.stringTableAt + 8 + 4 * std::uint32_t{index});
-}
-
-// The reading phase proved a zero unit inside the blob at or after `start`.
-std::uint32_t CDuibConvert::StringUnits(std::uint32_t start) const {
-  std::uint32_t end = start;
-  while (blob_.bytes.U16At(end) != 0) end += 2;
-  return (end - start) / 2;
-}
-
-// Decodes `units` UTF-16LE code units at `start` into `dest`, which has room for
-// them; returns the characters written (fewer where surrogate pairs combine).
-std::size_t CDuibConvert::DecodeUtf16(std::uint32_t start, std::uint32_t units,
-                                      wchar_t* dest) const {
-  const ByteView& bytes = blob_.bytes;
-  const std::uint32_t end = start + 2 * units;
-  std::size_t written = 0;
-  for (std::uint32_t at = start; at < end; at += 2) {
-    const std::uint16_t unit = bytes.U16At(at);
-    if constexpr (sizeof(wchar_t) == 4) {
-      // Combine surrogate pairs; an unpaired surrogate is kept as it stands.
-      if (IsHighSurrogate(unit) && at + 2 < end && IsLowSurrogate(bytes.U16At(at + 2))) {
-        const std::uint16_t low = bytes.U16At(at + 2);
-        dest[written++] = static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-        at += 2;
-        continue;
-      }
-    }
-    dest[written++] = static_cast<wchar_t>(unit);
-  }
-  return written;
-}
-
-void CDuibConvert::Append(std::wstring_view piece) {
-  out_->Append(piece);
+  const auto end =
+      kind == NameKind::Element     ? fmt::format_to_n(placeholder, room, "UNKNOWN_ELEM({:4X})", id)
+      : kind == NameKind::Attribute ? fmt::format_to_n(placeholder, room, "UNKNOWN_ATTR({:4X})", id)
+                                    : fmt::format_to_n(placeholder, room, "UNKNOWN_VAL({:4X})", id);
+  out_->Append(std::string_view(placeholder, end.size));
 }
 
 void CDuibConvert::CheckResid(std::int32_t elementIndex, std::uint16_t valueId) {

@@ -1,10 +1,9 @@
-// The parsed command line (one per run, owned by the entry) and its parser.
+// The parsed command line (one per run, owned by the entry) and its parser. The
+// batches read it and never change it; what they select is their own.
 #pragma once
 
 #include <string>
 #include <vector>
-
-#include "engine/item_result.h"
 
 namespace tamro {
 
@@ -12,9 +11,8 @@ struct CommandArgs {
   bool fileMode = false;            // true for -file, false for -sys
   std::wstring sourceFolder;        // file mode: folder searched, ends with a separator
   std::wstring fileMask;            // file mode: name part of binfile, may hold * and ?
-  std::vector<std::wstring> files;  // file mode: full paths of the matches (file batch)
   std::wstring systemFile;          // sys mode: the module, environment expanded
-  std::vector<ItemResult> items;    // sys mode: one record per id token, in order
+  std::vector<std::wstring> items;  // sys mode: the id tokens as typed, in order
   std::wstring destFolder;          // both: ends with a separator once parsed
 };
 

@@ -6,9 +6,9 @@
 
 namespace tamro {
 
-// Checks the source folder, collects the matches into `args.files`, ensures the
-// destination folder, then converts and reports each file on its own line. A
-// batch error is returned before anything is printed.
-BatchOutcome RunFileBatch(CommandArgs& args);
+// Checks the source folder, collects the matching files, ensures the destination
+// folder, then converts and reports each file on its own line. A batch error is
+// returned before anything is printed.
+BatchOutcome RunFileBatch(const CommandArgs& args);
 
 }  // namespace tamro

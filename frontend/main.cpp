@@ -4,8 +4,8 @@
 #ifdef _WIN32
 
 // mingw-w64 links this entry with -municode; the runtime splits the command line.
-// Steps 1 and 2 of start-up (module handle, framework) cannot fail here: there is
-// no application framework to initialise.
+// Start-up has nothing that can fail: tamro needs no framework to initialise, so
+// exit status 1 is never returned.
 int wmain(int argc, wchar_t** argv) {
   return tamro::RunTamro(argc, argv);
 }

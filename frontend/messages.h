@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/item_result.h"
 #include "frontend/command_args.h"
+#include "io/item_result.h"
 
 namespace tamro {
 

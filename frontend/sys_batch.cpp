@@ -5,15 +5,12 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
-#include "engine/convert_item.h"
 #include "frontend/console.h"
-#include "io/output_file.h"
-#include "io/paths.h"
-#include "io/source_bytes.h"
+#include "frontend/item_loop.h"
+#include "platform/platform.h"
 
 namespace tamro {
 namespace {
@@ -58,42 +55,50 @@ std::wstring NameText(const platform::ResourceName& name) {
   return name.IsId() ? fmt::format(L"{}", name.id) : name.text;
 }
 
-// The items to convert and, in parallel, the name under which each is looked up.
+// The resources to convert, or the batch error that stops the batch.
 struct Selection {
   BatchError error = ErrNone;
-  std::vector<platform::ResourceName> lookup;
+  std::vector<ItemSource> items;
 };
+
+ItemSource Resource(const platform::ResourceModule& module, std::wstring name,
+                    platform::ResourceName lookup) {
+  ItemSource item;
+  item.name = std::move(name);
+  item.module = &module;
+  item.resource = std::move(lookup);
+  return item;
+}
 
 // "*" mode: every UIFILE of the module, each under the identity the enumeration
 // gave it, so a string name such as "25X" is never taken for the id 25.
-Selection SelectAll(const platform::ResourceModule& module, std::vector<ItemResult>& items) {
+Selection SelectAll(const platform::ResourceModule& module) {
   Selection selection;
-  items.clear();
-  const std::uint32_t status = module.EnumNames(kUifileType, selection.lookup);
+  std::vector<platform::ResourceName> names;
+  const std::uint32_t status = module.EnumNames(kUifileType, names);
   if (status != 0) {
     selection.error = status == platform::kErrorResourceTypeNotFound ? ErrNoUifiles : ErrEnumFailed;
-    selection.lookup.clear();
     return selection;
   }
-  items.reserve(selection.lookup.size());
-  for (const platform::ResourceName& name : selection.lookup) {
-    ItemResult item;
-    item.name = NameText(name);
-    items.push_back(std::move(item));
+  selection.items.reserve(names.size());
+  for (platform::ResourceName& name : names) {
+    std::wstring text = NameText(name);
+    selection.items.push_back(Resource(module, std::move(text), std::move(name)));
   }
   return selection;
 }
 
 // List mode: each typed id is looked up by the name its text stands for; a name
-// that does not exist is marked and stays in the list.
-Selection SelectListed(const platform::ResourceModule& module, std::vector<ItemResult>& items) {
+// that does not exist is marked and keeps its place in the list.
+Selection SelectListed(const platform::ResourceModule& module,
+                       const std::vector<std::wstring>& ids) {
   Selection selection;
-  selection.lookup.reserve(items.size());
-  for (ItemResult& item : items) {
-    platform::ResourceName name = ResourceNameFromText(item.name);
-    const std::uint32_t status = module.CheckName(kUifileType, name);
+  selection.items.reserve(ids.size());
+  for (const std::wstring& id : ids) {
+    ItemSource item = Resource(module, id, ResourceNameFromText(id));
+    const std::uint32_t status = module.CheckName(kUifileType, item.resource);
     if (status == platform::kErrorResourceNameNotFound) {
-      item.code = ResultIdNotFound;
+      item.selected = ResultIdNotFound;
     } else if (status == platform::kErrorResourceTypeNotFound) {
       selection.error = ErrNoUifiles;
       return selection;
@@ -101,35 +106,13 @@ Selection SelectListed(const platform::ResourceModule& module, std::vector<ItemR
       selection.error = ErrEnumFailed;
       return selection;
     }
-    selection.lookup.push_back(std::move(name));
+    selection.items.push_back(std::move(item));
   }
   return selection;
 }
 
-// One resource: load, convert, write, report. Works on a copy of the list entry.
-bool ConvertResource(const platform::ResourceModule& module, ItemResult item,
-                     const platform::ResourceName& lookup, const std::wstring& destFolder) {
-  bool writing = false;
-  try {
-    WriteText(fmt::format(L"\tUIFILE {} | ", item.name));
-    const std::uint8_t* data = nullptr;
-    std::uint32_t size = 0;
-    if (item.code == ResultOk) item.code = LoadResourceBytes(module, lookup, data, size);
-    std::wstring text;
-    if (item.code == ResultOk) ConvertItem(item, data, size, text);
-    if (item.code == ResultOk || item.code == ResultWarnings) {
-      writing = true;
-      // A resource name is the module's text, not ours: SafeFileName keeps the
-      // output inside destFolder ("..\\..\\EVIL", "C:EVIL" and the like).
-      const std::wstring outputPath =
-          destFolder + SafeFileName(item.name) + std::wstring(kOutputExtension);
-      if (WriteOutputFile(outputPath, text) != ResultOk) item.code = ResultCreateFailed;
-    }
-  } catch (const std::bad_alloc&) {
-    // Lack of memory fails this item only; the batch goes on.
-    item.code = writing ? ResultCreateFailed : ResultLoadFailed;
-  }
-  return ReportItem(item);
+void AnnounceResource(const std::wstring& name) {
+  WriteText(fmt::format(L"\tUIFILE {} | ", name));
 }
 
 }  // namespace
@@ -142,51 +125,23 @@ platform::ResourceName ResourceNameFromText(std::wstring_view text) {
   return platform::ResourceName::FromText(std::wstring(text));
 }
 
-BatchOutcome RunSysBatch(CommandArgs& args) {
-  BatchOutcome outcome;
-  if (args.items.empty()) {
-    outcome.error = ErrNoIds;
-    return outcome;
-  }
-  if (PathExists(args.systemFile) != 0) {
-    outcome.error = ErrSysFileMissing;
-    return outcome;
-  }
-  // Owned here from loading to the return: released on every path.
+BatchOutcome RunSysBatch(const CommandArgs& args) {
+  if (args.items.empty()) return {ErrNoIds};
+  if (platform::PathExists(args.systemFile) != 0) return {ErrSysFileMissing};
+  // Owned here from loading to the return: released on every path, after the
+  // last item whose bytes live inside it.
   const std::unique_ptr<platform::ResourceModule> module =
       platform::ResourceModule::Load(args.systemFile);
-  if (!module) {
-    outcome.error = ErrSysFileLoad;
-    return outcome;
-  }
+  if (!module) return {ErrSysFileLoad};
 
-  const bool allMode = args.items.size() == 1 && args.items.front().name == L"*";
-  const Selection selection =
-      allMode ? SelectAll(*module, args.items) : SelectListed(*module, args.items);
-  if (selection.error != ErrNone) {
-    outcome.error = selection.error;
-    return outcome;
-  }
-  outcome.total = static_cast<std::int32_t>(args.items.size());
-  if (outcome.total == 0) {
-    outcome.error = ErrNoUifiles;
-    return outcome;
-  }
-  EnsureFolder(args.destFolder);  // only the existence test below decides
-  if (PathExists(args.destFolder) != 0) {
-    outcome.error = ErrDestFolder;
-    return outcome;
-  }
-
-  PrintLine(fmt::format(L"Extracting {} UIFILE(s) from \"{}\" and converting to XML text",
-                        args.items.size(), args.systemFile));
-  PrintLine(L"");
-  for (std::size_t i = 0; i < args.items.size(); ++i) {
-    if (ConvertResource(*module, args.items[i], selection.lookup[i], args.destFolder)) {
-      ++outcome.converted;
-    }
-  }
-  return outcome;
+  const bool allMode = args.items.size() == 1 && args.items.front() == L"*";
+  const Selection selection = allMode ? SelectAll(*module) : SelectListed(*module, args.items);
+  if (selection.error != ErrNone) return {selection.error};
+  if (selection.items.empty()) return {ErrNoUifiles};
+  return ConvertItems(selection.items, args.destFolder,
+                      fmt::format(L"Extracting {} UIFILE(s) from \"{}\" and converting to XML text",
+                                  selection.items.size(), args.systemFile),
+                      AnnounceResource);
 }
 
 }  // namespace tamro

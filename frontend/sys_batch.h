@@ -14,9 +14,9 @@ namespace tamro {
 // to 32 bits): 1 to 65535 is that integer identifier, anything else the text itself.
 platform::ResourceName ResourceNameFromText(std::wstring_view text);
 
-// Loads `args.systemFile`, settles the resources to convert ("*" or the listed
-// ids, rewriting `args.items`), ensures the destination folder, then converts and
-// reports each resource. The module is released on every path.
-BatchOutcome RunSysBatch(CommandArgs& args);
+// Loads `args.systemFile`, selects the resources to convert ("*" or the listed
+// ids), ensures the destination folder, then converts and reports each resource.
+// The module is released on every path.
+BatchOutcome RunSysBatch(const CommandArgs& args);
 
 }  // namespace tamro

@@ -1,10 +1,13 @@
 // The ".tamro.txt" file that receives one item's XML text.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include "engine/item_result.h"
+#include "engine/output_sink.h"
+#include "io/item_result.h"
+#include "platform/platform.h"
 
 namespace tamro {
 
@@ -15,13 +18,27 @@ inline constexpr std::wstring_view kOutputExtension = L".tamro.txt";
 // character (U+0000 to U+001F) becomes '_'.
 std::wstring SafeFileName(std::wstring_view name);
 
-// The bytes that WriteOutputFile stores for `text`: the output encoding, every CR
-// dropped and every LF written as CR LF. Replaces `bytes`, reusing its capacity.
-void OutputFileBytes(std::wstring_view text, std::string& bytes);
+// Where one item's output bytes go: the file at `path`, created when the first
+// bytes come, written through the platform's OutputFile into a temporary file
+// and put in place by Commit. A file that cannot be created or written takes no
+// more bytes; dropping the sink without Commit leaves nothing behind.
+class OutputFileSink final : public OutputSink {
+ public:
+  explicit OutputFileSink(std::wstring path);
 
-// Stores `text` at `path` in the output encoding with CR LF line ends. ResultOk
-// when the complete file was written; ResultCreateFailed otherwise, in which case
-// no partial file remains and an existing file is left as it was.
-ItemCode WriteOutputFile(const std::wstring& path, std::wstring_view text);
+  void Write(std::string_view bytes) override;
+
+  // ResultOk when the complete file stands at the path (an empty one when no
+  // bytes came); ResultCreateFailed when it could not be created, written or put
+  // in place, in which case an existing file is left as it was.
+  ItemCode Commit();
+
+ private:
+  void Open();
+
+  std::wstring path_;
+  std::unique_ptr<platform::OutputFile> file_;
+  bool failed_ = false;
+};
 
 }  // namespace tamro

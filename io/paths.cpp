@@ -80,16 +80,4 @@ std::wstring RenameExtension(std::wstring_view name, std::wstring_view extension
   return result;
 }
 
-std::wstring ExpandEnvironment(const std::wstring& text) {
-  return platform::ExpandEnvironment(text);
-}
-
-std::uint32_t PathExists(const std::wstring& path) {
-  return platform::PathExists(path);
-}
-
-std::uint32_t EnsureFolder(const std::wstring& folder) {
-  return platform::EnsureFolder(folder);
-}
-
 }  // namespace tamro

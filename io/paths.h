@@ -1,8 +1,7 @@
-// String helpers for paths in the platform's form, and the two file-system tests.
-// The string helpers never touch the file system.
+// String helpers for paths in the platform's form. Apart from ProgramFolder,
+// which asks the platform for the program's path, they never touch the system.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,14 +25,5 @@ std::wstring FileNameOfPath(std::wstring_view path);
 // `name` with its last extension replaced by `extension` (or `extension` appended
 // when it has none); a missing leading '.' is supplied.
 std::wstring RenameExtension(std::wstring_view name, std::wstring_view extension);
-
-// `text` with %NAME% references expanded; the text unchanged when expansion fails.
-std::wstring ExpandEnvironment(const std::wstring& text);
-
-// 0 when `path` exists, otherwise the platform's error code.
-std::uint32_t PathExists(const std::wstring& path);
-
-// 0 when `folder` exists as a folder or was created with its missing parents.
-std::uint32_t EnsureFolder(const std::wstring& folder);
 
 }  // namespace tamro

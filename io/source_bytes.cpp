@@ -1,15 +1,22 @@
 // The bytes of one item, classified by the DUIB signature test.
 #include "io/source_bytes.h"
 
-#include "engine/convert_item.h"
+#include "engine/convert_blob.h"
 #include "platform/platform.h"
 
 namespace tamro {
+namespace {
+
+ItemCode Classify(const std::uint8_t* data, std::uint32_t size) {
+  return IsDuibBuffer(data, size) ? ResultOk : ResultNotDuib;
+}
+
+}  // namespace
 
 ItemCode ReadSourceFile(const std::wstring& path, std::vector<std::uint8_t>& buffer) {
   if (platform::ReadWholeFile(path, buffer) != platform::ReadOutcome::Ok) return ResultOpenFailed;
   // ReadWholeFile refuses files of 2 GiB or more, so the count fits.
-  return IsDuibBuffer(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
+  return Classify(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
 }
 
 ItemCode LoadResourceBytes(const platform::ResourceModule& module,
@@ -29,7 +36,7 @@ ItemCode LoadResourceBytes(const platform::ResourceModule& module,
   if (found.data == nullptr) return ResultLoadFailed;  // LockResource gave no pointer
   data = found.data;
   size = found.size;
-  return IsDuibBuffer(data, size);
+  return Classify(data, size);
 }
 
 }  // namespace tamro

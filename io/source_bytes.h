@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/item_result.h"
+#include "io/item_result.h"
 #include "platform/resource_module.h"
 
 namespace tamro {

@@ -115,16 +115,9 @@ bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
 
 // ---- Text encoding -----------------------------------------------------------
 
-// `text` as bytes of the output files' encoding: the thread's ANSI code page on
-// Windows (best-fit substitutes and '?' for what it lacks), UTF-8 on Linux (an
-// unpaired surrogate becomes U+FFFD). `bytes` is replaced; its capacity is reused,
-// so a batch that keeps one buffer does not allocate for every item.
-void EncodeOutputText(std::wstring_view text, std::string& bytes);
-
-inline std::string EncodeOutputText(std::wstring_view text) {
-  std::string bytes;
-  EncodeOutputText(text, bytes);
-  return bytes;
-}
+// Appends to `bytes` the output files' encoding of one string given as UTF-16
+// code units: the thread's ANSI code page on Windows (best-fit substitutes and
+// '?' for what it lacks), UTF-8 on Linux (an unpaired surrogate becomes U+FFFD).
+void EncodeOutputString(std::u16string_view units, std::string& bytes);
 
 }  // namespace tamro::platform

@@ -8,8 +8,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 status=0
+ran=0
 for target in build/fuzz/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
+  ran=$((ran + 1))
   name=$(basename "$target")
   mkdir -p "$work/$name/corpus" "$work/$name/seeds"
   "$target" --write-seeds="$work/$name/seeds" >/dev/null
@@ -24,4 +26,8 @@ for target in build/fuzz/fuzz/fuzz_*; do
     grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)|cov:' "$work/$name/log" | tail -n 3
   fi
 done
+if [ "$ran" -eq 0 ]; then
+  echo "no fuzz target in build/fuzz/fuzz (cmake --preset fuzz && cmake --build --preset fuzz)" >&2
+  exit 1
+fi
 exit $status

@@ -16,7 +16,7 @@ namespace tamro::platform::posix {
 // beyond Unicode, so no name from elsewhere (a module's UTF-16 name with an
 // unpaired surrogate) can take this form: EncodeNative turns such a surrogate into
 // U+FFFD. Output and console text never use the escape: there every value that is
-// not a Unicode scalar value becomes U+FFFD (AppendUtf8, EncodeOutputText).
+// not a Unicode scalar value becomes U+FFFD (AppendUtf8, EncodeOutputString).
 std::wstring DecodeNative(std::string_view bytes);
 
 // The kernel's form of `text`; nullopt when it holds U+0000 (which no path can).
@@ -24,7 +24,7 @@ std::wstring DecodeNative(std::string_view bytes);
 std::optional<std::string> EncodeNative(std::wstring_view text);
 
 // Appends the UTF-8 form of `text` to `out` (U+FFFD for every unpaired surrogate
-// or invalid code point). The ASCII run of the text goes through a fast path.
+// or invalid code point).
 void AppendUtf8(std::wstring_view text, std::string& out);
 
 }  // namespace tamro::platform::posix

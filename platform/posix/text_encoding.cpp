@@ -1,8 +1,5 @@
 // UTF-8 for output text, console text and the kernel's byte strings.
 #include <cstdint>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #include <string>
 #include <string_view>
 
@@ -15,24 +12,9 @@ namespace {
 
 constexpr std::uint32_t kReplacement = 0xFFFD;
 constexpr std::uint32_t kEscapeBase = 0x110000;  // byte b >= 0x80 is 0x110000 + b, beyond Unicode
-constexpr std::size_t kAsciiBlock = 16;
 
 bool IsScalarValue(std::uint32_t c) {
   return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
-}
-
-// Bytes of the UTF-8 form of `text`. Surrogates and values above U+10FFFF become
-// U+FFFD, which needs three bytes just as every other value from U+0800 up to
-// U+FFFF does, so only the four-byte range needs a test of its own. Branch-free,
-// so the compiler can vectorise it.
-std::size_t Utf8Size(const wchar_t* s, std::size_t n) {
-  std::size_t size = n;
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto c = static_cast<std::uint32_t>(s[i]);
-    size += static_cast<std::size_t>(c >= 0x80) + static_cast<std::size_t>(c >= 0x800) +
-            static_cast<std::size_t>(c - 0x10000u < 0x100000u);
-  }
-  return size;
 }
 
 char* PutCodePoint(std::uint32_t c, char* d) {
@@ -58,72 +40,14 @@ char* PutCodePoint(std::uint32_t c, char* d) {
   return d;
 }
 
-// Narrows 16 characters to 16 bytes when all of them are ASCII; otherwise writes
-// nothing and returns false.
-inline bool NarrowAsciiBlock(const wchar_t* s, char* d) {
-#if defined(__SSE2__)
-  static_assert(sizeof(wchar_t) == 4);
-  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4));
-  const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 8));
-  const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 12));
-  const __m128i high =
-      _mm_and_si128(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, e)), _mm_set1_epi32(~0x7F));
-  if (_mm_movemask_epi8(_mm_cmpeq_epi32(high, _mm_setzero_si128())) != 0xFFFF) return false;
-  // Values below 0x80 pass both saturating packs unchanged.
-  const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, e));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(d), bytes);
-  return true;
-#else
-  std::uint32_t block[kAsciiBlock];
-  std::uint32_t any = 0;
-  for (std::size_t k = 0; k < kAsciiBlock; ++k) {
-    block[k] = static_cast<std::uint32_t>(s[k]);
-    any |= block[k];
-  }
-  if (any >= 0x80) return false;
-  for (std::size_t k = 0; k < kAsciiBlock; ++k) d[k] = static_cast<char>(block[k]);
-  return true;
-#endif
-}
-
-// Writes the UTF-8 form of `s` at `d` (Utf8Size(s, n) bytes) and returns its end.
-char* PutUtf8(const wchar_t* s, std::size_t n, char* d) {
-  std::size_t i = 0;
-  while (i < n) {
-    while (n - i >= kAsciiBlock && NarrowAsciiBlock(s + i, d)) {
-      i += kAsciiBlock;
-      d += kAsciiBlock;
-    }
-    // One block at most goes through the general path before the fast path is tried again.
-    const std::size_t stop = (n - i < kAsciiBlock) ? n : i + kAsciiBlock;
-    for (; i < stop; ++i) d = PutCodePoint(static_cast<std::uint32_t>(s[i]), d);
-  }
-  return d;
-}
-
 }  // namespace
 
-// One pass, a chunk at a time through a buffer in the first-level cache. The string
-// reserves the ASCII size first (a lower bound, and the exact size for ASCII text);
-// at the first chunk that is longer, the rest is measured once and the exact size
-// reserved, so the string is allocated at most twice and, as reserving touches no
-// memory, each of its bytes is written exactly once.
 void AppendUtf8(std::wstring_view text, std::string& out) {
-  constexpr std::size_t kChunk = 4096;
-  char buffer[kChunk * 4];
-  const wchar_t* s = text.data();
-  const std::size_t n = text.size();
-  out.reserve(out.size() + n);
-  bool sized = false;
-  for (std::size_t i = 0; i < n; i += kChunk) {
-    const std::size_t count = (n - i < kChunk) ? n - i : kChunk;
-    const auto produced = static_cast<std::size_t>(PutUtf8(s + i, count, buffer) - buffer);
-    if (!sized && produced != count) {
-      out.reserve(out.size() + produced + Utf8Size(s + i + count, n - i - count));
-      sized = true;
-    }
-    out.append(buffer, produced);
+  out.reserve(out.size() + text.size());
+  char buffer[4];
+  for (const wchar_t c : text) {
+    const char* end = PutCodePoint(static_cast<std::uint32_t>(c), buffer);
+    out.append(buffer, static_cast<std::size_t>(end - buffer));
   }
 }
 
@@ -185,9 +109,29 @@ std::optional<std::string> EncodeNative(std::wstring_view text) {
 
 }  // namespace posix
 
-void EncodeOutputText(std::wstring_view text, std::string& bytes) {
-  bytes.clear();
-  posix::AppendUtf8(text, bytes);
+// Surrogate pairs combine into one code point; a surrogate without its partner
+// becomes U+FFFD. ASCII, nearly all of a UI file's text, goes byte for byte.
+void EncodeOutputString(std::u16string_view units, std::string& bytes) {
+  char buffer[4];
+  const std::size_t n = units.size();
+  std::size_t i = 0;
+  while (i < n) {
+    std::size_t run = i;
+    while (run < n && units[run] < 0x80) ++run;
+    if (run > i) {
+      const std::size_t at = bytes.size();
+      bytes.resize(at + (run - i));
+      for (std::size_t k = i; k < run; ++k) bytes[at + k - i] = static_cast<char>(units[k]);
+      i = run;
+      continue;
+    }
+    std::uint32_t c = units[i++];
+    if (c >= 0xD800 && c <= 0xDBFF && i < n && units[i] >= 0xDC00 && units[i] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[i++] - 0xDC00u);
+    }
+    const char* end = posix::PutCodePoint(c, buffer);
+    bytes.append(buffer, static_cast<std::size_t>(end - buffer));
+  }
 }
 
 }  // namespace tamro::platform

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "tests/e2e/e2e_support.h"
@@ -19,7 +20,16 @@ class E2eTest : public testing::Test {
     fs::permissions(Program(), fs::perms::owner_all);
   }
 
-  const fs::path& Root() const { return temp_.path(); }
+  // Read-only entries made by a test must not stop the clean-up.
+  void TearDown() override {
+    std::error_code ignored;
+    for (auto it = fs::recursive_directory_iterator(Root(), ignored);
+         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+  }
+
+  const fs::path& Root() const { return temp_.Root(); }
   fs::path ProgramFolder() const { return Root() / "prog"; }
   fs::path Program() const { return ProgramFolder() / Host().programName; }
 
@@ -42,7 +52,7 @@ class E2eTest : public testing::Test {
   }
 
  private:
-  TempFolder temp_;
+  test::TempFolder temp_;
 };
 
 }  // namespace tamro::e2e

@@ -300,6 +300,20 @@ Transcript& Transcript::Usage() {
   return *this;
 }
 
+Transcript& Transcript::Converting(int total, std::string_view folder) {
+  return Banner()
+      .Line("Converting " + std::to_string(total) + " UIFILE(s) in folder \"" +
+            std::string(folder) + "\" to XML text")
+      .Line();
+}
+
+Transcript& Transcript::Extracting(int total, std::string_view module) {
+  return Banner()
+      .Line("Extracting " + std::to_string(total) + " UIFILE(s) from \"" + std::string(module) +
+            "\" and converting to XML text")
+      .Line();
+}
+
 Transcript& Transcript::FileItem(std::string_view name, std::string_view outcome) {
   return Text("\t").Text(name).Text(" | ").Line(outcome);
 }
@@ -333,22 +347,6 @@ std::string CrLf(std::initializer_list<std::string_view> lines) {
   return text;
 }
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
-void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  WriteBytes(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-}
-
 std::vector<std::string> ListFolder(const fs::path& folder) {
   std::vector<std::string> names;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
@@ -372,22 +370,6 @@ std::map<std::string, FileState> Snapshot(const fs::path& folder) {
         FileState{ReadBytes(entry.path()), entry.last_write_time()};
   }
   return files;
-}
-
-TempFolder::TempFolder() {
-  std::string pattern = (fs::temp_directory_path() / "tamro-e2e-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  // Read-only entries made by a test must not stop the clean-up.
-  for (auto it = fs::recursive_directory_iterator(path_, ignored);
-       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-  }
-  fs::remove_all(path_, ignored);
 }
 
 fs::path BuiltProgram() {

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/temp_folder.h"
+
 namespace tamro::e2e {
 
 namespace fs = std::filesystem;
@@ -66,6 +68,11 @@ class Transcript {
   Transcript& Text(std::string_view text);  // no line end
   Transcript& Banner();
   Transcript& Usage();
+  // The banner and the header of a file batch over `total` files in `folder`
+  // (shown with its separator), then the empty line before the items.
+  Transcript& Converting(int total, std::string_view folder);
+  // The banner and the header of a system-file batch over `total` resources.
+  Transcript& Extracting(int total, std::string_view module);
   // One item line of the file batch: "\t" name " | " outcome.
   Transcript& FileItem(std::string_view name, std::string_view outcome);
   // One item line of the system-file batch: "\tUIFILE " name " | " outcome.
@@ -83,9 +90,8 @@ class Transcript {
 // Lines joined with CR LF, each one ended: the layout of an output file.
 std::string CrLf(std::initializer_list<std::string_view> lines);
 
-std::string ReadBytes(const fs::path& path);
-void WriteBytes(const fs::path& path, std::string_view bytes);
-void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes);
+using test::ReadBytes;
+using test::WriteBytes;
 
 // Names in a folder, sorted by bytes; sub-folders end with '/'.
 std::vector<std::string> ListFolder(const fs::path& folder);
@@ -99,19 +105,6 @@ struct FileState {
 };
 void PrintTo(const FileState& state, std::ostream* os);
 std::map<std::string, FileState> Snapshot(const fs::path& folder);
-
-// A fresh folder for one test, removed with everything in it afterwards.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 // The built program under test (its path comes from the build).
 fs::path BuiltProgram();

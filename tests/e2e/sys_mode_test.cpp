@@ -43,10 +43,7 @@ class SysModeTest : public E2eTest {
     const fs::path out = Root() / "out";
     const RunResult run = Tamro({"-sys", Shown(module), ids, Shown(out)});
     ExpectTranscript(run, Transcript()
-                              .Banner()
-                              .Line("Extracting " + std::to_string(total) + " UIFILE(s) from \"" +
-                                    Shown(module) + "\" and converting to XML text")
-                              .Line()
+                              .Extracting(total, Shown(module))
                               .Text(items.str())
                               .Summary(converted, total, Shown(out)));
     return run;
@@ -63,11 +60,6 @@ class SysModeTest : public E2eTest {
     const fs::path module = Root() / file;
     WriteBytes(module, pe.Build());
     return module;
-  }
-
-  static std::string Extracting(const fs::path& module, int total) {
-    return "Extracting " + std::to_string(total) + " UIFILE(s) from \"" + Shown(module) +
-           "\" and converting to XML text";
   }
 };
 
@@ -163,13 +155,9 @@ TEST_F(SysModeTest, DefaultDestinationIsASubFolderOfTheProgramFolder) {
   const fs::path module = MainModule();
   const RunResult run = Tamro({"-sys", Shown(module), "23"});
   const fs::path out = ProgramFolder() / "mod.dll";
-  ExpectTranscript(run, Transcript()
-                            .Banner()
-                            .Line("Extracting 1 UIFILE(s) from \"" + Shown(module) +
-                                  "\" and converting to XML text")
-                            .Line()
-                            .ResourceItem("23", "OK")
-                            .Summary(1, 1, Shown(out)));
+  ExpectTranscript(
+      run,
+      Transcript().Extracting(1, Shown(module)).ResourceItem("23", "OK").Summary(1, 1, Shown(out)));
   EXPECT_EQ(ReadBytes(out / "23.tamro.txt"), CleanXml("twentythree"));
 }
 
@@ -180,10 +168,7 @@ TEST_F(SysModeTest, EnvironmentReferenceInTheModulePath) {
   const RunResult run =
       Tamro({"-sys", Shown(root / "mod.dll"), "24", Shown(root / "out")}, options);
   ExpectTranscript(run, Transcript()
-                            .Banner()
-                            .Line("Extracting 1 UIFILE(s) from \"" + Shown(module) +
-                                  "\" and converting to XML text")
-                            .Line()
+                            .Extracting(1, Shown(module))
                             .ResourceItem("24", "OK")
                             .Summary(1, 1, Shown(Out())));
 }
@@ -260,10 +245,7 @@ TEST_F(SysModeTest, FailedWriteLeavesNoTruncatedFile) {
   const RunResult run = Tamro({"-sys", Shown(module), "23,24", Shown(Out())}, options);
 
   ExpectTranscript(run, Transcript()
-                            .Banner()
-                            .Line("Extracting 2 UIFILE(s) from \"" + Shown(module) +
-                                  "\" and converting to XML text")
-                            .Line()
+                            .Extracting(2, Shown(module))
                             .ResourceItem("23", "Error: failed to create output XML file")
                             .ResourceItem("24", "Error: failed to create output XML file")
                             .Summary(0, 2, Shown(Out())));
@@ -278,14 +260,11 @@ TEST_F(SysModeTest, ResourceInSeveralLanguagesIsConvertedOnce) {
   const fs::path module = Root() / "lang.dll";
   WriteBytes(module, pe.Build());
 
-  ExpectTranscript(
-      Tamro({"-sys", Shown(module), "*", Shown(Out())}),
-      Transcript()
-          .Banner()
-          .Line("Extracting 1 UIFILE(s) from \"" + Shown(module) + "\" and converting to XML text")
-          .Line()
-          .ResourceItem("30", "OK")
-          .Summary(1, 1, Shown(Out())));
+  ExpectTranscript(Tamro({"-sys", Shown(module), "*", Shown(Out())}),
+                   Transcript()
+                       .Extracting(1, Shown(module))
+                       .ResourceItem("30", "OK")
+                       .Summary(1, 1, Shown(Out())));
   EXPECT_EQ(ReadBytes(Out() / "30.tamro.txt"), CleanXml("english"));
 }
 
@@ -296,9 +275,7 @@ TEST_F(SysModeTest, UnconvertibleNameOnRedirectedOutputKeepsTheRest) {
 
   ExpectTranscript(Tamro({"-sys", Shown(module), "\xE6\x97\xA5\xE6\x9C\xAC,23", Shown(Out())}),
                    Transcript()
-                       .Banner()
-                       .Line(Extracting(module, 2))
-                       .Line()
+                       .Extracting(2, Shown(module))
                        .ResourceItem(OnHost("\xE6\x97\xA5\xE6\x9C\xAC", "??"), "OK")
                        .ResourceItem("23", "OK")
                        .Summary(2, 2, Shown(Out())));
@@ -318,9 +295,7 @@ TEST_F(SysModeTest, StringNameStoredInLowerCase) {
     SCOPED_TRACE(ids);
     ExpectTranscript(Tamro({"-sys", Shown(module), ids, Shown(Out())}),
                      Transcript()
-                         .Banner()
-                         .Line(Extracting(module, 2))
-                         .Line()
+                         .Extracting(2, Shown(module))
                          .ResourceItem("lower", outcome)
                          .ResourceItem("23", "OK")
                          .Summary(converted, 2, Shown(Out())));
@@ -330,7 +305,7 @@ TEST_F(SysModeTest, StringNameStoredInLowerCase) {
   EXPECT_EQ(ListFolder(Out()), written);
 }
 
-// Faults (a) and (b): names that a module chooses.
+// Names that a module chooses: paths, a drive prefix, digits and format text.
 class HostileNamesTest : public SysModeTest {
  protected:
   void SetUp() override {
@@ -347,8 +322,6 @@ class HostileNamesTest : public SysModeTest {
     out_ = Root() / "a" / "b" / "out";
   }
 
-  std::string Header(int total) const { return Extracting(module_, total); }
-
   fs::path module_;
   fs::path out_;
 };
@@ -358,9 +331,7 @@ TEST_F(HostileNamesTest, StarKeepsEveryOutputInsideTheDestination) {
 
   // String names first, in the module's (upper-case ordinal) order, then ids.
   ExpectTranscript(run, Transcript()
-                            .Banner()
-                            .Line(Header(6))
-                            .Line()
+                            .Extracting(6, Shown(module_))
                             .ResourceItem(OnHost("%S {} \xC3\x89", "%S {} \xC9"), "OK")
                             .ResourceItem("../../EVIL", "OK")
                             .ResourceItem("..\\..\\EVIL", "OK")
@@ -373,7 +344,7 @@ TEST_F(HostileNamesTest, StarKeepsEveryOutputInsideTheDestination) {
   // Both EVIL names give one output name; the later one's text stays.
   EXPECT_EQ(ReadBytes(out_ / ".._.._EVIL.tamro.txt"), CleanXml("backslashes"));
   EXPECT_EQ(ReadBytes(out_ / "C_EVIL.tamro.txt"), CleanXml("drive"));
-  // Fault (b): the string name 25X is converted as itself, not as the id 25.
+  // The string name 25X is converted as itself, not as the id 25.
   EXPECT_EQ(ReadBytes(out_ / "25X.tamro.txt"), CleanXml("string25X"));
   EXPECT_EQ(ReadBytes(out_ / "25.tamro.txt"), CleanXml("id25"));
   EXPECT_EQ(ListFolder(Root()), (Names{"a/", "hostile.dll", "prog/"}));
@@ -385,9 +356,7 @@ TEST_F(HostileNamesTest, TypedStringNamesAreSanitisedToo) {
   const RunResult run = Tamro({"-sys", Shown(module_), "../../EVIL,C:EVIL", Shown(out_)});
 
   ExpectTranscript(run, Transcript()
-                            .Banner()
-                            .Line(Header(2))
-                            .Line()
+                            .Extracting(2, Shown(module_))
                             .ResourceItem("../../EVIL", "OK")
                             .ResourceItem("C:EVIL", "OK")
                             .Summary(2, 2, Shown(out_)));
@@ -402,9 +371,7 @@ TEST_F(HostileNamesTest, TypedDigitsNameTheIntegerId) {
   const RunResult run = Tamro({"-sys", Shown(module_), "25X", Shown(out_)});
 
   ExpectTranscript(run, Transcript()
-                            .Banner()
-                            .Line(Header(1))
-                            .Line()
+                            .Extracting(1, Shown(module_))
                             .ResourceItem("25X", "OK")
                             .Summary(1, 1, Shown(out_)));
   EXPECT_EQ(ReadBytes(out_ / "25X.tamro.txt"), CleanXml("id25"));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/duib_convert.h"
+#include "tests/engine/engine_support.h"
 #include "tests/support/case_name.h"
 #include "tests/support/duib_builder.h"
 
@@ -20,16 +21,18 @@ namespace b = test::builtin;
 
 struct Rendered {
   ConvertStatus status;
-  std::wstring text;
+  std::string text;
   std::uint32_t unknown;
   bool residFailed;
 };
 
-Rendered Render(const DuibBuilder& builder, std::size_t cap = kMaxTextChars) {
+Rendered Render(const DuibBuilder& builder, std::uint64_t cap = kMaxOutputBytes) {
   const std::vector<std::uint8_t> bytes = builder.Build();
-  CDuibConvert converter(cap);
+  CDuibConvert converter(test::ShowUnits, cap);
   Rendered r{};
-  r.status = converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), r.text);
+  test::StringSink sink;
+  r.status = converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink);
+  r.text = std::move(sink.text);
   r.unknown = converter.UnknownCount();
   r.residFailed = converter.ResidCheckFailed();
   return r;
@@ -39,7 +42,7 @@ struct RenderCase {
   const char* what;
   std::function<void(DuibBuilder&)> build;
   ConvertStatus status;
-  const wchar_t* text;
+  const char* text;
   std::uint32_t unknown;
   bool residFailed;
 };
@@ -51,48 +54,48 @@ const RenderCase kRenderCases[] = {
        d.Open(b::duixml).Empty(b::Element, {{b::resid, main}}).Close(b::duixml);
        d.Resid(main, 1);
      },
-     StatusOk, L"<duixml>\r\n\t<Element resid=\"main\"/>\r\n</duixml>\r\n", 0, false},
-    {"empty stream, declared 0", [](DuibBuilder&) {}, StatusOk, L"", 0, false},
+     StatusOk, "<duixml>\r\n\t<Element resid=\"main\"/>\r\n</duixml>\r\n", 0, false},
+    {"empty stream, declared 0", [](DuibBuilder&) {}, StatusOk, "", 0, false},
     {"empty stream with an unmatched resid entry", [](DuibBuilder& d) { d.Resid(0, 0); },
-     StatusWarnings, L"", 0, true},
+     StatusWarnings, "", 0, true},
     {"declared count one too high",
      [](DuibBuilder& d) {
        d.Empty(b::Element);
        d.elementCount = 2;
      },
-     StatusElementCount, L"<Element/>\r\n", 0, false},
+     StatusElementCount, "<Element/>\r\n", 0, false},
     {"element name beyond the string table",
      [](DuibBuilder& d) {
        for (char16_t c = u'a'; c < u'f'; ++c) d.String(std::u16string(1, c));
        d.Empty(5);
      },
-     StatusWarnings, L"<UNKNOWN_ELEM(   5)/>\r\n", 1, false},
+     StatusWarnings, "<UNKNOWN_ELEM(   5)/>\r\n", 1, false},
     {"unknown built-ins by kind",
      [](DuibBuilder& d) {
        d.Empty(0xFFFF, {{0xFFFF, 0xFFFF}, {0x802D, 0x8040}});
      },
      StatusWarnings,
-     L"<UNKNOWN_ELEM(FFFF) UNKNOWN_ATTR(FFFF)=\"UNKNOWN_VAL(FFFF)\" "
-     L"UNKNOWN_ATTR(802D)=\"UNKNOWN_VAL(8040)\"/>\r\n",
+     "<UNKNOWN_ELEM(FFFF) UNKNOWN_ATTR(FFFF)=\"UNKNOWN_VAL(FFFF)\" "
+     "UNKNOWN_ATTR(802D)=\"UNKNOWN_VAL(8040)\"/>\r\n",
      5, false},
     {"empty string value is unknown",
      [](DuibBuilder& d) {
        const auto empty = d.String(u"");
        d.Empty(b::Element, {{b::id, empty}});
      },
-     StatusWarnings, L"<Element id=\"UNKNOWN_VAL(   0)\"/>\r\n", 1, false},
+     StatusWarnings, "<Element id=\"UNKNOWN_VAL(   0)\"/>\r\n", 1, false},
     {"unknown open and close names count twice",
      [](DuibBuilder& d) { d.Open(0x4142).Close(0x4142); }, StatusWarnings,
-     L"<UNKNOWN_ELEM(4142)>\r\n</UNKNOWN_ELEM(4142)>\r\n", 2, false},
+     "<UNKNOWN_ELEM(4142)>\r\n</UNKNOWN_ELEM(4142)>\r\n", 2, false},
     {"indentation by depth",
      [](DuibBuilder& d) {
        d.Open(b::duixml).Open(b::Element).Empty(b::style).Close(b::Element).Close(b::duixml);
      },
-     StatusOk, L"<duixml>\r\n\t<Element>\r\n\t\t<style/>\r\n\t</Element>\r\n</duixml>\r\n", 0,
+     StatusOk, "<duixml>\r\n\t<Element>\r\n\t\t<style/>\r\n\t</Element>\r\n</duixml>\r\n", 0,
      false},
     {"close without open goes below depth 0 without indentation",
      [](DuibBuilder& d) { d.Close(b::Element).Empty(b::style).Open(b::duixml).Empty(b::id); },
-     StatusOk, L"</Element>\r\n<style/>\r\n<duixml>\r\n<id/>\r\n", 0, false},
+     StatusOk, "</Element>\r\n<style/>\r\n<duixml>\r\n<id/>\r\n", 0, false},
     {"element types 3 to 15 render like open without raising the depth",
      [](DuibBuilder& d) {
        d.Item(ElementItem(3, 0, b::duixml));
@@ -100,24 +103,24 @@ const RenderCase kRenderCases[] = {
        d.Empty(b::style);
        d.elementCount = 3;
      },
-     StatusOk, L"<duixml>\r\n<Element id=\"true\">\r\n<style/>\r\n", 0, false},
+     StatusOk, "<duixml>\r\n<Element id=\"true\">\r\n<style/>\r\n", 0, false},
     {"close item with attributes",
      [](DuibBuilder& d) {
        d.Open(b::duixml).Close(b::duixml, {{b::width, b::none}});
      },
-     StatusOk, L"<duixml>\r\n</duixml width=\"none\">\r\n", 0, false},
+     StatusOk, "<duixml>\r\n</duixml width=\"none\">\r\n", 0, false},
     {"stream ends inside an element's attributes",
      [](DuibBuilder& d) {
        d.Item(ElementItem(1, 3, b::Element)).Item(AttributeItem(b::id, b::True));
        d.elementCount = 1;
      },
-     StatusOk, L"<Element id=\"true\" ", 0, false},
+     StatusOk, "<Element id=\"true\" ", 0, false},
     {"values are not escaped",
      [](DuibBuilder& d) {
        const auto odd = d.String(u"a\"<b>&c");
        d.Empty(b::Element, {{b::content, odd}});
      },
-     StatusOk, L"<Element content=\"a\"<b>&c\"/>\r\n", 0, false},
+     StatusOk, "<Element content=\"a\"<b>&c\"/>\r\n", 0, false},
     {"string names are plain text, not the built-in roles",
      [](DuibBuilder& d) {
        const auto sheets = d.String(u"stylesheets");
@@ -125,8 +128,8 @@ const RenderCase kRenderCases[] = {
        d.Open(sheets).Empty(b::Element, {{resid, sheets}}).Close(sheets);
        d.Resid(1, 1);
      },
-     StatusWarnings, L"<stylesheets>\r\n\t<Element resid=\"stylesheets\"/>\r\n</stylesheets>\r\n",
-     0, true},
+     StatusWarnings, "<stylesheets>\r\n\t<Element resid=\"stylesheets\"/>\r\n</stylesheets>\r\n", 0,
+     true},
     {"resid inside stylesheets is not checked; on its close item it is",
      [](DuibBuilder& d) {
        const auto x = d.String(u"x");
@@ -136,7 +139,7 @@ const RenderCase kRenderCases[] = {
        d.Resid(x, 0).Resid(x, 1).Resid(x, 2);
      },
      StatusWarnings,
-     L"<stylesheets resid=\"x\">\r\n\t<Element resid=\"x\"/>\r\n</stylesheets resid=\"x\">\r\n", 0,
+     "<stylesheets resid=\"x\">\r\n\t<Element resid=\"x\"/>\r\n</stylesheets resid=\"x\">\r\n", 0,
      true},
     {"an empty stylesheets element turns the check off for good",
      [](DuibBuilder& d) {
@@ -144,7 +147,7 @@ const RenderCase kRenderCases[] = {
        d.Empty(b::stylesheets).Empty(b::Element, {{b::resid, x}});
        d.Resid(x, 1);
      },
-     StatusWarnings, L"<stylesheets/>\r\n<Element resid=\"x\"/>\r\n", 0, true},
+     StatusWarnings, "<stylesheets/>\r\n<Element resid=\"x\"/>\r\n", 0, true},
     {"resid value differs from its entry",
      [](DuibBuilder& d) {
        const auto x = d.String(u"x");
@@ -152,47 +155,47 @@ const RenderCase kRenderCases[] = {
        d.Empty(b::Element, {{b::resid, x}});
        d.Resid(y, 0);
      },
-     StatusWarnings, L"<Element resid=\"x\"/>\r\n", 0, true},
+     StatusWarnings, "<Element resid=\"x\"/>\r\n", 0, true},
     {"resid entry value needs its upper 16 bits clear",
      [](DuibBuilder& d) {
        const auto x = d.String(u"x");
        d.Empty(b::Element, {{b::resid, x}});
        d.Resid(0x10000u | x, 0);
      },
-     StatusWarnings, L"<Element resid=\"x\"/>\r\n", 0, true},
+     StatusWarnings, "<Element resid=\"x\"/>\r\n", 0, true},
     {"two entries for one element: only the first matches",
      [](DuibBuilder& d) {
        const auto x = d.String(u"x");
        d.Empty(b::Element, {{b::resid, x}});
        d.Resid(x, 0).Resid(x, 0);
      },
-     StatusWarnings, L"<Element resid=\"x\"/>\r\n", 0, true},
+     StatusWarnings, "<Element resid=\"x\"/>\r\n", 0, true},
     {"resid attribute without an entry is no failure",
      [](DuibBuilder& d) {
        const auto x = d.String(u"x");
        d.Open(b::duixml).Empty(b::Element, {{b::resid, x}}).Close(b::duixml, {{b::resid, x}});
        d.Resid(x, 2);
      },
-     StatusOk, L"<duixml>\r\n\t<Element resid=\"x\"/>\r\n</duixml resid=\"x\">\r\n", 0, false},
+     StatusOk, "<duixml>\r\n\t<Element resid=\"x\"/>\r\n</duixml resid=\"x\">\r\n", 0, false},
     {"resid entries for indexes past the stream stay unmatched",
      [](DuibBuilder& d) {
        d.Empty(b::Element);
        d.Resid(0, 0xFFFFFFFF);
      },
-     StatusWarnings, L"<Element/>\r\n", 0, true},
+     StatusWarnings, "<Element/>\r\n", 0, true},
     {"a string at an odd offset",
      [](DuibBuilder& d) {
        d.oddStringAlignment = true;
        const auto v = d.String(u"odd");
        d.Empty(b::Element, {{b::id, v}});
      },
-     StatusOk, L"<Element id=\"odd\"/>\r\n", 0, false},
+     StatusOk, "<Element id=\"odd\"/>\r\n", 0, false},
     {"string ID 0x7FFF names string 32767",
      [](DuibBuilder& d) {
        for (int i = 0; i < 0x8000; ++i) d.AddRawString(i == 0x7FFF ? u"last" : u"s");
        d.Empty(b::Element, {{b::id, 0x7FFF}, {b::class_, 0x8000}});
      },
-     StatusOk, L"<Element id=\"last\" class=\"Element\"/>\r\n", 0, false},
+     StatusOk, "<Element id=\"last\" class=\"Element\"/>\r\n", 0, false},
 };
 
 void PrintTo(const RenderCase& row, std::ostream* os) {
@@ -221,30 +224,26 @@ TEST(Render, AttributeCountOf4095) {
   d.elementCount = 1;
   const Rendered r = Render(d);
   ASSERT_EQ(r.status, StatusOk);
-  std::wstring expected = L"<Element";
-  for (int i = 0; i < 4095; ++i) expected += L" id=\"true\"";
-  expected += L"/>\r\n";
+  std::string expected = "<Element";
+  for (int i = 0; i < 4095; ++i) expected += " id=\"true\"";
+  expected += "/>\r\n";
   EXPECT_EQ(r.text, expected);
 }
 
-TEST(Render, SurrogatePairsBecomeOneCharacterWhereWideIsUtf32) {
+// The encoder gets each string whole, as its code units, and the line-end rule is
+// applied to what it gives back.
+TEST(Render, EachStringGoesToTheEncoderWholeAndGetsCrLfLineEnds) {
   DuibBuilder d;
-  const auto v = d.String(u"a\U0001F600b\xD800z");  // a pair, then an unpaired high half
-  d.Empty(b::Element, {{b::id, v}});
+  const auto pair = d.String(u"a\U0001F600b\xD800z");  // a pair, then an unpaired high half
+  const auto lines = d.String(u"\r\na\rb\nc\n\r");
+  d.Empty(b::Element, {{b::id, pair}, {b::content, lines}});
   const Rendered r = Render(d);
   ASSERT_EQ(r.status, StatusOk);
-  std::wstring value;
-  if constexpr (sizeof(wchar_t) == 4) {
-    value = {L'a', static_cast<wchar_t>(0x1F600), L'b', static_cast<wchar_t>(0xD800), L'z'};
-  } else {
-    value = {L'a', static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00),
-             L'b', static_cast<wchar_t>(0xD800), L'z'};
-  }
-  EXPECT_EQ(r.text, L"<Element id=\"" + value + L"\"/>\r\n");
+  EXPECT_EQ(r.text, "<Element id=\"a{D83D}{DE00}b{D800}z\" content=\"\r\nab\r\nc\r\n\"/>\r\n");
 }
 
-// Output bombs: the text never passes the cap; the conversion fails instead.
-TEST(Render, TextThatWouldPassTheCapFails) {
+// Output bombs: no more than the cap ever reaches the sink; the conversion fails.
+TEST(Render, OutputThatWouldPassTheCapFails) {
   DuibBuilder d;
   const auto v = d.String(u"0123456789");
   d.Open(b::duixml);
@@ -260,8 +259,23 @@ TEST(Render, TextThatWouldPassTheCapFails) {
   for (std::size_t cap : {full - 1, full / 2, std::size_t{3}, std::size_t{0}}) {
     const Rendered r = Render(d, cap);
     EXPECT_EQ(r.status, StatusTooLarge) << cap;
-    EXPECT_TRUE(r.text.empty()) << cap;
+    EXPECT_LE(r.text.size(), cap);
   }
+}
+
+// Rendering bytes streams them out: many writes, none larger than a chunk.
+TEST(Render, LargeOutputStreamsInBoundedChunks) {
+  DuibBuilder d;
+  const auto v = d.String(std::u16string(100, u'v'));
+  for (int i = 0; i < 40000; ++i) d.Empty(b::Element, {{b::id, v}});
+  const std::vector<std::uint8_t> bytes = d.Build();
+  CDuibConvert converter(test::ShowUnits);
+  test::StringSink sink(false);
+  EXPECT_EQ(converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink),
+            StatusOk);
+  EXPECT_EQ(sink.size, 40000u * (std::size("<Element id=\"\"/>\r\n") - 1 + 100));
+  EXPECT_GT(sink.writes, 10);
+  EXPECT_LE(sink.largestWrite, std::size_t{1} << 20);
 }
 
 TEST(Render, MillionReferencesToALongStringHitTheRealCap) {
@@ -273,18 +287,20 @@ TEST(Render, MillionReferencesToALongStringHitTheRealCap) {
     d.Empty(b::Element, std::vector<test::Attribute>(50, {b::id, big}));
   }
   d.Close(b::duixml);
-  // 20000 * 50 * 4096 characters is far past the cap; the blob is under 5 MiB.
-  const Rendered r = Render(d);
-  EXPECT_EQ(r.status, StatusTooLarge);
-  EXPECT_TRUE(r.text.empty());
+  // 20000 * 50 * 4096 bytes is far past the cap; the blob is under 5 MiB.
+  const std::vector<std::uint8_t> bytes = d.Build();
+  CDuibConvert converter(test::ShowUnits);
+  test::StringSink sink(false);
+  EXPECT_EQ(converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink),
+            StatusTooLarge);
+  EXPECT_LE(sink.size, kMaxOutputBytes);
 }
 
 TEST(Render, DeepNestingIsBoundedByTheCap) {
   DuibBuilder d;
   for (int i = 0; i < 200000; ++i) d.Open(b::Element);
-  // Indentation alone would need 200000^2 / 2 characters.
-  const Rendered r = Render(d);
-  EXPECT_EQ(r.status, StatusTooLarge);
+  // Indentation alone would need 200000^2 / 2 bytes.
+  EXPECT_EQ(Render(d, std::uint64_t{64} << 20).status, StatusTooLarge);
 }
 
 }  // namespace
@@ -293,8 +309,8 @@ TEST(Render, DeepNestingIsBoundedByTheCap) {
 namespace tamro {
 namespace {
 
-// Many table entries pointing into one long string decode to far more characters
-// than the blob holds; the converter must still render each of them exactly.
+// Many table entries pointing into one long string encode to far more bytes than
+// the blob holds; the converter must still render each of them exactly.
 TEST(Render, OverlappingStringsRenderExactlyPastThePoolBudget) {
   constexpr std::uint32_t kLength = 2000;
   constexpr std::uint32_t kEntries = 300;
@@ -302,11 +318,11 @@ TEST(Render, OverlappingStringsRenderExactlyPastThePoolBudget) {
   d.AddRawString(std::u16string(kLength, u'x'));
   const std::uint32_t first = 8 + 4 * kEntries;  // string 0 follows the offset table
   for (std::uint32_t i = 1; i < kEntries; ++i) d.AddStringOffset(first + 2 * (i * 5));
-  std::wstring expected;
+  std::string expected;
   for (std::uint16_t pass = 0; pass < 2; ++pass) {
     for (std::uint16_t i = 0; i < kEntries; ++i) {
       d.Empty(b::Element, {{b::id, i}});
-      expected += L"<Element id=\"" + std::wstring(kLength - i * 5, L'x') + L"\"/>\r\n";
+      expected += "<Element id=\"" + std::string(kLength - i * 5, 'x') + "\"/>\r\n";
     }
   }
   const Rendered r = Render(d);

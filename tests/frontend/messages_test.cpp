@@ -123,17 +123,6 @@ INSTANTIATE_TEST_SUITE_P(
                   L"shell32.dll\""}),
     test::CaseNamer());
 
-TEST(BatchErrorCodesTest, HaveTheirValues) {
-  EXPECT_EQ(ErrDestFolder, 0x8001u);
-  EXPECT_EQ(ErrSourceFolder, 0x8002u);
-  EXPECT_EQ(ErrNoMatchingFiles, 0x8003u);
-  EXPECT_EQ(ErrNoIds, 0x8004u);
-  EXPECT_EQ(ErrSysFileMissing, 0x8005u);
-  EXPECT_EQ(ErrSysFileLoad, 0x8006u);
-  EXPECT_EQ(ErrNoUifiles, 0x8007u);
-  EXPECT_EQ(ErrEnumFailed, 0x8008u);
-}
-
 TEST(BatchErrorTextTest, EmptyFieldsGiveEmptyQuotes) {
   EXPECT_EQ(BatchErrorText(ErrSysFileMissing, CommandArgs{}), L"System file \"\" not found");
 }

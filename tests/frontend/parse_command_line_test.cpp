@@ -12,12 +12,6 @@
 namespace tamro {
 namespace {
 
-std::vector<std::wstring> Names(const CommandArgs& args) {
-  std::vector<std::wstring> names;
-  for (const ItemResult& item : args.items) names.push_back(item.name);
-  return names;
-}
-
 bool Parse(const std::vector<std::wstring>& arguments, CommandArgs& args) {
   std::vector<const wchar_t*> argv;
   for (const std::wstring& a : arguments) argv.push_back(a.c_str());
@@ -118,7 +112,6 @@ TEST_F(FileModeTest, MaskWithoutFolderUsesProgramFolder) {
   EXPECT_EQ(args.sourceFolder, ProgramFolder());
   EXPECT_EQ(args.fileMask, L"40960.raw");
   EXPECT_EQ(args.destFolder, ProgramFolder());
-  EXPECT_TRUE(args.files.empty());
   EXPECT_TRUE(args.items.empty());
   EXPECT_TRUE(args.systemFile.empty());
 }
@@ -190,7 +183,7 @@ TEST(SysModeTest, DefaultDestinationIsModuleSubFolderOfProgramFolder) {
   EXPECT_FALSE(args.fileMode);
   EXPECT_EQ(args.systemFile, SEP L"win" SEP L"shell32.dll");
   EXPECT_EQ(args.destFolder, ProgramFolder() + L"shell32.dll" SEP);
-  EXPECT_EQ(Names(args), (std::vector<std::wstring>{L"23", L"24", L"25"}));
+  EXPECT_EQ(args.items, (std::vector<std::wstring>{L"23", L"24", L"25"}));
   EXPECT_TRUE(args.sourceFolder.empty());
   EXPECT_TRUE(args.fileMask.empty());
 }
@@ -212,18 +205,6 @@ TEST(SysModeTest, DefaultDestinationUsesExpandedModuleName) {
   EXPECT_EQ(args.destFolder, ProgramFolder() + L"explorerframe.dll" SEP);
 }
 
-TEST(SysModeTest, ItemsStartFresh) {
-  CommandArgs args;
-  ASSERT_TRUE(Parse({L"tamro", L"-sys", L"m.dll", L"7,RIBBON"}, args));
-  ASSERT_EQ(args.items.size(), 2u);
-  for (const ItemResult& item : args.items) {
-    EXPECT_EQ(item.code, ResultOk);
-    EXPECT_EQ(item.status, 0u);
-    EXPECT_EQ(item.unknownCount, 0u);
-    EXPECT_FALSE(item.residFailed);
-  }
-}
-
 struct IdListCase {
   const char* what;
   std::wstring list;
@@ -235,7 +216,7 @@ class IdListTest : public testing::TestWithParam<IdListCase> {};
 TEST_P(IdListTest, SplitsAtCommas) {
   CommandArgs args;
   ASSERT_TRUE(Parse({L"tamro", L"-sys", L"m.dll", GetParam().list}, args));
-  EXPECT_EQ(Names(args), GetParam().tokens);
+  EXPECT_EQ(args.items, GetParam().tokens);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,5 +1,4 @@
-// The path helpers: the Windows semantics with '\\' on Windows and
-// '/' on Linux, and the forwarding helpers.
+// The path helpers: the Windows semantics with '\\' on Windows and '/' on Linux.
 #include "io/paths.h"
 
 #include <gtest/gtest.h>
@@ -8,12 +7,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "tests/platform/test_folder.h"
 #include "tests/support/case_name.h"
-
-#ifndef _WIN32
-#include <stdlib.h>
-#endif
 
 namespace tamro {
 namespace {
@@ -173,40 +167,7 @@ TEST(ProgramFolder, IsTheFolderOfTheProgramWithSeparator) {
   ASSERT_FALSE(folder.empty());
   EXPECT_TRUE(platform::IsPathSeparator(folder.back()));
   EXPECT_EQ(folder, FolderOfPath(platform::ProgramPath()));
-  EXPECT_EQ(PathExists(folder), 0u);
-}
-
-#ifndef _WIN32
-
-TEST(ExpandEnvironment, DefinedUndefinedAndLong) {
-  ::setenv("TAMRO_IO_TEST", "/srv/win", 1);
-  ::unsetenv("TAMRO_IO_UNDEFINED");
-  EXPECT_EQ(ExpandEnvironment(L"%TAMRO_IO_TEST%/system32/shell32.dll"),
-            L"/srv/win/system32/shell32.dll");
-  EXPECT_EQ(ExpandEnvironment(L"%TAMRO_IO_UNDEFINED%/x"), L"%TAMRO_IO_UNDEFINED%/x");
-  // More than the 2048 characters of the Windows program's buffer.
-  const std::string longValue(3000, 'L');
-  ::setenv("TAMRO_IO_LONG", longValue.c_str(), 1);
-  const std::wstring expanded = ExpandEnvironment(L"%TAMRO_IO_LONG%/%TAMRO_IO_LONG%");
-  EXPECT_EQ(expanded.size(), 6001u);
-  EXPECT_EQ(expanded, test::Widen(longValue) + L"/" + test::Widen(longValue));
-  ::unsetenv("TAMRO_IO_LONG");
-  ::unsetenv("TAMRO_IO_TEST");
-}
-
-#endif
-
-TEST(PathExistsAndEnsureFolder, ForwardToThePlatform) {
-  test::TestFolder folder;
-  const std::wstring nested =
-      folder.Wide("a") + platform::PathSeparator() + L"b" + platform::PathSeparator();
-  EXPECT_NE(PathExists(nested), 0u);
-  EXPECT_EQ(EnsureFolder(nested), 0u);
-  EXPECT_EQ(PathExists(nested), 0u);
-  EXPECT_EQ(EnsureFolder(nested), 0u);
-  test::WriteBytes(folder.Path("file"), "x");
-  EXPECT_NE(EnsureFolder(folder.Wide("file")), 0u);
-  EXPECT_EQ(PathExists(folder.Wide("file")), 0u);
+  EXPECT_EQ(platform::PathExists(folder), 0u);
 }
 
 }  // namespace

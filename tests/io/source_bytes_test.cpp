@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/test_folder.h"
+#include "tests/io/fake_module.h"
 #include "tests/support/case_name.h"
+#include "tests/support/temp_folder.h"
 
 namespace tamro {
 namespace {
@@ -22,7 +23,7 @@ struct SourceRow {
 class ReadSourceFileTest : public ::testing::TestWithParam<SourceRow> {};
 
 TEST_P(ReadSourceFileTest, ReadsAndClassifies) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   test::WriteBytes(folder.Path("source.raw"), GetParam().content);
   std::vector<std::uint8_t> buffer;
   EXPECT_EQ(ReadSourceFile(folder.Wide("source.raw"), buffer), GetParam().code);
@@ -42,34 +43,13 @@ INSTANTIATE_TEST_SUITE_P(
     test::CaseNamer());
 
 TEST(ReadSourceFile, MissingFileOrFolderFailsToOpen) {
-  test::TestFolder folder;
+  test::TempFolder folder;
   std::vector<std::uint8_t> buffer{9};
   EXPECT_EQ(ReadSourceFile(folder.Wide("missing.raw"), buffer), ResultOpenFailed);
   EXPECT_EQ(ReadSourceFile(folder.WideFolder(), buffer), ResultOpenFailed);
 }
 
-// A module whose one lookup gives a fixed answer.
-class FakeModule : public platform::ResourceModule {
- public:
-  explicit FakeModule(platform::ResourceBytes bytes) : bytes_(bytes) {}
-  std::uint32_t EnumNames(std::wstring_view, std::vector<platform::ResourceName>&) const override {
-    return 0;
-  }
-  std::uint32_t CheckName(std::wstring_view, const platform::ResourceName&) const override {
-    return 0;
-  }
-  platform::ResourceBytes Find(std::wstring_view type,
-                               const platform::ResourceName& name) const override {
-    lastType = std::wstring(type);
-    lastName = name;
-    return bytes_;
-  }
-  mutable std::wstring lastType;
-  mutable platform::ResourceName lastName;
-
- private:
-  platform::ResourceBytes bytes_;
-};
+using test::FakeModule;
 
 const std::uint8_t kDuib[] = {'d', 'u', 'i', 'b', 5, 0, 0, 0};
 const std::uint8_t kShort[] = {'d', 'u', 'i', 'b'};

@@ -104,9 +104,12 @@ TEST(Win32Files, OutputFileTemporaryIsUnlistedAndDiscarded) {
   EXPECT_EQ(test::ReadBytes(folder.Path("o.txt")), "<a/>\r\n");
 }
 
-TEST(Win32EncodeOutputText, AsciiIsUnchanged) {
-  EXPECT_EQ(EncodeOutputText(L"<duixml>\r\n"), "<duixml>\r\n");
-  EXPECT_EQ(EncodeOutputText(L""), "");
+TEST(Win32EncodeOutputString, AppendsTheCodePageBytes) {
+  std::string bytes = "<";
+  EncodeOutputString(u"duixml>\r\n", bytes);
+  EncodeOutputString(u"", bytes);
+  EncodeOutputString(u"caf\u00E9", bytes);  // code page 1252 under the tests' locale
+  EXPECT_EQ(bytes, "<duixml>\r\ncaf\xE9");
 }
 
 }  // namespace

@@ -2,18 +2,9 @@
 
 #include <stdexcept>
 
+#include "tests/support/little_endian.h"
+
 namespace tamro::test {
-
-void PutU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
-  if (bytes.size() < offset + 4) bytes.resize(offset + 4);
-  for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-std::uint32_t GetU32(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-  std::uint32_t value = 0;
-  for (int i = 0; i < 4; ++i) value |= std::uint32_t{bytes.at(offset + i)} << (8 * i);
-  return value;
-}
 
 std::uint16_t DuibBuilder::String(std::u16string_view text) {
   for (std::size_t i = 0; i < strings_.size(); ++i) {
@@ -61,13 +52,6 @@ DuibBuilder& DuibBuilder::Close(std::uint16_t name, std::vector<Attribute> attri
   return *this;
 }
 
-DuibBuilder& DuibBuilder::Tree(const Node& node) {
-  if (node.children.empty()) return Empty(node.name, node.attributes);
-  Open(node.name, node.attributes);
-  for (const Node& child : node.children) Tree(child);
-  return Close(node.name);
-}
-
 DuibBuilder& DuibBuilder::Item(std::uint32_t item) {
   items_.push_back(item);
   return *this;
@@ -78,67 +62,67 @@ DuibBuilder& DuibBuilder::Resid(std::uint32_t valueId, std::uint32_t elementInde
   return *this;
 }
 
-std::vector<std::uint8_t> DuibBuilder::Build() const {
-  std::vector<std::uint8_t> out(20, 0);
-  const std::uint32_t flag = residFlag.value_or(resid_.empty() ? 0u : 1u);
-
-  if (flag != 0) {
-    const auto n = static_cast<std::uint32_t>(resid_.size());
-    PutU32(out, 20, residSectionSize.value_or(8 + 8 * n));
-    PutU32(out, 24, residCount.value_or(n));
-    for (const auto& [value, index] : resid_) {
-      const std::size_t at = out.size();
-      PutU32(out, at, value);
-      PutU32(out, at + 4, index);
-    }
+void DuibBuilder::AppendResid(std::vector<std::uint8_t>& out) const {
+  const auto n = static_cast<std::uint32_t>(resid_.size());
+  Put32(out, 20, residSectionSize.value_or(8 + 8 * n));
+  Put32(out, 24, residCount.value_or(n));
+  for (const auto& [value, index] : resid_) {
+    const std::size_t at = out.size();
+    Put32(out, at, value);
+    Put32(out, at + 4, index);
   }
+}
 
-  auto writeElements = [&] {
-    out.resize(out.size() + gapBeforeElements, 0);
-    const std::size_t e = out.size();
-    const auto bytes = static_cast<std::uint32_t>(8 + 4 * items_.size() + elementTailBytes);
-    PutU32(out, e, elementSectionSize.value_or(bytes));
-    PutU32(out, e + 4, elementCount.value_or(elementCount_));
-    for (std::uint32_t item : items_) PutU32(out, out.size(), item);
-    out.resize(out.size() + elementTailBytes, 0xEE);
-    return static_cast<std::uint32_t>(e);
-  };
+std::uint32_t DuibBuilder::AppendElements(std::vector<std::uint8_t>& out) const {
+  out.resize(out.size() + gapBeforeElements, 0);
+  const std::size_t e = out.size();
+  const auto bytes = static_cast<std::uint32_t>(8 + 4 * items_.size() + elementTailBytes);
+  Put32(out, e, elementSectionSize.value_or(bytes));
+  Put32(out, e + 4, elementCount.value_or(elementCount_));
+  for (std::uint32_t item : items_) Put32(out, out.size(), item);
+  out.resize(out.size() + elementTailBytes, 0xEE);
+  return static_cast<std::uint32_t>(e);
+}
 
-  std::uint32_t elementAt = 0;
-  if (order == SectionOrder::ResidElementString) elementAt = writeElements();
-
+std::uint32_t DuibBuilder::AppendStrings(std::vector<std::uint8_t>& out) const {
   out.resize(out.size() + gapBeforeStrings, 0);
   const std::size_t s = out.size();
   const auto count = static_cast<std::uint32_t>(strings_.size());
-  PutU32(out, s, 0);  // size patched below
-  PutU32(out, s + 4, stringCount.value_or(count));
+  Put32(out, s, 0);  // the size is patched once the section is complete
+  Put32(out, s + 4, stringCount.value_or(count));
   const std::size_t table = s + 8;
   out.resize(table + 4 * std::size_t{count}, 0);
   if (oddStringAlignment) out.push_back(0xAB);
   for (std::uint32_t i = 0; i < count; ++i) {
     if (rawOffsets_[i]) {
-      PutU32(out, table + 4 * i, *rawOffsets_[i]);
+      Put32(out, table + 4 * i, *rawOffsets_[i]);
       continue;
     }
-    PutU32(out, table + 4 * i, static_cast<std::uint32_t>(out.size() - s));
-    for (char16_t unit : strings_[i]) {
-      out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-      out.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    out.push_back(0);
-    out.push_back(0);
+    Put32(out, table + 4 * i, static_cast<std::uint32_t>(out.size() - s));
+    for (char16_t unit : strings_[i]) Put16(out, out.size(), unit);
+    Put16(out, out.size(), 0);
   }
+  return static_cast<std::uint32_t>(s);
+}
 
+std::vector<std::uint8_t> DuibBuilder::Build() const {
+  std::vector<std::uint8_t> out(20, 0);
+  const std::uint32_t flag = residFlag.value_or(resid_.empty() ? 0u : 1u);
+  if (flag != 0) AppendResid(out);
+
+  std::uint32_t elementAt = 0;
+  if (order == SectionOrder::ResidElementString) elementAt = AppendElements(out);
+  const std::uint32_t s = AppendStrings(out);
   // Elements placed behind the string data stay inside the string section, which
   // must reach the end of the blob.
-  if (order == SectionOrder::ResidStringElement) elementAt = writeElements();
+  if (order == SectionOrder::ResidStringElement) elementAt = AppendElements(out);
 
-  PutU32(out, s, stringSectionSize.value_or(static_cast<std::uint32_t>(out.size() - s)));
-  PutU32(out, 0, magic);
-  PutU32(out, 4, version);
-  PutU32(out, 8, elementOffset.value_or(elementAt));
-  PutU32(out, 12, stringOffset.value_or(static_cast<std::uint32_t>(s)));
-  PutU32(out, 16, flag);
+  Put32(out, s, stringSectionSize.value_or(static_cast<std::uint32_t>(out.size() - s)));
+  Put32(out, 0, magic);
+  Put32(out, 4, version);
+  Put32(out, 8, elementOffset.value_or(elementAt));
+  Put32(out, 12, stringOffset.value_or(s));
+  Put32(out, 16, flag);
   return out;
 }
 

@@ -1,4 +1,5 @@
-// The outcome of one item (a source file or a UIFILE resource) as the batches report it.
+// The outcome of one item (a source file or a UIFILE resource): what the item
+// pipeline hands the batch to report.
 #pragma once
 
 #include <cstdint>

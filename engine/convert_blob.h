@@ -1,0 +1,32 @@
+// The engine's two entry points for one item: the signature test, and one
+// conversion with everything the caller needs to know about it.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/convert_status.h"
+#include "engine/output_sink.h"
+
+namespace tamro {
+
+// True when the first five bytes read "duib" and 0x05, the letters in any case.
+// Looser than the header check of a conversion: "DUIB" or a version of 0x105
+// pass here and fail the conversion. Never reads past `size`; null is not DUIB.
+bool IsDuibBuffer(const std::uint8_t* blob, std::uint32_t size);
+
+// What one conversion reports. The count and the flag are meaningful only with
+// StatusWarnings.
+struct ConvertResult {
+  ConvertStatus status = StatusOk;
+  std::uint32_t unknownCount = 0;  // names rendered as placeholders
+  bool residFailed = false;        // the resid cross-check failed
+};
+
+// Converts the blob with a converter of its own, its output bytes streamed into
+// `sink` (blob strings through `encode`). A failure of the reading phase writes
+// nothing. Throws std::bad_alloc when memory runs out; the item boundary catches
+// it.
+ConvertResult ConvertBlob(const std::uint8_t* blob, std::uint32_t size, StringEncoder encode,
+                          OutputSink& sink);
+
+}  // namespace tamro

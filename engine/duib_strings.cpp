@@ -1,0 +1,92 @@
+// The blob's strings as output bytes: decoded from UTF-16LE, encoded once by the
+// platform's encoder, with the line-end rule of the output file applied.
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+#include "engine/duib_convert.h"
+
+namespace tamro {
+namespace {
+
+// Every CR removed and every LF written as CR LF in bytes[from, end). In UTF-8
+// and in every ANSI code page these two bytes stand only for these characters.
+void ApplyLineEnds(std::string& bytes, std::size_t from) {
+  const char* begin = bytes.data() + from;
+  const std::size_t n = bytes.size() - from;
+  if (std::memchr(begin, '\r', n) == nullptr && std::memchr(begin, '\n', n) == nullptr) return;
+  std::string piece(begin, n);
+  bytes.resize(from);
+  for (const char c : piece) {
+    if (c == '\r') continue;
+    if (c == '\n') bytes.push_back('\r');
+    bytes.push_back(c);
+  }
+}
+
+}  // namespace
+
+// Appends string `index` of the blob's string table. False (nothing appended) for
+// a string of no code units, which is rendered as unknown. Each string is encoded
+// once into the pool while the pool stays within its budget (always, for real
+// files); strings past the budget, which only overlapping hostile tables reach,
+// are encoded anew on every use, which costs no more than the bytes they produce.
+bool CDuibConvert::AppendBlobString(std::uint16_t index) {
+  if (stringSlots_.empty()) {
+    stringSlots_.assign(std::min<std::uint32_t>(blob_.stringCount, 0x8000), kNotEncoded);
+  }
+  std::uint64_t& slot = stringSlots_[index];
+  if (slot == kNotEncoded) {
+    // Entries that share a start share their bytes.
+    const std::uint32_t start = StringStart(index);
+    const auto [shared, added] = slotsByStart_.try_emplace(start, kNotEncoded);
+    if (!added) {
+      slot = shared->second;
+    } else if (StringUnits(start) == 0) {
+      slot = kEmpty;
+    } else if (const std::size_t at = stringPool_.size();
+               EncodeString(index, stringPool_), stringPool_.size() <= poolBudget_) {
+      slot = (std::uint64_t{at} << 32) | (stringPool_.size() - at);
+    } else {
+      stringPool_.resize(at);
+      slot = kNotPooled;
+    }
+    shared->second = slot;
+  }
+  if (slot == kEmpty) return false;
+  if (slot == kNotPooled) {
+    scratch_.clear();
+    EncodeString(index, scratch_);
+    out_->Append(scratch_);
+    return true;
+  }
+  out_->Append(std::string_view(stringPool_).substr(slot >> 32, slot & 0xFFFFFFFF));
+  return true;
+}
+
+// Appends the bytes of string `index` to `bytes`.
+void CDuibConvert::EncodeString(std::uint16_t index, std::string& bytes) {
+  const std::uint32_t start = StringStart(index);
+  const std::uint32_t count = StringUnits(start);
+  units_.resize(count);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    units_[i] = static_cast<char16_t>(blob_.bytes.U16At(start + 2 * i));
+  }
+  const std::size_t from = bytes.size();
+  encode_(units_, bytes);
+  ApplyLineEnds(bytes, from);
+}
+
+std::uint32_t CDuibConvert::StringStart(std::uint16_t index) const {
+  return blob_.stringTableAt +
+         blob_.bytes.U32At(blob_.stringTableAt + 8 + 4 * std::uint32_t{index});
+}
+
+// The reading phase proved a zero unit inside the blob at or after `start`.
+std::uint32_t CDuibConvert::StringUnits(std::uint32_t start) const {
+  std::uint32_t end = start;
+  while (blob_.bytes.U16At(end) != 0) end += 2;
+  return (end - start) / 2;
+}
+
+}  // namespace tamro

@@ -1,0 +1,25 @@
+#include "frontend/item_loop.h"
+
+#include "frontend/console.h"
+#include "platform/platform.h"
+
+namespace tamro {
+
+BatchOutcome ConvertItems(const std::vector<ItemSource>& items, const std::wstring& destFolder,
+                          std::wstring_view header, AnnounceItem announce) {
+  BatchOutcome outcome;
+  platform::EnsureFolder(destFolder);  // only the existence test below decides
+  if (platform::PathExists(destFolder) != 0) {
+    outcome.error = ErrDestFolder;
+    return outcome;
+  }
+  PrintLine(header);
+  PrintLine(L"");
+  outcome.total = static_cast<std::int32_t>(items.size());
+  for (const ItemSource& item : items) {
+    if (ReportItem(RunItem(item, destFolder, announce))) ++outcome.converted;
+  }
+  return outcome;
+}
+
+}  // namespace tamro
