@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs every fuzz target of build/fuzz for the given number of seconds (default 30)
-# from a fresh copy of its seed corpus. A finding fails the run.
+# Runs every fuzz target of build/fuzz for the given number of seconds (default 30),
+# starting from the corpus kept in fuzz/corpus/<target> and the target's seeds.
+# New inputs go to a scratch folder, never into the repository. A finding fails the
+# run, and so does a run in which no target ran.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
@@ -15,9 +17,12 @@ for target in build/fuzz/fuzz/fuzz_*; do
   name=$(basename "$target")
   mkdir -p "$work/$name/corpus" "$work/$name/seeds"
   "$target" --write-seeds="$work/$name/seeds" >/dev/null
+  if [ ! -d "fuzz/corpus/$name" ]; then
+    echo "no kept corpus fuzz/corpus/$name for $name" >&2; exit 1
+  fi
   echo "-- $name: ${seconds}s"
   if ! "$target" -max_total_time="$seconds" -rss_limit_mb=4096 -print_final_stats=1 \
-      -artifact_prefix="$work/$name/" "$work/$name/corpus" "$work/$name/seeds" \
+      -artifact_prefix="$work/$name/" "$work/$name/corpus" "fuzz/corpus/$name" "$work/$name/seeds" \
       >"$work/$name/log" 2>&1; then
     echo "$name found a fault:"; tail -n 60 "$work/$name/log"; status=1
     mkdir -p build/fuzz-findings && cp "$work/$name"/crash-* "$work/$name"/leak-* \
