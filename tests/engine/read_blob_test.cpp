@@ -94,6 +94,13 @@ const ReadCase kReadCases[] = {
      StatusOk},
     {"resid entries run past the blob",
      [] { return Build([](DuibBuilder& d) { d.residCount = 0x10000000; }); }, StatusSizeCheck},
+    {"resid count one past the blob's room for 8-byte entries",
+     [] {
+       Bytes bytes = Build([](DuibBuilder&) {});
+       Put32(bytes, 24, static_cast<std::uint32_t>((bytes.size() - 28) / 8 + 1));
+       return bytes;
+     },
+     StatusSizeCheck},
     {"resid count with 2^32 - 1 entries",
      [] { return Build([](DuibBuilder& d) { d.residCount = 0xFFFFFFFF; }); }, StatusSizeCheck},
     {"element section head past the blob",

@@ -170,6 +170,25 @@ const RenderCase kRenderCases[] = {
        d.Resid(x, 0).Resid(x, 0);
      },
      StatusWarnings, "<Element resid=\"x\"/>\r\n", 0, true},
+    {"a close item ends stylesheets: resid after it is checked and matches",
+     [](DuibBuilder& d) {
+       const auto x = d.String(u"x");
+       d.Open(b::duixml).Open(b::stylesheets).Close(b::stylesheets);
+       d.Empty(b::Element, {{b::resid, x}}).Close(b::duixml);
+       d.Resid(x, 3);
+     },
+     StatusOk,
+     "<duixml>\r\n\t<stylesheets>\r\n\t</stylesheets>\r\n\t<Element resid=\"x\"/>\r\n</duixml>\r\n",
+     0, false},
+    {"the first of two differing entries is the one compared",
+     [](DuibBuilder& d) {
+       // Two resid attributes make two checks, so the count matches both entries.
+       const auto x = d.String(u"x");
+       const auto y = d.String(u"y");
+       d.Empty(b::Element, {{b::resid, x}, {b::resid, x}});
+       d.Resid(x, 0).Resid(y, 0);
+     },
+     StatusOk, "<Element resid=\"x\" resid=\"x\"/>\r\n", 0, false},
     {"resid attribute without an entry is no failure",
      [](DuibBuilder& d) {
        const auto x = d.String(u"x");

@@ -74,6 +74,7 @@ TEST(ReportItemTest, OkCountsAndOthersDoNot) {
     item.status = 0x8005;
     const std::string text = Capture([&] { counted = ReportItem(item); });
     EXPECT_FALSE(counted) << code;
+    ASSERT_FALSE(text.empty()) << code;
     EXPECT_EQ(text.back(), '\n') << code;
   }
 }
