@@ -85,6 +85,7 @@ class CDuibConvert {
 
   // Blob strings (duib_strings.cpp).
   bool AppendBlobString(std::uint16_t index);
+  std::uint64_t PoolString(std::uint16_t index);
   void EncodeString(std::uint16_t index, std::string& bytes);
   std::uint32_t StringStart(std::uint16_t index) const;
   std::uint32_t StringUnits(std::uint32_t start) const;
@@ -101,13 +102,15 @@ class CDuibConvert {
   OutputWriter* out_ = nullptr;  // set during Render
   // Encoded blob strings back to back, and per string ID its place in the pool
   // (start << 32 | length) or one of the markers. The pool never holds more bytes
-  // than half the blob, whatever the string table claims.
+  // than half the blob, whatever the string table claims; behind its poolUsed_
+  // bytes it keeps kReadAhead spare ones.
   static constexpr std::uint64_t kNotEncoded = ~std::uint64_t{0};
   static constexpr std::uint64_t kNotPooled = ~std::uint64_t{0} - 1;
   static constexpr std::uint64_t kEmpty = ~std::uint64_t{0} - 2;  // no code units
   std::string stringPool_;
   std::vector<std::uint64_t> stringSlots_;
   std::unordered_map<std::uint32_t, std::uint64_t> slotsByStart_;  // at most 32768 entries
+  std::size_t poolUsed_ = 0;
   std::size_t poolBudget_ = 0;
   std::u16string units_;  // scratch: one string's code units
   std::string scratch_;   // scratch: one string's bytes past the pool budget

@@ -2,6 +2,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 #include "engine/duib_convert.h"
@@ -17,6 +18,18 @@ constexpr std::uint32_t kTypeEmpty = 1;
 constexpr std::uint32_t kTypeClose = 2;
 
 constexpr std::uint16_t kBuiltinBit = 0x8000;
+
+constexpr std::array<char, kReadAhead> kTabs = [] {
+  std::array<char, kReadAhead> tabs{};
+  tabs.fill('\t');
+  return tabs;
+}();
+
+// Indentation up to kReadAhead levels is one fixed-size move.
+void AppendIndent(OutputWriter& out, std::size_t depth) {
+  if (depth <= kTabs.size()) return out.AppendReadAhead(std::string_view(kTabs.data(), depth));
+  out.AppendRepeated(depth, '\t');
+}
 
 }  // namespace
 
@@ -34,7 +47,7 @@ ConvertStatus CDuibConvert::Render() {
       const std::uint32_t type = item & 0xF;
       const std::uint32_t attributeCount = (item >> 4) & 0xFFF;
       if (type == kTypeClose) --depth;
-      if (depth > 0) out_->AppendRepeated(static_cast<std::size_t>(depth), '\t');
+      if (depth > 0) AppendIndent(*out_, static_cast<std::size_t>(depth));
       out_->Append(type == kTypeClose ? "</"sv : "<"sv);
       GetElementName(item, stylesheets);
       if (attributeCount == 0) out_->Append(type == kTypeEmpty ? "/>\r\n"sv : ">\r\n"sv);
@@ -86,7 +99,7 @@ void CDuibConvert::GetAttributeText(std::uint32_t item, std::int32_t elementInde
 void CDuibConvert::AppendName(std::uint16_t id, NameKind kind) {
   if (id >= kBuiltinBit) {
     const std::string_view name = NameDictionary::Lookup(id);
-    if (!name.empty()) return out_->Append(name);
+    if (!name.empty()) return out_->AppendReadAhead(name);
   } else if (id < blob_.stringCount && AppendBlobString(id)) {
     return;
   }

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "engine/duib_convert.h"
+#include "engine/read_ahead.h"
 
 namespace tamro {
 namespace {
@@ -44,12 +45,8 @@ bool CDuibConvert::AppendBlobString(std::uint16_t index) {
       slot = shared->second;
     } else if (StringUnits(start) == 0) {
       slot = kEmpty;
-    } else if (const std::size_t at = stringPool_.size();
-               EncodeString(index, stringPool_), stringPool_.size() <= poolBudget_) {
-      slot = (std::uint64_t{at} << 32) | (stringPool_.size() - at);
     } else {
-      stringPool_.resize(at);
-      slot = kNotPooled;
+      slot = PoolString(index);
     }
     shared->second = slot;
   }
@@ -60,8 +57,21 @@ bool CDuibConvert::AppendBlobString(std::uint16_t index) {
     out_->Append(scratch_);
     return true;
   }
-  out_->Append(std::string_view(stringPool_).substr(slot >> 32, slot & 0xFFFFFFFF));
+  out_->AppendReadAhead(std::string_view(stringPool_).substr(slot >> 32, slot & 0xFFFFFFFF));
   return true;
+}
+
+// Encodes string `index` at the end of the pool and returns its slot, or
+// kNotPooled when it would take the pool past its budget.
+std::uint64_t CDuibConvert::PoolString(std::uint16_t index) {
+  const std::size_t at = poolUsed_;
+  stringPool_.resize(at);
+  EncodeString(index, stringPool_);
+  const std::size_t length = stringPool_.size() - at;
+  const bool fits = stringPool_.size() <= poolBudget_;
+  if (fits) poolUsed_ = stringPool_.size();
+  stringPool_.resize(poolUsed_ + kReadAhead);
+  return fits ? (std::uint64_t{at} << 32) | length : kNotPooled;
 }
 
 // Appends the bytes of string `index` to `bytes`.

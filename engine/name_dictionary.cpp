@@ -3,6 +3,8 @@
 #include <array>
 #include <iterator>
 
+#include "engine/read_ahead.h"
+
 namespace tamro {
 namespace {
 
@@ -62,22 +64,35 @@ constexpr BuiltinName kBuiltinNames[] = {
 };
 static_assert(std::size(kBuiltinNames) == NameDictionary::kSize);
 
-constexpr std::uint16_t kFirstId = 0x8000;
-constexpr std::size_t kSlots = 0x40;  // every built-in ID lies below 0x8040
+// The names back to back in one array, followed by kReadAhead spare bytes, so
+// that every name can be copied in one fixed-size move.
+constexpr std::size_t kNameBytes = [] {
+  std::size_t total = kReadAhead;
+  for (const BuiltinName& entry : kBuiltinNames) total += entry.name.size();
+  return total;
+}();
 
-// The names by ID - 0x8000, built at compile time: Lookup is one bounds check and
-// one load.
-constexpr std::array<std::string_view, kSlots> kNamesById = [] {
-  std::array<std::string_view, kSlots> names{};
-  for (const BuiltinName& entry : kBuiltinNames) names[entry.id - kFirstId] = entry.name;
-  return names;
+constexpr std::array<char, kNameBytes> kNameText = [] {
+  std::array<char, kNameBytes> text{};
+  std::size_t at = 0;
+  for (const BuiltinName& entry : kBuiltinNames) {
+    for (const char c : entry.name) text[at++] = c;
+  }
+  return text;
 }();
 
 }  // namespace
 
-std::string_view NameDictionary::Lookup(std::uint16_t id) {
-  const std::size_t slot = static_cast<std::size_t>(id) - kFirstId;
-  return id >= kFirstId && slot < kSlots ? kNamesById[slot] : std::string_view();
-}
+// The names by ID - 0x8000, views into kNameText built at compile time.
+constinit const std::array<std::string_view, NameDictionary::kSlots> NameDictionary::kNamesById =
+    [] {
+      std::array<std::string_view, kSlots> names{};
+      std::size_t at = 0;
+      for (const BuiltinName& entry : kBuiltinNames) {
+        names[entry.id - kFirstId] = std::string_view(kNameText.data() + at, entry.name.size());
+        at += entry.name.size();
+      }
+      return names;
+    }();
 
 }  // namespace tamro
