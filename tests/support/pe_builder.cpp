@@ -1,23 +1,171 @@
 #include "tests/support/pe_builder.h"
 
 #include <algorithm>
-#include <map>
 
 #include "tests/support/little_endian.h"
+#include "tests/support/pe_format.h"
 #include "tests/support/pe_resource_tree.h"
+#include "tests/support/pe_tree_faults.h"
 
 namespace tamro::test {
 
 namespace {
 
-constexpr std::uint32_t kSectionAlignment = 0x1000;
-constexpr std::uint32_t kFileAlignment = 0x200;
-constexpr std::uint32_t kLfanew = 0x80;
-constexpr std::uint32_t kSubdirectory = 0x80000000u;
-constexpr std::uint32_t kStringName = 0x80000000u;
+using namespace pe_format;
 
-std::uint32_t AlignUp(std::uint64_t value, std::uint32_t alignment) {
-  return static_cast<std::uint32_t>((value + alignment - 1) / alignment * alignment);
+// The optional header's fields that the builder fills in as a linker does.
+constexpr std::uint32_t kImageBase32 = 0x10000000;
+constexpr std::uint64_t kImageBase64 = 0x180000000ull;
+constexpr std::uint8_t kLinkerVersion = 14;
+constexpr std::uint16_t kSystemVersion = 6;  // operating system and subsystem 6.0
+constexpr std::uint64_t kStackReserve = 0x100000;
+constexpr std::uint64_t kStackCommit = 0x1000;
+constexpr std::uint64_t kHeapReserve = 0x100000;
+constexpr std::uint64_t kHeapCommit = 0x1000;
+// Where the faults put the resource directory and the resource section's raw end.
+constexpr std::uint32_t kResourceOutsideDistance = 0x10000;
+constexpr std::uint32_t kRawDataPastEndExtra = 0x10000;
+
+// A section to be written: the caller's, the resource tree, or its data.
+struct Part {
+  std::string name;
+  std::vector<std::uint8_t> bytes;
+};
+
+// Where the headers end and the sections lie, in the image and in the file.
+struct Placement {
+  bool pe32Plus = false;
+  std::uint32_t optionalSize = 0;  // with all 16 data directories
+  std::size_t sectionTable = 0;
+  std::uint32_t headersSize = 0;
+  std::uint32_t imageSize = 0;
+  std::vector<std::uint32_t> rvas, rawOffsets, rawSizes;
+};
+
+constexpr std::size_t kFileHeader = kLfanew + kSignatureSize;
+constexpr std::size_t kOptional = kFileHeader + kFileHeaderSize;
+
+// Sections follow the headers, each at the next section (and file) alignment;
+// an empty section has no raw data.
+Placement Place(const std::vector<Part>& parts, bool pe32Plus) {
+  Placement p;
+  p.pe32Plus = pe32Plus;
+  p.optionalSize =
+      static_cast<std::uint32_t>((pe32Plus ? kOptDataDirectories64 : kOptDataDirectories32) +
+                                 kDataDirectoryCount * kDataDirectorySize);
+  p.sectionTable = kOptional + p.optionalSize;
+  p.headersSize = AlignUp(p.sectionTable + kSectionHeaderSize * parts.size(), kFileAlignment);
+  std::uint32_t rva = kSectionAlignment;
+  std::uint32_t raw = p.headersSize;
+  for (const Part& part : parts) {
+    p.rvas.push_back(rva);
+    p.rawOffsets.push_back(part.bytes.empty() ? 0 : raw);
+    p.rawSizes.push_back(AlignUp(part.bytes.size(), kFileAlignment));
+    rva += AlignUp(std::max<std::size_t>(part.bytes.size(), 1), kSectionAlignment);
+    raw += p.rawSizes.back();
+  }
+  p.imageSize = rva;
+  return p;
+}
+
+void WriteDosHeader(std::vector<std::uint8_t>& image, const PeFaults& f) {
+  image[0] = f.badDosMagic ? 'Z' : 'M';
+  image[1] = f.badDosMagic ? 'M' : 'Z';
+  Put32(image, kDosLfanew, f.lfanew.value_or(kLfanew));
+  image[kLfanew] = 'P';
+  image[kLfanew + 1] = f.badPeSignature ? 'X' : 'E';
+}
+
+void WriteFileHeader(std::vector<std::uint8_t>& image, const Placement& p, std::size_t sections,
+                     const PeFaults& f) {
+  Put16(image, kFileHeader + kFileMachine, p.pe32Plus ? kMachineAmd64 : kMachineI386);
+  Put16(image, kFileHeader + kFileNumberOfSections,
+        f.numberOfSections.value_or(static_cast<std::uint16_t>(sections)));
+  Put16(image, kFileHeader + kFileSizeOfOptionalHeader,
+        f.sizeOfOptionalHeader.value_or(static_cast<std::uint16_t>(p.optionalSize)));
+  Put16(image, kFileHeader + kFileCharacteristics,
+        p.pe32Plus ? kDllCharacteristics64 : kDllCharacteristics32);
+}
+
+// The stack and heap sizes: four fields of the pointer's width.
+void WriteReserves(std::vector<std::uint8_t>& image, bool pe32Plus) {
+  const std::size_t width = pe32Plus ? 8 : 4;
+  std::size_t at = kOptional + kOptSizeOfStackReserve;
+  for (std::uint64_t value : {kStackReserve, kStackCommit, kHeapReserve, kHeapCommit}) {
+    PutLE(image, at, value, width);
+    at += width;
+  }
+}
+
+void WriteOptionalHeader(std::vector<std::uint8_t>& image, const Placement& p, const PeFaults& f) {
+  Put16(image, kOptional + kOptMagic,
+        f.optionalMagic.value_or(p.pe32Plus ? kMagicPe32Plus : kMagicPe32));
+  image[kOptional + kOptMajorLinkerVersion] = kLinkerVersion;
+  if (!p.pe32Plus) {
+    Put32(image, kOptional + kOptImageBase32, kImageBase32);
+  } else {
+    Put64(image, kOptional + kOptImageBase64, kImageBase64);
+  }
+  Put32(image, kOptional + kOptSectionAlignment, kSectionAlignment);
+  Put32(image, kOptional + kOptFileAlignment, kFileAlignment);
+  Put16(image, kOptional + kOptMajorOperatingSystemVersion, kSystemVersion);
+  Put16(image, kOptional + kOptMajorSubsystemVersion, kSystemVersion);
+  Put32(image, kOptional + kOptSizeOfImage, p.imageSize);
+  Put32(image, kOptional + kOptSizeOfHeaders, p.headersSize);
+  Put16(image, kOptional + kOptSubsystem, kSubsystemWindowsGui);
+  Put16(image, kOptional + kOptDllCharacteristics, kDynamicBaseNxCompatible);
+  WriteReserves(image, p.pe32Plus);
+  Put32(image, kOptional + (p.pe32Plus ? kOptNumberOfRvaAndSizes64 : kOptNumberOfRvaAndSizes32),
+        f.numberOfRvaAndSizes.value_or(kDataDirectoryCount));
+}
+
+void WriteResourceDirectory(std::vector<std::uint8_t>& image, const Placement& p,
+                            std::uint32_t resourceRva, std::size_t size, const PeFaults& f) {
+  const std::size_t entry = kOptional +
+                            (p.pe32Plus ? kOptDataDirectories64 : kOptDataDirectories32) +
+                            kResourceDirectoryIndex * kDataDirectorySize;
+  Put32(image, entry, f.resourceRvaOutside ? p.imageSize + kResourceOutsideDistance : resourceRva);
+  Put32(image, entry + 4, static_cast<std::uint32_t>(size));
+}
+
+// The section headers; the faults aimed at a section touch the resource section
+// (index `resources`, when there is one) or the last.
+void WriteSectionTable(std::vector<std::uint8_t>& image, const std::vector<Part>& parts,
+                       const Placement& p, std::optional<std::size_t> resources,
+                       const PeFaults& f) {
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::size_t at = p.sectionTable + kSectionHeaderSize * i;
+    const Part& s = parts[i];
+    for (std::size_t c = 0; c < kSecNameSize && c < s.name.size(); ++c) {
+      image[at + kSecName + c] = static_cast<std::uint8_t>(s.name[c]);
+    }
+    const bool isResources = resources == i;
+    auto virtualSize = static_cast<std::uint32_t>(s.bytes.size());
+    std::uint32_t rawSize = p.rawSizes[i];
+    std::uint32_t sectionRva = p.rvas[i];
+    if (isResources) {
+      if (f.resourceVirtualSize) virtualSize = *f.resourceVirtualSize;
+      if (f.rawDataPastEnd) rawSize += kRawDataPastEndExtra;
+    }
+    if (f.overlappingSections && i + 1 == parts.size() && i > 0) sectionRva = p.rvas[0];
+    Put32(image, at + kSecVirtualSize, virtualSize);
+    Put32(image, at + kSecVirtualAddress, sectionRva);
+    Put32(image, at + kSecSizeOfRawData, rawSize);
+    const bool shifted = isResources && p.rawOffsets[i] != 0;
+    Put32(image, at + kSecPointerToRawData, p.rawOffsets[i] + (shifted ? f.rawDataOffsetDelta : 0));
+    Put32(image, at + kSecCharacteristics,
+          s.name == ".text" ? kCodeSection : kInitializedDataSection);
+  }
+}
+
+// Each section's raw data, padded to the file alignment.
+void AppendSections(std::vector<std::uint8_t>& image, const std::vector<Part>& parts,
+                    const Placement& p) {
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    image.resize(p.rawOffsets[i] == 0 ? image.size() : p.rawOffsets[i], 0);
+    image.insert(image.end(), parts[i].bytes.begin(), parts[i].bytes.end());
+    image.resize(image.size() + (p.rawSizes[i] - parts[i].bytes.size()), 0);
+  }
 }
 
 }  // namespace
@@ -43,209 +191,46 @@ PeBuilder& PeBuilder::AddSection(std::string name, std::vector<std::uint8_t> byt
 }
 
 std::vector<std::uint8_t> PeBuilder::Build(PeLayout* layout) const {
-  const bool pe32Plus = format_ == PeFormat::Pe32Plus;
-  const PeFaults& f = faults;
-
   // The tree, in the order resource compilers write it.
-  std::vector<TypeNode> types = OrderedTree(resources_, sortEntries);
-  const bool hasResources = !types.empty();
+  const std::vector<TypeNode> types = OrderedTree(resources_, sortEntries);
   Tree tree = Serialize(types, dataInOwnSection);
 
   // Sections: the caller's, then the tree, then (optionally) its data.
-  std::vector<Section> sections = sections_;
-  std::size_t resourceIndex = sections.size();
-  if (hasResources) {
-    sections.push_back(Section{resourceSectionName, tree.block});
-    if (dataInOwnSection) sections.push_back(Section{".rdata", tree.data});
+  std::vector<Part> parts;
+  for (const Section& s : sections_) parts.push_back(Part{s.name, s.bytes});
+  std::optional<std::size_t> resources;
+  if (!types.empty()) {
+    resources = parts.size();
+    parts.push_back(Part{resourceSectionName, tree.block});
+    if (dataInOwnSection) parts.push_back(Part{".rdata", tree.data});
+  }
+  const Placement place = Place(parts, format_ == PeFormat::Pe32Plus);
+
+  // The tree is patched with RVAs and faults where it is placed.
+  std::vector<std::uint8_t>& block = resources ? parts[*resources].bytes : tree.block;
+  const std::uint32_t resourceRva = resources ? place.rvas[*resources] : 0;
+  if (resources) {
+    const std::uint32_t dataRva = dataInOwnSection ? place.rvas[*resources + 1] : resourceRva;
+    PatchDataEntries(block, tree, types, dataRva, place.imageSize, faults);
+    PatchTreeFaults(block, tree, types, faults);
   }
 
-  const std::uint32_t optionalSize = (pe32Plus ? 112u : 96u) + 16u * 8u;
-  const std::size_t fileHeader = kLfanew + 4;
-  const std::size_t optional = fileHeader + 20;
-  const std::size_t sectionTable = optional + optionalSize;
-  const std::uint32_t headersSize = AlignUp(sectionTable + 40 * sections.size(), kFileAlignment);
-
-  std::vector<std::uint32_t> rvas, rawOffsets, rawSizes;
-  std::uint32_t rva = kSectionAlignment;
-  std::uint32_t raw = headersSize;
-  for (const Section& s : sections) {
-    rvas.push_back(rva);
-    rawOffsets.push_back(s.bytes.empty() ? 0 : raw);
-    rawSizes.push_back(AlignUp(s.bytes.size(), kFileAlignment));
-    rva += AlignUp(std::max<std::size_t>(s.bytes.size(), 1), kSectionAlignment);
-    raw += rawSizes.back();
-  }
-  const std::uint32_t imageSize = rva;
-  const std::uint32_t resourceRva = hasResources ? rvas[resourceIndex] : 0;
-  const std::uint32_t dataRva = !hasResources      ? 0
-                                : dataInOwnSection ? rvas[resourceIndex + 1]
-                                                   : resourceRva;
-
-  // Patch the tree with RVAs and faults before it is placed.
-  std::vector<std::uint8_t>& block =
-      sections.empty() || !hasResources ? tree.block : sections[resourceIndex].bytes;
-  {
-    std::size_t i = 0;  // data entries are in the tree's order
-    for (const TypeNode& type : types) {
-      for (const NameNode& name : type.names) {
-        for (const LanguageNode& language : name.languages) {
-          const std::size_t entry = tree.dataEntries[i];
-          std::uint32_t dataAt = dataRva + static_cast<std::uint32_t>(tree.dataOffsets[i]);
-          if (f.dataRvaOutside) dataAt = imageSize + 0x1000u * static_cast<std::uint32_t>(i + 1);
-          if (f.dataRva) dataAt = *f.dataRva;
-          const auto size = static_cast<std::uint32_t>(language.data->size());
-          Put32(block, entry, dataAt);
-          Put32(block, entry + 4, f.dataSizePastEnd ? 0xFFFFFFF0u : size);
-          ++i;
-        }
-      }
-    }
-  }
-  if (hasResources) {
-    auto pointAll = [&](std::size_t table, std::size_t count, std::uint32_t target) {
-      for (std::size_t e = 0; e < count; ++e) Put32(block, table + 16 + 8 * e + 4, target);
-    };
-    switch (f.loop) {
-      case PeLoop::None:
-        break;
-      case PeLoop::TypeIsRoot:
-        Put32(block, 16 + 4, kSubdirectory | 0);
-        break;
-      case PeLoop::TypeIsData:
-        Put32(block, 16 + 4, static_cast<std::uint32_t>(tree.dataEntries[0]));
-        break;
-      case PeLoop::NameIsNameTable:
-        pointAll(tree.nameTables[0], types[0].names.size(),
-                 kSubdirectory | static_cast<std::uint32_t>(tree.nameTables[0]));
-        break;
-      case PeLoop::LanguageIsRoot:
-        pointAll(tree.languageTables[0][0], types[0].names[0].languages.size(), kSubdirectory);
-        break;
-    }
-    if (f.shareNameTables) {
-      pointAll(0, types.size(), kSubdirectory | static_cast<std::uint32_t>(tree.nameTables[0]));
-    }
-    if (f.shareLanguageTables) {
-      for (std::size_t t = 0; t < types.size(); ++t) {
-        pointAll(tree.nameTables[t], types[t].names.size(),
-                 kSubdirectory | static_cast<std::uint32_t>(tree.languageTables[0][0]));
-      }
-    }
-    if (f.hugeCountTable) {
-      std::vector<std::size_t> tables;
-      switch (*f.hugeCountTable) {
-        case PeTable::Root:
-          tables.push_back(0);
-          break;
-        case PeTable::FirstNames:
-          tables.push_back(tree.nameTables[0]);
-          break;
-        case PeTable::FirstLanguages:
-          tables.push_back(tree.languageTables[0][0]);
-          break;
-        case PeTable::AllLanguages:
-          for (const auto& perType : tree.languageTables) {
-            tables.insert(tables.end(), perType.begin(), perType.end());
-          }
-          break;
-      }
-      for (std::size_t table : tables) {
-        Put16(block, table + 12, f.hugeNamedCount);
-        Put16(block, table + 14, f.hugeIdCount);
-      }
-    }
-    for (std::size_t entry : tree.stringNameEntries) {
-      if (f.stringNamesPastEnd) Put32(block, entry, kStringName | 0x7FFFFFF0u);
-    }
-    if (f.longNameLength) {
-      for (std::size_t at : tree.strings) Put16(block, at, *f.longNameLength);
-    }
-  }
-
-  // Headers.
-  std::vector<std::uint8_t> image(headersSize, 0);
-  image[0] = f.badDosMagic ? 'Z' : 'M';
-  image[1] = f.badDosMagic ? 'M' : 'Z';
-  Put32(image, 0x3C, f.lfanew.value_or(kLfanew));
-  image[kLfanew] = 'P';
-  image[kLfanew + 1] = f.badPeSignature ? 'X' : 'E';
-  Put16(image, fileHeader + 0, pe32Plus ? 0x8664 : 0x14C);  // Machine
-  Put16(image, fileHeader + 2,
-        f.numberOfSections.value_or(static_cast<std::uint16_t>(sections.size())));
-  Put16(image, fileHeader + 16,
-        f.sizeOfOptionalHeader.value_or(static_cast<std::uint16_t>(optionalSize)));
-  Put16(image, fileHeader + 18, pe32Plus ? 0x2022 : 0x2102);  // DLL, executable
-
-  Put16(image, optional + 0, f.optionalMagic.value_or(pe32Plus ? 0x20B : 0x10B));
-  image[optional + 2] = 14;  // linker version
-  if (!pe32Plus) {
-    Put32(image, optional + 28, 0x10000000);  // ImageBase
-  } else {
-    Put64(image, optional + 24, 0x180000000ull);
-  }
-  Put32(image, optional + 32, kSectionAlignment);
-  Put32(image, optional + 36, kFileAlignment);
-  Put16(image, optional + 40, 6);  // OS version 6.0
-  Put16(image, optional + 48, 6);  // subsystem version 6.0
-  Put32(image, optional + 56, imageSize);
-  Put32(image, optional + 60, headersSize);
-  Put16(image, optional + 68, 2);       // Windows GUI
-  Put16(image, optional + 70, 0x0140);  // dynamic base, NX compatible
-  if (!pe32Plus) {
-    Put32(image, optional + 72, 0x100000);
-    Put32(image, optional + 76, 0x1000);
-    Put32(image, optional + 80, 0x100000);
-    Put32(image, optional + 84, 0x1000);
-  } else {
-    Put64(image, optional + 72, 0x100000);
-    Put64(image, optional + 80, 0x1000);
-    Put64(image, optional + 88, 0x100000);
-    Put64(image, optional + 96, 0x1000);
-  }
-  const std::size_t directories = optional + (pe32Plus ? 112 : 96);
-  Put32(image, directories - 4, f.numberOfRvaAndSizes.value_or(16));
-  if (hasResources) {
-    Put32(image, directories + 2 * 8, f.resourceRvaOutside ? imageSize + 0x10000u : resourceRva);
-    Put32(image, directories + 2 * 8 + 4, static_cast<std::uint32_t>(block.size()));
-  }
-
-  for (std::size_t i = 0; i < sections.size(); ++i) {
-    const std::size_t at = sectionTable + 40 * i;
-    const Section& s = sections[i];
-    for (std::size_t c = 0; c < 8 && c < s.name.size(); ++c) {
-      image[at + c] = static_cast<std::uint8_t>(s.name[c]);
-    }
-    std::uint32_t virtualSize = static_cast<std::uint32_t>(s.bytes.size());
-    std::uint32_t rawSize = rawSizes[i];
-    std::uint32_t sectionRva = rvas[i];
-    if (hasResources && i == resourceIndex) {
-      if (f.resourceVirtualSize) virtualSize = *f.resourceVirtualSize;
-      if (f.rawDataPastEnd) rawSize += 0x10000;
-    }
-    if (f.overlappingSections && i + 1 == sections.size() && i > 0) sectionRva = rvas[0];
-    Put32(image, at + 8, virtualSize);
-    Put32(image, at + 12, sectionRva);
-    Put32(image, at + 16, rawSize);
-    const bool shifted = hasResources && i == resourceIndex && rawOffsets[i] != 0;
-    Put32(image, at + 20, rawOffsets[i] + (shifted ? f.rawDataOffsetDelta : 0));
-    const bool code = s.name == ".text";
-    Put32(image, at + 36, code ? 0x60000020u : 0x40000040u);
-  }
-
-  for (std::size_t i = 0; i < sections.size(); ++i) {
-    image.resize(rawOffsets[i] == 0 ? image.size() : rawOffsets[i], 0);
-    image.insert(image.end(), sections[i].bytes.begin(), sections[i].bytes.end());
-    image.resize(image.size() + (rawSizes[i] - sections[i].bytes.size()), 0);
-  }
+  std::vector<std::uint8_t> image(place.headersSize, 0);
+  WriteDosHeader(image, faults);
+  WriteFileHeader(image, place, parts.size(), faults);
+  WriteOptionalHeader(image, place, faults);
+  if (resources) WriteResourceDirectory(image, place, resourceRva, block.size(), faults);
+  WriteSectionTable(image, parts, place, resources, faults);
+  AppendSections(image, parts, place);
 
   if (layout != nullptr) {
     layout->ntHeaders = kLfanew;
-    layout->sectionTable = sectionTable;
-    layout->resourceOffset = hasResources ? rawOffsets[resourceIndex] : 0;
+    layout->sectionTable = place.sectionTable;
+    layout->resourceOffset = resources ? place.rawOffsets[*resources] : 0;
     layout->resourceRva = resourceRva;
     layout->resourceSize = block.size();
   }
-  if (f.truncateAt && *f.truncateAt < image.size()) image.resize(*f.truncateAt);
+  if (faults.truncateAt && *faults.truncateAt < image.size()) image.resize(*faults.truncateAt);
   if (layout != nullptr) layout->fileSize = image.size();
   return image;
 }
