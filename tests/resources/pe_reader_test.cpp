@@ -140,9 +140,13 @@ TEST_P(PeReaderTest, CheckNameTellsTypeFromNameNotFound) {
       {L"UIFILE", Text(L"NOPE"), kErrorResourceNameNotFound},
       {L"UIFILE", Text(L"99999"), kErrorResourceNameNotFound},
       {L"UIFILE", Text(L"*"), kErrorResourceNameNotFound},
+      {L"UIFILE", Text(L"#65535"), kErrorResourceNameNotFound},  // the largest id
+      {L"UIFILE", Text(L"#65536"), kErrorInvalidParameter},
       {L"UIFILE", Text(L"#70000"), kErrorInvalidParameter},
       {L"UIFILES", Id(1), kErrorResourceTypeNotFound},
       {L"#23", Id(1), kErrorResourceTypeNotFound},
+      {L"#65535", Id(1), kErrorResourceTypeNotFound},
+      {L"#65536", Id(1), kErrorInvalidParameter},
       {L"#70000", Id(1), kErrorInvalidParameter},
       {L"#10", Id(5), 0},
   };
