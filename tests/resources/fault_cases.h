@@ -10,6 +10,7 @@
 #include "pe/resource_reader.h"
 #include "platform/resource_keys.h"
 #include "tests/support/pe_builder.h"
+#include "tests/support/pe_format.h"
 
 namespace tamro::test {
 
@@ -45,6 +46,32 @@ inline std::size_t ResourceOffset(PeFormat format) {
   PeLayout layout;
   (void)BaseModule(format).Build(&layout);
   return layout.resourceOffset;
+}
+
+// The end of BaseModule's image as an offset from the resource root, and as an
+// RVA: the resource section comes last and its page ends the image.
+inline std::uint32_t ImageEdgeFromRoot(PeFormat format) {
+  PeLayout layout;
+  (void)BaseModule(format).Build(&layout);
+  return pe_format::AlignUp(layout.resourceSize, pe_format::kSectionAlignment);
+}
+inline std::uint32_t ImageEdgeRva(PeFormat format) {
+  PeLayout layout;
+  (void)BaseModule(format).Build(&layout);
+  return layout.resourceRva + ImageEdgeFromRoot(format);
+}
+inline std::uint32_t DataEntryToTheEdge(PeFormat format) {
+  return ImageEdgeFromRoot(format) - static_cast<std::uint32_t>(pe_format::kDataEntrySize);
+}
+
+// The entry count of BaseModule's first language table (UIFILE "NAMED", after
+// the root with 2 types and name tables of 3 and 1 names) at which the last
+// entry's identifier, the last field that the existence test reads, ends at the
+// image edge.
+inline std::uint16_t LanguagesToTheEdge(PeFormat format) {
+  using namespace pe_format;
+  constexpr std::size_t kFirstEntry = 4 * kDirectorySize + (2 + 3 + 1) * kEntrySize;
+  return static_cast<std::uint16_t>((ImageEdgeFromRoot(format) - kFirstEntry - 4) / kEntrySize + 1);
 }
 
 struct FaultCase {
@@ -120,6 +147,22 @@ inline const std::vector<FaultCase>& FaultCases() {
        [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::TypeIsData; },
        kErrorResourceTypeNotFound, kErrorResourceTypeNotFound, kNotFound,
        kErrorResourceTypeNotFound, kNotFound},
+      {"names pointing at data", [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::NameIsData; },
+       0, kErrorResourceNameNotFound, kNotFound, kErrorResourceNameNotFound, kNotFound},
+      // The zeros past the section's bytes: an empty resource at RVA 0.
+      {"language entries pointing at a data entry that ends at the image edge",
+       [](PeBuilder& b, PeFormat f) { b.faults.languageTarget = DataEntryToTheEdge(f); }, 0, 0,
+       kFound, 0, kFound},
+      {"language entries pointing at a data entry one byte past the image edge",
+       [](PeBuilder& b, PeFormat f) { b.faults.languageTarget = DataEntryToTheEdge(f) + 1; }, 0, 0,
+       kLoadFailed, 0, kLoadFailed},
+      // "named" is 5 bytes long, "two en" 6.
+      {"data of 6 bytes ending at the image edge",
+       [](PeBuilder& b, PeFormat f) { b.faults.dataRva = ImageEdgeRva(f) - 6; }, 0, 0, kFound, 0,
+       kFound},
+      {"data of 6 bytes ending one byte past the image edge",
+       [](PeBuilder& b, PeFormat f) { b.faults.dataRva = ImageEdgeRva(f) - 5; }, 0, 0, kFound, 0,
+       kLoadFailed},
       {"data outside every section", [](PeBuilder& b, PeFormat) { b.faults.dataRvaOutside = true; },
        0, 0, kLoadFailed, 0, kLoadFailed},
       {"data sizes past the end of the file",
@@ -142,6 +185,22 @@ inline const std::vector<FaultCase>& FaultCases() {
       {"huge entry count in the languages",
        [](PeBuilder& b, PeFormat) { b.faults.hugeCountTable = PeTable::FirstLanguages; }, 0,
        kErrorNoAccess, kLoadFailed, 0, kFound},
+      // The entries past the real one read as zeros: language 0, whose data entry
+      // is the root (an empty resource at RVA 0).
+      {"language count reaching the image edge",
+       [](PeBuilder& b, PeFormat f) {
+         b.faults.hugeCountTable = PeTable::FirstLanguages;
+         b.faults.hugeNamedCount = 0;
+         b.faults.hugeIdCount = LanguagesToTheEdge(f);
+       },
+       0, 0, kFound, 0, kFound},
+      {"language count one past the image edge",
+       [](PeBuilder& b, PeFormat f) {
+         b.faults.hugeCountTable = PeTable::FirstLanguages;
+         b.faults.hugeNamedCount = 0;
+         b.faults.hugeIdCount = static_cast<std::uint16_t>(LanguagesToTheEdge(f) + 1);
+       },
+       0, kErrorNoAccess, kFound, 0, kFound},
       {"type pointing back at the root",
        [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::TypeIsRoot; }, 0,
        kErrorResourceNameNotFound, kNotFound, kErrorResourceNameNotFound, kNotFound},

@@ -41,6 +41,7 @@ enum class PeLoop {
   TypeIsRoot,       // the first type's entry points at the root directory
   TypeIsData,       // the first type's entry points at a data entry, not a directory
   NameIsNameTable,  // every name of the first type points at that type's name table
+  NameIsData,       // every name of the first type points at the first data entry
   LanguageIsRoot,   // every language of the first name is a directory: the root
 };
 
@@ -64,6 +65,7 @@ struct PeFaults {
   std::optional<std::uint32_t> resourceVirtualSize;  // VirtualSize of the resource section
   bool stringNamesPastEnd = false;                   // string names point past the resource section
   std::optional<std::uint16_t> longNameLength;       // length field of every string name
+  std::optional<std::uint32_t> languageTarget;       // every language entry's data entry
   PeLoop loop = PeLoop::None;
   bool shareNameTables = false;      // every type points at the first type's name table
   bool shareLanguageTables = false;  // every name points at the first name's language table

@@ -40,9 +40,22 @@ void PatchLoop(std::vector<std::uint8_t>& block, const Tree& tree,
     case PeLoop::NameIsNameTable:
       PointAll(block, tree.nameTables[0], types[0].names.size(), Directory(tree.nameTables[0]));
       break;
+    case PeLoop::NameIsData:
+      PointAll(block, tree.nameTables[0], types[0].names.size(),
+               static_cast<std::uint32_t>(tree.dataEntries[0]));
+      break;
     case PeLoop::LanguageIsRoot:
       PointAll(block, tree.languageTables[0][0], types[0].names[0].languages.size(), Directory(0));
       break;
+  }
+}
+
+void PointLanguages(std::vector<std::uint8_t>& block, const Tree& tree,
+                    const std::vector<TypeNode>& types, std::uint32_t target) {
+  for (std::size_t t = 0; t < types.size(); ++t) {
+    for (std::size_t n = 0; n < types[t].names.size(); ++n) {
+      PointAll(block, tree.languageTables[t][n], types[t].names[n].languages.size(), target);
+    }
   }
 }
 
@@ -122,6 +135,7 @@ void PatchDataEntries(std::vector<std::uint8_t>& block, const Tree& tree,
 void PatchTreeFaults(std::vector<std::uint8_t>& block, const Tree& tree,
                      const std::vector<TypeNode>& types, const PeFaults& faults) {
   PatchLoop(block, tree, types, faults.loop);
+  if (faults.languageTarget) PointLanguages(block, tree, types, *faults.languageTarget);
   ShareTables(block, tree, types, faults);
   PatchCounts(block, tree, faults);
   PatchStringNames(block, tree, faults);
