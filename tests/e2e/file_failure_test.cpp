@@ -33,24 +33,31 @@ TEST_F(FileFailureTest, ReadOnlyOutputFileIsLeftAsItWas) {
 }
 
 // A write that fails part-way (here the file size limit) leaves no truncated file,
-// neither a new one nor in place of an old one.
+// neither a new one nor in place of an old one: in the first chunk, or in a later
+// one that is written while the next is rendered.
 TEST_F(FileFailureTest, FailedWriteLeavesNoTruncatedFile) {
-  const fs::path in = Folder("in");
-  const fs::path out = Folder("out");
-  WriteBytes(in / "a.raw", CleanSample(u"a-value-long-enough-to-pass-the-limit").blob);
-  WriteBytes(in / "b.raw", CleanSample(u"b-value-long-enough-to-pass-the-limit").blob);
-  WriteBytes(out / "b.tamro.txt", std::string_view("old"));
-  const RunOptions options = WithFileSizeLimit(24);
+  struct Row {
+    std::uint64_t limit;
+    std::size_t valueLength;
+  };
+  for (const Row row : {Row{24, 40}, Row{300000, 600000}}) {
+    const fs::path in = Folder("in" + std::to_string(row.limit));
+    const fs::path out = Folder("out" + std::to_string(row.limit));
+    WriteBytes(in / "a.raw", CleanSample(u"a" + std::u16string(row.valueLength, u'v')).blob);
+    WriteBytes(in / "b.raw", CleanSample(u"b" + std::u16string(row.valueLength, u'v')).blob);
+    WriteBytes(out / "b.tamro.txt", std::string_view("old"));
+    const RunOptions options = WithFileSizeLimit(row.limit);
 
-  const RunResult run = Tamro({"-file", Shown(in / "*.raw"), Shown(out)}, options);
+    const RunResult run = Tamro({"-file", Shown(in / "*.raw"), Shown(out)}, options);
 
-  ExpectTranscript(run, Transcript()
-                            .Converting(2, ShownFolder(in))
-                            .FileItem("a.raw", "Error: failed to create output XML file")
-                            .FileItem("b.raw", "Error: failed to create output XML file")
-                            .Summary(0, 2, Shown(out)));
-  EXPECT_EQ(ListFolder(out), (Names{"b.tamro.txt"}));
-  EXPECT_EQ(ReadBytes(out / "b.tamro.txt"), "old");
+    ExpectTranscript(run, Transcript()
+                              .Converting(2, ShownFolder(in))
+                              .FileItem("a.raw", "Error: failed to create output XML file")
+                              .FileItem("b.raw", "Error: failed to create output XML file")
+                              .Summary(0, 2, Shown(out)));
+    EXPECT_EQ(ListFolder(out), (Names{"b.tamro.txt"}));
+    EXPECT_EQ(ReadBytes(out / "b.tamro.txt"), "old");
+  }
 }
 
 TEST_F(FileFailureTest, SourceThatCannotBeOpened) {
