@@ -1,9 +1,10 @@
 // tamro on Linux and tamro.exe under Wine on the same modules: mutated copies of
 // the seed modules and the hostile modules of the reader's fault tests, each run
 // in "*" mode and in a list mode. Both must end every run on their own (no crash,
-// no hang), and at least 97 % of the runs must show the same items, outcomes,
-// batch errors and output files. The classes of disagreement that remain are
-// printed with their counts; docs/resources.md gives their reasons.
+// no hang), and at least 97 % of the mutated modules' runs must show the same
+// items, outcomes, batch errors and output files; a hostile module may differ only
+// by a known difference. The classes of disagreement that remain are printed with
+// their counts; docs/resources.md gives their reasons.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <future>
 #include <iostream>
 #include <map>
+#include <set>
 
 #include "tests/differential/mutated_modules.h"
 #include "tests/differential/run_program.h"
@@ -92,6 +94,7 @@ struct Tally {
   int agreed = 0;
   int crashed = 0;
   std::map<std::string, int> classes;
+  std::vector<std::string> differing;  // the modules of the runs that disagree
 
   void Add(const Verdict& v, const std::string& module) {
     ++runs;
@@ -99,6 +102,7 @@ struct Tally {
     crashed += v.crashed ? 1 : 0;
     if (!v.agreed) {
       ++classes[v.what];
+      differing.push_back(module);
       std::cout << "  " << module << ": " << v.what << "\n";
     }
   }
@@ -167,6 +171,15 @@ TEST(Differential, HostileModulesEndCleanlyOnBothBuilds) {
              folder.Path("hostile"), tally);
   tally.Print("hostile modules");
   EXPECT_EQ(tally.crashed, 0);
+  // The differences that stay (docs/resources.md): images that Windows refuses and
+  // Wine maps, a magic that does not fit its layout, and no resource directory.
+  // Any other hostile module must give the same outcome on both builds.
+  const std::set<std::string> known = {"truncated in the resource section", "overlapping sections",
+                                       "PE32 magic on the other layout",
+                                       "only two data directories"};
+  for (const std::string& module : tally.differing) {
+    EXPECT_EQ(known.count(module.substr(0, module.rfind(" ("))), 1u) << module << " differs";
+  }
 }
 
 }  // namespace
