@@ -1,5 +1,6 @@
-// The hostile modules of the PE builder, each with the answers that the loader
-// gives for it: read by the reader's fault tests, and run through both builds by
+// The hostile modules of the PE builder, each with the answers that tamro gives
+// for it on both platforms (the loader's, or a refusal where a read would leave
+// the image): read by the reader's fault tests, and run through both builds by
 // the differential test.
 #pragma once
 
