@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -83,8 +84,20 @@ class CDuibConvert {
   [[gnu::noinline]] void AppendPlaceholder(std::uint16_t id, NameKind kind);
   void CheckResid(std::int32_t elementIndex, std::uint16_t valueId);
 
-  // Blob strings (duib_strings.cpp).
-  bool AppendBlobString(std::uint16_t index);
+  // Blob strings (duib_strings.cpp). A string already in the pool is one copy;
+  // everything else takes the way through EncodeBlobString.
+  bool AppendBlobString(std::uint16_t index) {
+    if (index < stringSlots_.size()) {
+      const std::uint64_t slot = stringSlots_[index];
+      if (slot < kEmpty) {  // below every marker: a place in the pool
+        out_->AppendReadAhead(
+            std::string_view(stringPool_.data() + (slot >> 32), slot & 0xFFFFFFFF));
+        return true;
+      }
+    }
+    return EncodeBlobString(index);
+  }
+  bool EncodeBlobString(std::uint16_t index);
   std::uint64_t PoolString(std::uint16_t index);
   void EncodeString(std::uint16_t index, std::string& bytes);
   std::uint32_t StringStart(std::uint16_t index) const;

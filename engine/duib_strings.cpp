@@ -27,12 +27,13 @@ void ApplyLineEnds(std::string& bytes, std::size_t from) {
 
 }  // namespace
 
-// Appends string `index` of the blob's string table. False (nothing appended) for
-// a string of no code units, which is rendered as unknown. Each string is encoded
-// once into the pool while the pool stays within its budget (always, for real
-// files); strings past the budget, which only overlapping hostile tables reach,
-// are encoded anew on every use, which costs no more than the bytes they produce.
-bool CDuibConvert::AppendBlobString(std::uint16_t index) {
+// Appends string `index` of the blob's string table when it is not in the pool
+// yet, or not pooled at all. False (nothing appended) for a string of no code
+// units, which is rendered as unknown. Each string is encoded once into the pool
+// while the pool stays within its budget (always, for real files); strings past
+// the budget, which only overlapping hostile tables reach, are encoded anew on
+// every use, which costs no more than the bytes they produce.
+bool CDuibConvert::EncodeBlobString(std::uint16_t index) {
   if (stringSlots_.empty()) {
     stringSlots_.assign(std::min<std::uint32_t>(blob_.stringCount, 0x8000), kNotEncoded);
   }

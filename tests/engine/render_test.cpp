@@ -2,6 +2,7 @@
 // cross-check and the final status.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -318,7 +319,9 @@ TEST(Render, StringsLongerThanAChunkStreamThroughTheBuffers) {
   const std::uint32_t first = 8 + 4 * 3;  // string 0 follows the offset table
   d.AddStringOffset(first + 2);           // strings 1 and 2 start one and two units in
   d.AddStringOffset(first + 4);
-  for (std::uint16_t id : {0, 1, 2, 1, 2}) d.Empty(b::Element, {{b::id, id}});
+  for (const std::uint16_t id : std::array<std::uint16_t, 5>{0, 1, 2, 1, 2}) {
+    d.Empty(b::Element, {{b::id, id}});
+  }
   ExpectStreamed(d, 5 * kEmptyElementBytes + kLength + 2 * (kLength - 1) + 2 * (kLength - 2));
 }
 
