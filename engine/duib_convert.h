@@ -79,8 +79,11 @@ class CDuibConvert {
   // the cap appends nothing and marks the writer overflowed.
   ConvertStatus Render();
   void GetElementName(std::uint32_t item, bool& stylesheets);
-  void GetAttributeText(std::uint32_t item, std::int32_t elementIndex, bool stylesheets);
-  void AppendName(std::uint16_t id, NameKind kind);
+  // Inline: they run for every name of the stream, and a call costs about as much
+  // as the copy they make.
+  [[gnu::always_inline]] inline void GetAttributeText(std::uint32_t item, std::int32_t elementIndex,
+                                                      bool stylesheets);
+  [[gnu::always_inline]] inline void AppendName(std::uint16_t id, NameKind kind);
   [[gnu::noinline]] void AppendPlaceholder(std::uint16_t id, NameKind kind);
   void CheckResid(std::int32_t elementIndex, std::uint16_t valueId);
 
