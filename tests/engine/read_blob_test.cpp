@@ -101,6 +101,14 @@ const ReadCase kReadCases[] = {
        return bytes;
      },
      StatusSizeCheck},
+    {"resid count filling the blob's room for 8-byte entries reads",
+     [] {
+       // The entries then overlap the later sections and stay unmatched.
+       Bytes bytes = Build([](DuibBuilder&) {});
+       Put32(bytes, 24, static_cast<std::uint32_t>((bytes.size() - 28) / 8));
+       return bytes;
+     },
+     StatusWarnings},
     {"resid count with 2^32 - 1 entries",
      [] { return Build([](DuibBuilder& d) { d.residCount = 0xFFFFFFFF; }); }, StatusSizeCheck},
     {"element section head past the blob",

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/case_name.h"
+#include "tests/support/same_bytes.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro {
@@ -69,9 +70,9 @@ TEST(OutputFileSink, ReplacesAnExistingFileAndRepeatsIdentically) {
   test::TempFolder folder;
   test::WriteBytes(folder.Path("o.txt"), std::string(5000, 'z'));
   ASSERT_EQ(WriteThrough(folder.Wide("o.txt"), {"x\r\n"}), ResultOk);
-  EXPECT_EQ(test::ReadBytes(folder.Path("o.txt")), "x\r\n");
+  EXPECT_SAME_BYTES(test::ReadBytes(folder.Path("o.txt")), "x\r\n");
   ASSERT_EQ(WriteThrough(folder.Wide("o.txt"), {"x\r\n"}), ResultOk);
-  EXPECT_EQ(test::ReadBytes(folder.Path("o.txt")), "x\r\n");
+  EXPECT_SAME_BYTES(test::ReadBytes(folder.Path("o.txt")), "x\r\n");
 }
 
 TEST(OutputFileSink, WithoutCommitNothingStandsAndAnOldFileStays) {

@@ -18,6 +18,7 @@
 
 #include "platform/platform.h"
 #include "tests/support/case_name.h"
+#include "tests/support/same_bytes.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro::platform {
@@ -60,7 +61,7 @@ TEST_P(ReadWholeFileTest, ReadsEveryByte) {
   test::WriteBytes(folder.Path("source.raw"), GetParam().content);
   std::vector<std::uint8_t> bytes{1, 2, 3};
   ASSERT_EQ(ReadWholeFile(folder.Wide("source.raw"), bytes), ReadOutcome::Ok);
-  EXPECT_EQ(AsString(bytes), GetParam().content);
+  EXPECT_SAME_BYTES(bytes, GetParam().content);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ReadWholeFileTest,
