@@ -5,11 +5,12 @@
 #
 # Replaces the first ORIGINAL on line LINE of FILE (relative to the repository
 # root) by REPLACEMENT, both taken literally; fails when ORIGINAL is not on that
-# line. Then builds the default preset and runs `ctest --preset default -j2`, each
-# test bounded by MUTATE_TIMEOUT seconds (default 120), so a mutant that loops
-# counts as caught. Prints one line:
+# line. Then builds the default preset and runs `ctest --preset default -j2`,
+# stopping at the first failure, each test bounded by MUTATE_TIMEOUT seconds
+# (default 30; no test of the suite takes 2), so a mutant that loops counts as
+# caught. Prints one line:
 #
-#   LABEL caught (N failed: first test names)
+#   LABEL caught (N failed: the first test names)
 #   LABEL survived
 #   LABEL invalid (does not build)
 #
@@ -26,7 +27,7 @@ if [[ $# -lt 4 || $# -gt 5 ]]; then
 fi
 file=$1 line=$2 original=$3 replacement=$4
 label=${5:-"$file:$line"}
-timeout=${MUTATE_TIMEOUT:-120}
+timeout=${MUTATE_TIMEOUT:-30}
 log=${MUTATE_LOG:-build/default/mutate.log}
 
 if [[ ! -f $file ]]; then
@@ -72,7 +73,7 @@ if ! cmake --build --preset default -j2 >"$log" 2>&1; then
   exit 2
 fi
 
-if ctest --preset default -j2 --timeout "$timeout" >>"$log" 2>&1; then
+if ctest --preset default -j2 --stop-on-failure --timeout "$timeout" >>"$log" 2>&1; then
   echo "$label survived"
   exit 1
 fi

@@ -13,6 +13,7 @@ using Names = std::vector<std::string>;
 using test::PeBuilder;
 using test::PeBytes;
 using test::PeKey;
+using test::PeTable;
 
 std::string CleanXml(const std::string& word) {
   return "<duixml>\r\n\t<Element id=\"" + word + "\"/>\r\n</duixml>\r\n";
@@ -201,6 +202,23 @@ TEST_F(SysModeTest, ModuleWithoutResources) {
       Tamro({"-sys", Shown(module), "*", Shown(Out())}),
       Transcript().Banner().Error(error + " in system file \"" + Shown(module) + "\""));
 }
+
+#ifndef _WIN32
+// The Linux reader fails an enumeration that runs past the resource section (here
+// a name table claiming more entries than it holds); the Windows loader's answer
+// to such a table is its own.
+TEST_F(SysModeTest, NameTablePastItsSectionFailsTheEnumeration) {
+  PeBuilder pe;
+  pe.AddUifile(PeKey::Id(23), CleanSample(u"twentythree").blob);
+  pe.faults.hugeCountTable = PeTable::FirstNames;
+  const fs::path module = Root() / "huge.dll";
+  WriteBytes(module, pe.Build());
+  ExpectTranscript(
+      Tamro({"-sys", Shown(module), "*", Shown(Out())}),
+      Transcript().Banner().Error("Failed to enumerate UIFILE resources in system file \"" +
+                                  Shown(module) + "\""));
+}
+#endif
 
 TEST_F(SysModeTest, FolderIsNotAModule) {
   const fs::path folder = Folder("folder.dll");

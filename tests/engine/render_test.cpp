@@ -65,6 +65,12 @@ const RenderCase kRenderCases[] = {
        d.elementCount = 2;
      },
      StatusElementCount, "<Element/>\r\n", 0, false},
+    {"declared count one too low",
+     [](DuibBuilder& d) {
+       d.Empty(b::Element).Empty(b::Element);
+       d.elementCount = 1;
+     },
+     StatusElementCount, "<Element/>\r\n<Element/>\r\n", 0, false},
     {"element name beyond the string table",
      [](DuibBuilder& d) {
        for (char16_t c = u'a'; c < u'f'; ++c) d.String(std::u16string(1, c));

@@ -105,7 +105,8 @@ struct ResourceRow {
   platform::ResourceLookup lookup;
   ItemCode selected;
   ItemCode code;
-  const char* outputName;  // null: no output file
+  const char* outputName;    // null: no output file
+  bool outOfMemory = false;  // the lookup throws std::bad_alloc
 };
 
 class ResourceItemTest : public ::testing::TestWithParam<ResourceRow> {};
@@ -113,7 +114,8 @@ class ResourceItemTest : public ::testing::TestWithParam<ResourceRow> {};
 TEST_P(ResourceItemTest, ConvertsWritesAndReports) {
   const ResourceRow& row = GetParam();
   const Bytes blob = Clean();
-  const test::FakeModule module({row.lookup, blob.data(), static_cast<std::uint32_t>(blob.size())});
+  test::FakeModule module({row.lookup, blob.data(), static_cast<std::uint32_t>(blob.size())});
+  module.outOfMemory = row.outOfMemory;
   test::TempFolder folder;
   ItemSource source;
   source.name = row.name;
@@ -145,7 +147,9 @@ INSTANTIATE_TEST_SUITE_P(
         ResourceRow{"not found", L"9", platform::ResourceLookup::NotFound, ResultOk, ResultNotFound,
                     nullptr},
         ResourceRow{"load failed", L"9", platform::ResourceLookup::LoadFailed, ResultOk,
-                    ResultLoadFailed, nullptr}),
+                    ResultLoadFailed, nullptr},
+        ResourceRow{"no memory for the lookup is a load failure", L"9",
+                    platform::ResourceLookup::Found, ResultOk, ResultLoadFailed, nullptr, true}),
     test::CaseNamer());
 
 struct ConvertRow {

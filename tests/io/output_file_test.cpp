@@ -41,6 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
         SafeRow{"percent kept", L"%s%d", L"%s%d"}, SafeRow{"device name", L"CON", L"_CON"},
         SafeRow{"device name with extension", L"nul.tamro.txt", L"_nul.tamro.txt"},
         SafeRow{"numbered device", L"Com1 .x", L"_Com1 .x"},
+        SafeRow{"last numbered device", L"lpt9", L"_lpt9"},
+        SafeRow{"aux in lower case", L"aux.txt", L"_aux.txt"},
         SafeRow{"device name inside a longer name", L"CONSOLE", L"CONSOLE"},
         SafeRow{"port zero is no device", L"LPT0", L"LPT0"}),
     test::CaseNamer());
