@@ -14,9 +14,11 @@
 #   LABEL survived
 #   LABEL invalid (does not build)
 #
-# The file is always restored, whatever happens (the trap runs on every exit),
-# and checked byte for byte against its saved copy. ctest's output for the run
-# goes to MUTATE_LOG (default build/default/mutate.log). Exit status: 0 caught,
+# MUTATE_PRESET=asan builds and runs the sanitizer preset instead, for faults
+# that only ASan or UBSan makes visible. The file is always restored, whatever
+# happens (the trap runs on every exit), and checked byte for byte against its
+# saved copy. The build's and ctest's output goes to MUTATE_LOG (default
+# build/PRESET/mutate.log). Exit status: 0 caught,
 # 1 survived, 2 invalid mutant or usage error, 3 the file could not be restored.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,7 +30,8 @@ fi
 file=$1 line=$2 original=$3 replacement=$4
 label=${5:-"$file:$line"}
 timeout=${MUTATE_TIMEOUT:-30}
-log=${MUTATE_LOG:-build/default/mutate.log}
+preset=${MUTATE_PRESET:-default}
+log=${MUTATE_LOG:-build/$preset/mutate.log}
 
 if [[ ! -f $file ]]; then
   echo "$0: no file $file" >&2
@@ -68,12 +71,12 @@ mutated=${text/"$original"/"$replacement"}
 } >"$file"
 
 mkdir -p "$(dirname "$log")"
-if ! cmake --build --preset default -j2 >"$log" 2>&1; then
+if ! cmake --build --preset "$preset" -j2 >"$log" 2>&1; then
   echo "$label invalid (does not build)"
   exit 2
 fi
 
-if ctest --preset default -j2 --stop-on-failure --timeout "$timeout" >>"$log" 2>&1; then
+if ctest --preset "$preset" -j2 --stop-on-failure --timeout "$timeout" >>"$log" 2>&1; then
   echo "$label survived"
   exit 1
 fi

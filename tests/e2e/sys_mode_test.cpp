@@ -228,11 +228,18 @@ TEST_F(SysModeTest, FolderIsNotAModule) {
 }
 
 TEST_F(SysModeTest, NonImageFileIsNotAModule) {
-  const fs::path file = Root() / "notes.dll";
-  WriteBytes(file, std::string_view("MZ but nothing more"));
-  ExpectTranscript(
-      Tamro({"-sys", Shown(file), "23", Shown(Out())}),
-      Transcript().Banner().Error("Failed to load system file \"" + Shown(file) + "\""));
+  PeBuilder pe;
+  pe.AddUifile(PeKey::Id(23), CleanSample(u"twentythree").blob);
+  std::vector<std::uint8_t> image = pe.Build();
+  image[1] = 'X';  // a whole image but for the second byte of "MZ"
+  WriteBytes(Root() / "mx.dll", image);
+  WriteBytes(Root() / "notes.dll", std::string_view("MZ but nothing more"));
+  for (const char* name : {"notes.dll", "mx.dll"}) {
+    const fs::path file = Root() / name;
+    ExpectTranscript(
+        Tamro({"-sys", Shown(file), "23", Shown(Out())}),
+        Transcript().Banner().Error("Failed to load system file \"" + Shown(file) + "\""));
+  }
   EXPECT_FALSE(fs::exists(Out()));
 }
 

@@ -59,6 +59,12 @@ const RenderCase kRenderCases[] = {
     {"empty stream, declared 0", [](DuibBuilder&) {}, StatusOk, "", 0, false},
     {"empty stream with an unmatched resid entry", [](DuibBuilder& d) { d.Resid(0, 0); },
      StatusWarnings, "", 0, true},
+    {"any nonzero resid flag reads the resid section",
+     [](DuibBuilder& d) {
+       d.Resid(0, 0);
+       d.residFlag = 0x80000000;
+     },
+     StatusWarnings, "", 0, true},
     {"declared count one too high",
      [](DuibBuilder& d) {
        d.Empty(b::Element);

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,10 @@ Bytes CountMismatch() {
 Bytes Text(const char* text) {
   return Bytes(text, text + std::char_traits<char>::length(text));
 }
+
+// While not 0, every allocation of at least this many bytes fails. Nothing but
+// the conversion's output buffer (128 KiB) is that large in RunItem.
+std::size_t failAllocationsFrom = 0;
 
 std::vector<std::wstring> announced;
 void Announce(const std::wstring& name) {
@@ -98,6 +104,22 @@ INSTANTIATE_TEST_SUITE_P(
                 ResultConvertFailed, StatusElementCount, 0, nullptr},
         ItemRow{"missing source", nullptr, false, ResultOpenFailed, 0, 0, nullptr}),
     test::CaseNamer());
+
+TEST(RunItem, ConversionOutOfMemoryFailsAsTooLarge) {
+  const Bytes blob = Clean();
+  const test::FakeModule module(
+      {platform::ResourceLookup::Found, blob.data(), static_cast<std::uint32_t>(blob.size())});
+  test::TempFolder folder;
+  ItemSource source;
+  source.name = L"9";
+  source.module = &module;
+  failAllocationsFrom = 100000;
+  const ItemResult result = RunItem(source, folder.WideFolder(), Announce);
+  failAllocationsFrom = 0;
+  EXPECT_EQ(result.code, ResultConvertFailed);
+  EXPECT_EQ(result.status, StatusTooLarge);
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Root()));
+}
 
 struct ResourceRow {
   const char* what;
@@ -215,3 +237,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace tamro
+
+// The replaceable allocation functions, so that a test can make large allocations
+// fail; the array forms call these.
+void* operator new(std::size_t size) {
+  if (tamro::failAllocationsFrom != 0 && size >= tamro::failAllocationsFrom) {
+    throw std::bad_alloc();
+  }
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}

@@ -64,6 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         RenameRow{"dot file", L".raw", L".tamro.txt", L".tamro.txt"},
         RenameRow{"space after dot ends extension", L"a.b c", L".tamro.txt", L"a.b c.tamro.txt"},
         RenameRow{"space before dot", L"my file.raw", L".tamro.txt", L"my file.tamro.txt"},
+        RenameRow{"dot in a folder name", L"dir.x/name", L".tamro.txt", L"dir.x/name.tamro.txt"},
         RenameRow{"empty name", L"", L".tamro.txt", L".tamro.txt"},
         RenameRow{"long name keeps the new extension", std::wstring(400, L'n') + L".raw",
                   L".tamro.txt", std::wstring(400, L'n') + L".tamro.txt"}),
