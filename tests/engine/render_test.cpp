@@ -228,6 +228,14 @@ const RenderCase kRenderCases[] = {
        d.Resid(0, 0xFFFFFFFF);
      },
      StatusWarnings, "<Element/>\r\n", 0, true},
+    {"strings on both byte grids",
+     [](DuibBuilder& d) {
+       // String 1 starts one byte into string 0: "a\0b\0\0\0" read from its second byte.
+       d.AddRawString(u"ab");
+       d.AddStringOffset(8 + 4 * 2 + 1);
+       d.Empty(b::Element, {{b::id, 0}, {b::content, 1}});
+     },
+     StatusOk, "<Element id=\"ab\" content=\"{6200}\"/>\r\n", 0, false},
     {"a string at an odd offset",
      [](DuibBuilder& d) {
        d.oddStringAlignment = true;

@@ -138,14 +138,14 @@ TEST(ReadWholeFile, ReadOnlyFileIsReadAndNothingOfItChanges) {
 
 TEST(WriteWholeFile, CreatesTheFileWithUmaskedMode) {
   test::TempFolder folder;
-  const mode_t mask = ::umask(027);
+  const mode_t mask = ::umask(002);  // 0666 less this mask: a new file is no 0644
   const bool written = WriteWholeFile(folder.Wide("out.txt"), "abc\r\n");
   ::umask(mask);
   ASSERT_TRUE(written);
   EXPECT_EQ(test::ReadBytes(folder.Path("out.txt")), "abc\r\n");
   struct stat info {};
   ASSERT_EQ(::stat(folder.Path("out.txt").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(info.st_mode & 07777, 0664u);
   EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"out.txt"});
 }
 
