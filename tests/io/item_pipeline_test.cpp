@@ -239,7 +239,7 @@ INSTANTIATE_TEST_SUITE_P(
 }  // namespace tamro
 
 // The replaceable allocation functions, so that a test can make large allocations
-// fail; the array forms call these.
+// fail. The array forms are replaced too: a sanitizer runtime brings its own.
 void* operator new(std::size_t size) {
   if (tamro::failAllocationsFrom != 0 && size >= tamro::failAllocationsFrom) {
     throw std::bad_alloc();
@@ -251,5 +251,14 @@ void operator delete(void* p) noexcept {
   std::free(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void* operator new[](std::size_t size) {
+  return ::operator new(size);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
   std::free(p);
 }
