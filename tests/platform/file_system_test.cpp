@@ -2,6 +2,7 @@
 #ifndef _WIN32
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -43,8 +44,13 @@ TEST(PathExists, MissingPathGivesErrnoCode) {
 
 TEST(EnsureFolder, CreatesAllMissingParents) {
   test::TempFolder folder;
+  const mode_t mask = ::umask(002);  // 0777 less this mask: no folder is made 0755
   EXPECT_EQ(EnsureFolder(folder.Wide("a/b/c/")), 0u);
+  ::umask(mask);
   EXPECT_TRUE(fs::is_directory(folder.Path("a/b/c")));
+  for (const char* made : {"a", "a/b/c"}) {
+    EXPECT_EQ(fs::status(folder.Path(made)).permissions(), static_cast<fs::perms>(0775)) << made;
+  }
   EXPECT_EQ(EnsureFolder(folder.Wide("x/y")), 0u);
   EXPECT_TRUE(fs::is_directory(folder.Path("x/y")));
 }
