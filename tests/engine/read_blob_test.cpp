@@ -134,6 +134,14 @@ const ReadCase kReadCases[] = {
      StatusWarnings},
     {"resid count with 2^32 - 1 entries",
      [] { return Build([](DuibBuilder& d) { d.residCount = 0xFFFFFFFF; }); }, StatusSizeCheck},
+    {"element section ends one byte past the blob",
+     [] {
+       Bytes bytes = Build([](DuibBuilder&) {});
+       const std::uint32_t at = test::Get32(bytes, 8);
+       Put32(bytes, at, static_cast<std::uint32_t>(bytes.size() - at + 1));
+       return bytes;
+     },
+     StatusSizeCheck},
     {"element section head past the blob",
      [] { return Build([](DuibBuilder& d) { d.elementOffset = 0xFFFFFFFC; }); }, StatusSizeCheck},
     {"element section size past the blob",

@@ -238,6 +238,13 @@ const RenderCase kRenderCases[] = {
        d.Resid(0, 0xFFFFFFFF);
      },
      StatusWarnings, "<Element/>\r\n", 0, true},
+    {"table entries sharing a start",
+     [](DuibBuilder& d) {
+       d.AddRawString(u"same");
+       d.AddStringOffset(8 + 4 * 2);  // string 1 starts where string 0 does
+       d.Empty(b::Element, {{b::id, 0}, {b::content, 1}, {b::id, 1}});
+     },
+     StatusOk, "<Element id=\"same\" content=\"same\" id=\"same\"/>\r\n", 0, false},
     {"strings on both byte grids",
      [](DuibBuilder& d) {
        // String 1 starts one byte into string 0: "a\0b\0\0\0" read from its second byte.

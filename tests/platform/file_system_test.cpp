@@ -203,19 +203,20 @@ TEST_F(FindEntriesTest, PatternWithoutFolderSearchesTheCurrentFolder) {
 // Only the exact form of an output's temporary name is left out of a search.
 TEST(FindEntries, LeavesOutTemporaryOutputFilesOnly) {
   test::TempFolder folder;
-  for (const char* name : {".tamro-0123456789abcdef.tmp", ".tamro-0123456789abcdeg.tmp",
-                           ".tamro-0123456789abcde.tmp", ".tamro-0123456789ABCDEF.tmp",
-                           ".tamro-0123456789abcdef0.tmp", "tamro-0123456789abcdef.tmp"}) {
+  for (const char* name :
+       {".tamro-0123456789abcdef.tmp", ".tamro-0123456789abcdeg.tmp", ".tamro-0123456789abcde.tmp",
+        ".tamro-0123456789ABCDEF.tmp", ".tamro-0123456789abcdef0.tmp", "tamro-0123456789abcdef.tmp",
+        ".tamro-0123456789abcdef.txt"}) {
     test::WriteBytes(folder.Path(name), "x");
   }
   std::vector<std::string> listed;
-  for (const FoundEntry& entry : FindEntries(folder.Wide("*.tmp"))) {
+  for (const FoundEntry& entry : FindEntries(folder.Wide("*tamro-*"))) {
     listed.emplace_back(entry.name.begin(), entry.name.end());
   }
-  EXPECT_EQ(listed,
-            (std::vector<std::string>{".tamro-0123456789ABCDEF.tmp", ".tamro-0123456789abcde.tmp",
-                                      ".tamro-0123456789abcdef0.tmp", ".tamro-0123456789abcdeg.tmp",
-                                      "tamro-0123456789abcdef.tmp"}));
+  EXPECT_EQ(listed, (std::vector<std::string>{
+                        ".tamro-0123456789ABCDEF.tmp", ".tamro-0123456789abcde.tmp",
+                        ".tamro-0123456789abcdef.txt", ".tamro-0123456789abcdef0.tmp",
+                        ".tamro-0123456789abcdeg.tmp", "tamro-0123456789abcdef.tmp"}));
 }
 
 TEST(FindEntries, NamesThatAreNotUtf8RoundTripToTheFile) {
