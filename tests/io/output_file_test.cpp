@@ -43,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
         SafeRow{"numbered device", L"Com1 .x", L"_Com1 .x"},
         SafeRow{"last numbered device", L"lpt9", L"_lpt9"},
         SafeRow{"two digits is no device", L"COM10", L"COM10"},
-        SafeRow{"aux in lower case", L"aux.txt", L"_aux.txt"},
+        SafeRow{"aux in lower case", L"aux.txt", L"_aux.txt"}, SafeRow{"printer", L"Prn", L"_Prn"},
         SafeRow{"device name inside a longer name", L"CONSOLE", L"CONSOLE"},
         SafeRow{"port zero is no device", L"LPT0", L"LPT0"}),
     test::CaseNamer());

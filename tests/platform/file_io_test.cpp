@@ -275,6 +275,22 @@ TEST(OutputFile, DestroyedWithoutCommitLeavesEverythingAsItWas) {
   EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"old.txt"});
 }
 
+// A rename that fails (a folder took the target's place meanwhile) fails the
+// commit, and the temporary file goes with the object.
+TEST(OutputFile, CommitFailsWhenTheTargetCannotBeReplaced) {
+  test::TempFolder folder;
+  {
+    std::unique_ptr<OutputFile> file = OutputFile::Create(folder.Wide("out.txt"));
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(file->Write("text"));
+    fs::create_directory(folder.Path("out.txt"));
+    test::WriteBytes(folder.Path("out.txt/inside"), "x");
+    EXPECT_FALSE(file->Commit());
+  }
+  EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"out.txt"});
+  EXPECT_TRUE(fs::is_directory(folder.Path("out.txt")));
+}
+
 // A replaced output keeps the permission bits of the file it replaces, whatever
 // the umask; a new one gets 0666 less the umask.
 TEST(OutputFile, ReplacedFileKeepsItsPermissionBits) {
