@@ -29,7 +29,9 @@ inline std::string ByteContext(std::string_view bytes, std::size_t from, std::si
   char cell[8];
   for (std::size_t i = from; i < std::min(bytes.size(), from + count); ++i) {
     const auto c = static_cast<unsigned char>(bytes[i]);
-    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+    if (c == '"' || c == '\\') {
+      text += {'\\', static_cast<char>(c)};
+    } else if (c >= 0x20 && c < 0x7F) {
       text.push_back(static_cast<char>(c));
     } else {
       std::snprintf(cell, sizeof cell, "\\x%02X", c);
