@@ -173,6 +173,27 @@ TEST_F(LinuxRulesTest, ControlCharactersInNamesAreEscapedOnATerminalOnly) {
   EXPECT_EQ(ListFolder(out), (Names{"a_]0;title_b_c\x7f\xc2\x9b.tamro.txt"}));
 }
 
+// On a terminal an item's error is bright red, its line end included; redirected
+// it is plain text.
+TEST_F(LinuxRulesTest, ItemErrorsAreBrightRedOnATerminal) {
+  if (!OnPath("script")) GTEST_SKIP() << "needs script (util-linux)";
+  const fs::path in = Folder("in");
+  const fs::path out = Root() / "out";
+  WriteBytes(in / "x.raw", std::string_view("not duib"));
+  const Transcript transcript =
+      Transcript()
+          .Banner()
+          .Line("Converting 1 UIFILE(s) in folder \"" + ShownFolder(in) + "\" to XML text")
+          .Line()
+          .FileItem("x.raw", "Skipped: not in DUIB format")
+          .Summary(0, 1, Shown(out));
+  std::string red = transcript.str();
+  const std::string error = "Skipped: not in DUIB format\n";
+  red.replace(red.find(error), error.size(), "\x1b[1;31m" + error + "\x1b[0m");
+  EXPECT_EQ(TamroOnTerminal({"-file", Shown(in / "*.raw"), Shown(out)}).out, AsOnTerminal(red));
+  ExpectTranscript(Tamro({"-file", Shown(in / "*.raw"), Shown(out)}), transcript);
+}
+
 // Unpaired surrogates in a module's names become U+FFFD on the console and in the
 // output names, the low ones (U+DC80..U+DCFF) too; a title-setting name is
 // escaped on a terminal.

@@ -13,6 +13,7 @@ using Names = std::vector<std::string>;
 using test::PeBuilder;
 using test::PeBytes;
 using test::PeKey;
+using test::PeTable;
 
 std::string CleanXml(const std::string& word) {
   return "<duixml>\r\n\t<Element id=\"" + word + "\"/>\r\n</duixml>\r\n";
@@ -202,6 +203,23 @@ TEST_F(SysModeTest, ModuleWithoutResources) {
       Transcript().Banner().Error(error + " in system file \"" + Shown(module) + "\""));
 }
 
+#ifndef TAMRO_E2E_WINE
+// The Linux reader fails an enumeration that runs past the resource section (here
+// a name table claiming more entries than it holds); the Windows loader's answer
+// to such a table is its own.
+TEST_F(SysModeTest, NameTablePastItsSectionFailsTheEnumeration) {
+  PeBuilder pe;
+  pe.AddUifile(PeKey::Id(23), CleanSample(u"twentythree").blob);
+  pe.faults.hugeCountTable = PeTable::FirstNames;
+  const fs::path module = Root() / "huge.dll";
+  WriteBytes(module, pe.Build());
+  ExpectTranscript(
+      Tamro({"-sys", Shown(module), "*", Shown(Out())}),
+      Transcript().Banner().Error("Failed to enumerate UIFILE resources in system file \"" +
+                                  Shown(module) + "\""));
+}
+#endif
+
 TEST_F(SysModeTest, FolderIsNotAModule) {
   const fs::path folder = Folder("folder.dll");
   ExpectTranscript(
@@ -210,11 +228,18 @@ TEST_F(SysModeTest, FolderIsNotAModule) {
 }
 
 TEST_F(SysModeTest, NonImageFileIsNotAModule) {
-  const fs::path file = Root() / "notes.dll";
-  WriteBytes(file, std::string_view("MZ but nothing more"));
-  ExpectTranscript(
-      Tamro({"-sys", Shown(file), "23", Shown(Out())}),
-      Transcript().Banner().Error("Failed to load system file \"" + Shown(file) + "\""));
+  PeBuilder pe;
+  pe.AddUifile(PeKey::Id(23), CleanSample(u"twentythree").blob);
+  std::vector<std::uint8_t> image = pe.Build();
+  image[1] = 'X';  // a whole image but for the second byte of "MZ"
+  WriteBytes(Root() / "mx.dll", image);
+  WriteBytes(Root() / "notes.dll", std::string_view("MZ but nothing more"));
+  for (const char* name : {"notes.dll", "mx.dll"}) {
+    const fs::path file = Root() / name;
+    ExpectTranscript(
+        Tamro({"-sys", Shown(file), "23", Shown(Out())}),
+        Transcript().Banner().Error("Failed to load system file \"" + Shown(file) + "\""));
+  }
   EXPECT_FALSE(fs::exists(Out()));
 }
 

@@ -36,12 +36,22 @@ Bytes Build(const std::function<void(DuibBuilder&)>& tweak) {
   return builder.Build();
 }
 
-// Runs Convert on an exact-size heap copy, so that ASan sees any read past the end.
+// Runs Convert on an exact-size heap copy, so that ASan sees any read past the end
+// (that check needs the asan preset). Without ASan, a second run on the bytes
+// followed by zeros must agree: a read past the end that takes them for a zero
+// unit or a field changes the status.
 ConvertStatus ConvertExact(const Bytes& bytes, test::StringSink& sink) {
+  const auto size = static_cast<std::uint32_t>(bytes.size());
   std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[bytes.size()]);
   std::copy(bytes.begin(), bytes.end(), exact.get());
   CDuibConvert converter(test::ShowUnits);
-  return converter.Convert(exact.get(), static_cast<std::uint32_t>(bytes.size()), sink);
+  const ConvertStatus status = converter.Convert(exact.get(), size, sink);
+  Bytes padded = bytes;
+  padded.resize(bytes.size() + 8, 0);
+  test::StringSink discard(false);
+  CDuibConvert again(test::ShowUnits);
+  EXPECT_EQ(again.Convert(padded.data(), size, discard), status) << "read past the blob's end";
+  return status;
 }
 
 struct ReadCase {
@@ -66,6 +76,19 @@ const ReadCase kReadCases[] = {
        return bytes;
      },
      StatusSizeCheck},
+    {"28 bytes: every section is the resid head",
+     [] {
+       // Resid, element and string section all start at 20: size 8, count 0.
+       Bytes bytes(28, 0);
+       Put32(bytes, 0, kDuibMagic);
+       Put32(bytes, 4, kDuibVersion);
+       Put32(bytes, 8, 20);   // element section
+       Put32(bytes, 12, 20);  // string section
+       Put32(bytes, 16, 1);   // resid flag
+       Put32(bytes, 20, 8);   // section size; count 0
+       return bytes;
+     },
+     StatusOk},
     {"resid flag 0 leaves a resid-like head at offset 20 unread",
      [] {
        DuibBuilder d;
@@ -101,8 +124,24 @@ const ReadCase kReadCases[] = {
        return bytes;
      },
      StatusSizeCheck},
+    {"resid count filling the blob's room for 8-byte entries reads",
+     [] {
+       // The entries then overlap the later sections and stay unmatched.
+       Bytes bytes = Build([](DuibBuilder&) {});
+       Put32(bytes, 24, static_cast<std::uint32_t>((bytes.size() - 28) / 8));
+       return bytes;
+     },
+     StatusWarnings},
     {"resid count with 2^32 - 1 entries",
      [] { return Build([](DuibBuilder& d) { d.residCount = 0xFFFFFFFF; }); }, StatusSizeCheck},
+    {"element section ends one byte past the blob",
+     [] {
+       Bytes bytes = Build([](DuibBuilder&) {});
+       const std::uint32_t at = test::Get32(bytes, 8);
+       Put32(bytes, at, static_cast<std::uint32_t>(bytes.size() - at + 1));
+       return bytes;
+     },
+     StatusSizeCheck},
     {"element section head past the blob",
      [] { return Build([](DuibBuilder& d) { d.elementOffset = 0xFFFFFFFC; }); }, StatusSizeCheck},
     {"element section size past the blob",

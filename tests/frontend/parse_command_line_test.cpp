@@ -12,9 +12,12 @@
 namespace tamro {
 namespace {
 
-bool Parse(const std::vector<std::wstring>& arguments, CommandArgs& args) {
+// `nullAt`, when not 0, is the index of an argument passed as a null pointer.
+bool Parse(const std::vector<std::wstring>& arguments, CommandArgs& args, std::size_t nullAt = 0) {
   std::vector<const wchar_t*> argv;
-  for (const std::wstring& a : arguments) argv.push_back(a.c_str());
+  for (const std::wstring& a : arguments) {
+    argv.push_back(nullAt != 0 && argv.size() == nullAt ? nullptr : a.c_str());
+  }
   argv.push_back(nullptr);
   return ParseCommandLine(static_cast<int>(arguments.size()), argv.data(), args);
 }
@@ -36,37 +39,40 @@ void SetVariable(const char* name, const char* value) {
 struct RejectCase {
   const char* what;
   std::vector<std::wstring> arguments;
+  std::size_t nullAt = 0;
 };
 
 class RejectTest : public testing::TestWithParam<RejectCase> {};
 
 TEST_P(RejectTest, ReturnsFalse) {
   CommandArgs args;
-  EXPECT_FALSE(Parse(GetParam().arguments, args));
+  EXPECT_FALSE(Parse(GetParam().arguments, args, GetParam().nullAt));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Parser, RejectTest,
-    testing::Values(RejectCase{"ProgramOnly", {L"tamro"}},
-                    RejectCase{"FileSwitchAlone", {L"tamro", L"-file"}},
-                    RejectCase{"SysSwitchAlone", {L"tamro", L"-sys"}},
-                    RejectCase{"SwitchWithoutDash", {L"tamro", L"file", L"a.raw"}},
-                    RejectCase{"SysWithoutDash", {L"tamro", L"sys", L"m.dll", L"1"}},
-                    RejectCase{"DoubleDash", {L"tamro", L"--file", L"a.raw"}},
-                    RejectCase{"DoubleSlash", {L"tamro", L"//sys", L"m.dll", L"1"}},
-                    RejectCase{"LongerSwitch", {L"tamro", L"-files", L"a.raw"}},
-                    RejectCase{"ShorterSwitch", {L"tamro", L"-fil", L"a.raw"}},
-                    RejectCase{"DashInside", {L"tamro", L"-fi-le", L"a.raw"}},
-                    RejectCase{"EmptySwitch", {L"tamro", L"", L"a.raw"}},
-                    RejectCase{"BackslashSwitch", {L"tamro", L"\\file", L"a.raw"}},
-                    RejectCase{"NonAsciiFold", {L"tamro", L"-f\u0130le", L"a.raw"}},
-                    RejectCase{"FileTooMany", {L"tamro", L"-file", L"a.raw", L"out", L"extra"}},
-                    RejectCase{"FileEmptyBinfile", {L"tamro", L"-file", L""}},
-                    RejectCase{"FileEmptyBinfileWithDest", {L"tamro", L"-file", L"", L"out"}},
-                    RejectCase{"SysOnlyModule", {L"tamro", L"-sys", L"m.dll"}},
-                    RejectCase{"SysTooMany", {L"tamro", L"-sys", L"m.dll", L"23", L"out", L"x"}},
-                    RejectCase{"SysFileSwitchWithSysCount",
-                               {L"tamro", L"-file", L"m.dll", L"23", L"o", L"x"}}),
+    testing::Values(
+        RejectCase{"ProgramOnly", {L"tamro"}}, RejectCase{"FileSwitchAlone", {L"tamro", L"-file"}},
+        RejectCase{"SysSwitchAlone", {L"tamro", L"-sys"}},
+        RejectCase{"SwitchWithoutDash", {L"tamro", L"file", L"a.raw"}},
+        RejectCase{"SysWithoutDash", {L"tamro", L"sys", L"m.dll", L"1"}},
+        RejectCase{"DoubleDash", {L"tamro", L"--file", L"a.raw"}},
+        RejectCase{"DoubleSlash", {L"tamro", L"//sys", L"m.dll", L"1"}},
+        RejectCase{"LongerSwitch", {L"tamro", L"-files", L"a.raw"}},
+        RejectCase{"ShorterSwitch", {L"tamro", L"-fil", L"a.raw"}},
+        RejectCase{"DashInside", {L"tamro", L"-fi-le", L"a.raw"}},
+        RejectCase{"EmptySwitch", {L"tamro", L"", L"a.raw"}},
+        RejectCase{"BackslashSwitch", {L"tamro", L"\\file", L"a.raw"}},
+        RejectCase{"NonAsciiFold", {L"tamro", L"-f\u0130le", L"a.raw"}},
+        RejectCase{"FileTooMany", {L"tamro", L"-file", L"a.raw", L"out", L"extra"}},
+        RejectCase{"FileEmptyBinfile", {L"tamro", L"-file", L""}},
+        RejectCase{"FileEmptyBinfileWithDest", {L"tamro", L"-file", L"", L"out"}},
+        RejectCase{"SysOnlyModule", {L"tamro", L"-sys", L"m.dll"}},
+        RejectCase{"SysTooMany", {L"tamro", L"-sys", L"m.dll", L"23", L"out", L"x"}},
+        RejectCase{"SysFileSwitchWithSysCount", {L"tamro", L"-file", L"m.dll", L"23", L"o", L"x"}},
+        RejectCase{"NullSwitch", {L"tamro", L"-file"}, 1},
+        RejectCase{"NullBinfile", {L"tamro", L"-file", L"a.raw"}, 2},
+        RejectCase{"NullSysDestination", {L"tamro", L"-sys", L"m.dll", L"23", L"o"}, 4}),
     test::CaseNamer());
 
 // ---- switch forms ----------------------------------------------------------------

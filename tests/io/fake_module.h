@@ -2,6 +2,7 @@
 // remembered, so a test sees what was asked for.
 #pragma once
 
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,10 +24,12 @@ class FakeModule : public platform::ResourceModule {
                                const platform::ResourceName& name) const override {
     lastType = std::wstring(type);
     lastName = name;
+    if (outOfMemory) throw std::bad_alloc();
     return bytes_;
   }
   mutable std::wstring lastType;  // empty until the first lookup
   mutable platform::ResourceName lastName;
+  bool outOfMemory = false;  // Find runs out of memory
 
  private:
   platform::ResourceBytes bytes_;

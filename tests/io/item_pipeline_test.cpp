@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,10 @@ Bytes CountMismatch() {
 Bytes Text(const char* text) {
   return Bytes(text, text + std::char_traits<char>::length(text));
 }
+
+// While not 0, every allocation of at least this many bytes fails. Nothing but
+// the conversion's output buffer (128 KiB) is that large in RunItem.
+std::size_t failAllocationsFrom = 0;
 
 std::vector<std::wstring> announced;
 void Announce(const std::wstring& name) {
@@ -99,13 +105,30 @@ INSTANTIATE_TEST_SUITE_P(
         ItemRow{"missing source", nullptr, false, ResultOpenFailed, 0, 0, nullptr}),
     test::CaseNamer());
 
+TEST(RunItem, ConversionOutOfMemoryFailsAsTooLarge) {
+  const Bytes blob = Clean();
+  const test::FakeModule module(
+      {platform::ResourceLookup::Found, blob.data(), static_cast<std::uint32_t>(blob.size())});
+  test::TempFolder folder;
+  ItemSource source;
+  source.name = L"9";
+  source.module = &module;
+  failAllocationsFrom = 100000;
+  const ItemResult result = RunItem(source, folder.WideFolder(), Announce);
+  failAllocationsFrom = 0;
+  EXPECT_EQ(result.code, ResultConvertFailed);
+  EXPECT_EQ(result.status, StatusTooLarge);
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Root()));
+}
+
 struct ResourceRow {
   const char* what;
   std::wstring name;
   platform::ResourceLookup lookup;
   ItemCode selected;
   ItemCode code;
-  const char* outputName;  // null: no output file
+  const char* outputName;    // null: no output file
+  bool outOfMemory = false;  // the lookup throws std::bad_alloc
 };
 
 class ResourceItemTest : public ::testing::TestWithParam<ResourceRow> {};
@@ -113,7 +136,8 @@ class ResourceItemTest : public ::testing::TestWithParam<ResourceRow> {};
 TEST_P(ResourceItemTest, ConvertsWritesAndReports) {
   const ResourceRow& row = GetParam();
   const Bytes blob = Clean();
-  const test::FakeModule module({row.lookup, blob.data(), static_cast<std::uint32_t>(blob.size())});
+  test::FakeModule module({row.lookup, blob.data(), static_cast<std::uint32_t>(blob.size())});
+  module.outOfMemory = row.outOfMemory;
   test::TempFolder folder;
   ItemSource source;
   source.name = row.name;
@@ -145,7 +169,9 @@ INSTANTIATE_TEST_SUITE_P(
         ResourceRow{"not found", L"9", platform::ResourceLookup::NotFound, ResultOk, ResultNotFound,
                     nullptr},
         ResourceRow{"load failed", L"9", platform::ResourceLookup::LoadFailed, ResultOk,
-                    ResultLoadFailed, nullptr}),
+                    ResultLoadFailed, nullptr},
+        ResourceRow{"no memory for the lookup is a load failure", L"9",
+                    platform::ResourceLookup::Found, ResultOk, ResultLoadFailed, nullptr, true}),
     test::CaseNamer());
 
 struct ConvertRow {
@@ -211,3 +237,28 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace tamro
+
+// The replaceable allocation functions, so that a test can make large allocations
+// fail. The array forms are replaced too: a sanitizer runtime brings its own.
+void* operator new(std::size_t size) {
+  if (tamro::failAllocationsFrom != 0 && size >= tamro::failAllocationsFrom) {
+    throw std::bad_alloc();
+  }
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void* operator new[](std::size_t size) {
+  return ::operator new(size);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}

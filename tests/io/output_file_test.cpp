@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/case_name.h"
+#include "tests/support/same_bytes.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro {
@@ -40,6 +41,9 @@ INSTANTIATE_TEST_SUITE_P(
         SafeRow{"percent kept", L"%s%d", L"%s%d"}, SafeRow{"device name", L"CON", L"_CON"},
         SafeRow{"device name with extension", L"nul.tamro.txt", L"_nul.tamro.txt"},
         SafeRow{"numbered device", L"Com1 .x", L"_Com1 .x"},
+        SafeRow{"last numbered device", L"lpt9", L"_lpt9"},
+        SafeRow{"two digits is no device", L"COM10", L"COM10"},
+        SafeRow{"aux in lower case", L"aux.txt", L"_aux.txt"}, SafeRow{"printer", L"Prn", L"_Prn"},
         SafeRow{"device name inside a longer name", L"CONSOLE", L"CONSOLE"},
         SafeRow{"port zero is no device", L"LPT0", L"LPT0"}),
     test::CaseNamer());
@@ -69,9 +73,9 @@ TEST(OutputFileSink, ReplacesAnExistingFileAndRepeatsIdentically) {
   test::TempFolder folder;
   test::WriteBytes(folder.Path("o.txt"), std::string(5000, 'z'));
   ASSERT_EQ(WriteThrough(folder.Wide("o.txt"), {"x\r\n"}), ResultOk);
-  EXPECT_EQ(test::ReadBytes(folder.Path("o.txt")), "x\r\n");
+  EXPECT_SAME_BYTES(test::ReadBytes(folder.Path("o.txt")), "x\r\n");
   ASSERT_EQ(WriteThrough(folder.Wide("o.txt"), {"x\r\n"}), ResultOk);
-  EXPECT_EQ(test::ReadBytes(folder.Path("o.txt")), "x\r\n");
+  EXPECT_SAME_BYTES(test::ReadBytes(folder.Path("o.txt")), "x\r\n");
 }
 
 TEST(OutputFileSink, WithoutCommitNothingStandsAndAnOldFileStays) {

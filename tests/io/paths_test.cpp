@@ -64,6 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         RenameRow{"dot file", L".raw", L".tamro.txt", L".tamro.txt"},
         RenameRow{"space after dot ends extension", L"a.b c", L".tamro.txt", L"a.b c.tamro.txt"},
         RenameRow{"space before dot", L"my file.raw", L".tamro.txt", L"my file.tamro.txt"},
+        RenameRow{"dot in a folder name", L"dir.x/name", L".tamro.txt", L"dir.x/name.tamro.txt"},
         RenameRow{"empty name", L"", L".tamro.txt", L".tamro.txt"},
         RenameRow{"long name keeps the new extension", std::wstring(400, L'n') + L".raw",
                   L".tamro.txt", std::wstring(400, L'n') + L".tamro.txt"}),
@@ -112,6 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PathRow{"slash", L"C:/dir/x.raw", L"x.raw"},
                       PathRow{"drive relative", L"C:x.raw", L"x.raw"},
                       PathRow{"trailing backslash stays", L"C:\\dir\\", L"dir\\"},
+                      PathRow{"doubled trailing backslash stays", L"C:\\dir\\\\", L"dir\\\\"},
                       PathRow{"empty", L"", L""}),
     test::CaseNamer());
 
@@ -148,17 +150,18 @@ INSTANTIATE_TEST_SUITE_P(Linux, FolderOfPathTest,
                                            PathRow{"program", L"/opt/tamro/tamro", L"/opt/tamro/"}),
                          test::CaseNamer());
 
-INSTANTIATE_TEST_SUITE_P(Linux, FileNameOfPathTest,
-                         ::testing::Values(PathRow{"mask", L"/source path/*.raw", L"*.raw"},
-                                           PathRow{"module", L"/srv/win/shell32.dll",
-                                                   L"shell32.dll"},
-                                           PathRow{"plain", L"40960.raw", L"40960.raw"},
-                                           PathRow{"trailing slash stays", L"/tmp/dir/", L"dir/"},
-                                           PathRow{"root", L"/", L"/"},
-                                           PathRow{"colon is a name", L"C:x.raw", L"C:x.raw"},
-                                           PathRow{"backslash is a name", L"a\\b.raw", L"a\\b.raw"},
-                                           PathRow{"empty", L"", L""}),
-                         test::CaseNamer());
+INSTANTIATE_TEST_SUITE_P(
+    Linux, FileNameOfPathTest,
+    ::testing::Values(PathRow{"mask", L"/source path/*.raw", L"*.raw"},
+                      PathRow{"module", L"/srv/win/shell32.dll", L"shell32.dll"},
+                      PathRow{"plain", L"40960.raw", L"40960.raw"},
+                      PathRow{"trailing slash stays", L"/tmp/dir/", L"dir/"},
+                      PathRow{"doubled trailing slash stays", L"/tmp/dir//", L"dir//"},
+                      PathRow{"root", L"/", L"/"},
+                      PathRow{"colon is a name", L"C:x.raw", L"C:x.raw"},
+                      PathRow{"backslash is a name", L"a\\b.raw", L"a\\b.raw"},
+                      PathRow{"empty", L"", L""}),
+    test::CaseNamer());
 
 #endif
 

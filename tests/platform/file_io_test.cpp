@@ -18,6 +18,7 @@
 
 #include "platform/platform.h"
 #include "tests/support/case_name.h"
+#include "tests/support/same_bytes.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro::platform {
@@ -60,7 +61,7 @@ TEST_P(ReadWholeFileTest, ReadsEveryByte) {
   test::WriteBytes(folder.Path("source.raw"), GetParam().content);
   std::vector<std::uint8_t> bytes{1, 2, 3};
   ASSERT_EQ(ReadWholeFile(folder.Wide("source.raw"), bytes), ReadOutcome::Ok);
-  EXPECT_EQ(AsString(bytes), GetParam().content);
+  EXPECT_SAME_BYTES(bytes, GetParam().content);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ReadWholeFileTest,
@@ -137,14 +138,14 @@ TEST(ReadWholeFile, ReadOnlyFileIsReadAndNothingOfItChanges) {
 
 TEST(WriteWholeFile, CreatesTheFileWithUmaskedMode) {
   test::TempFolder folder;
-  const mode_t mask = ::umask(027);
+  const mode_t mask = ::umask(002);  // 0666 less this mask: a new file is no 0644
   const bool written = WriteWholeFile(folder.Wide("out.txt"), "abc\r\n");
   ::umask(mask);
   ASSERT_TRUE(written);
   EXPECT_EQ(test::ReadBytes(folder.Path("out.txt")), "abc\r\n");
   struct stat info {};
   ASSERT_EQ(::stat(folder.Path("out.txt").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(info.st_mode & 07777, 0664u);
   EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"out.txt"});
 }
 
@@ -272,6 +273,22 @@ TEST(OutputFile, DestroyedWithoutCommitLeavesEverythingAsItWas) {
   }
   EXPECT_EQ(test::ReadBytes(folder.Path("old.txt")), "old");
   EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"old.txt"});
+}
+
+// A rename that fails (a folder took the target's place meanwhile) fails the
+// commit, and the temporary file goes with the object.
+TEST(OutputFile, CommitFailsWhenTheTargetCannotBeReplaced) {
+  test::TempFolder folder;
+  {
+    std::unique_ptr<OutputFile> file = OutputFile::Create(folder.Wide("out.txt"));
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(file->Write("text"));
+    fs::create_directory(folder.Path("out.txt"));
+    test::WriteBytes(folder.Path("out.txt/inside"), "x");
+    EXPECT_FALSE(file->Commit());
+  }
+  EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"out.txt"});
+  EXPECT_TRUE(fs::is_directory(folder.Path("out.txt")));
 }
 
 // A replaced output keeps the permission bits of the file it replaces, whatever

@@ -2,6 +2,7 @@
 #ifndef _WIN32
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -43,8 +44,13 @@ TEST(PathExists, MissingPathGivesErrnoCode) {
 
 TEST(EnsureFolder, CreatesAllMissingParents) {
   test::TempFolder folder;
+  const mode_t mask = ::umask(002);  // 0777 less this mask: no folder is made 0755
   EXPECT_EQ(EnsureFolder(folder.Wide("a/b/c/")), 0u);
+  ::umask(mask);
   EXPECT_TRUE(fs::is_directory(folder.Path("a/b/c")));
+  for (const char* made : {"a", "a/b/c"}) {
+    EXPECT_EQ(fs::status(folder.Path(made)).permissions(), static_cast<fs::perms>(0775)) << made;
+  }
   EXPECT_EQ(EnsureFolder(folder.Wide("x/y")), 0u);
   EXPECT_TRUE(fs::is_directory(folder.Path("x/y")));
 }
@@ -197,19 +203,20 @@ TEST_F(FindEntriesTest, PatternWithoutFolderSearchesTheCurrentFolder) {
 // Only the exact form of an output's temporary name is left out of a search.
 TEST(FindEntries, LeavesOutTemporaryOutputFilesOnly) {
   test::TempFolder folder;
-  for (const char* name : {".tamro-0123456789abcdef.tmp", ".tamro-0123456789abcdeg.tmp",
-                           ".tamro-0123456789abcde.tmp", ".tamro-0123456789ABCDEF.tmp",
-                           ".tamro-0123456789abcdef0.tmp", "tamro-0123456789abcdef.tmp"}) {
+  for (const char* name :
+       {".tamro-0123456789abcdef.tmp", ".tamro-0123456789abcdeg.tmp", ".tamro-0123456789abcde.tmp",
+        ".tamro-0123456789ABCDEF.tmp", ".tamro-0123456789abcdef0.tmp", "tamro-0123456789abcdef.tmp",
+        ".tamro-0123456789abcdef.txt"}) {
     test::WriteBytes(folder.Path(name), "x");
   }
   std::vector<std::string> listed;
-  for (const FoundEntry& entry : FindEntries(folder.Wide("*.tmp"))) {
+  for (const FoundEntry& entry : FindEntries(folder.Wide("*tamro-*"))) {
     listed.emplace_back(entry.name.begin(), entry.name.end());
   }
-  EXPECT_EQ(listed,
-            (std::vector<std::string>{".tamro-0123456789ABCDEF.tmp", ".tamro-0123456789abcde.tmp",
-                                      ".tamro-0123456789abcdef0.tmp", ".tamro-0123456789abcdeg.tmp",
-                                      "tamro-0123456789abcdef.tmp"}));
+  EXPECT_EQ(listed, (std::vector<std::string>{
+                        ".tamro-0123456789ABCDEF.tmp", ".tamro-0123456789abcde.tmp",
+                        ".tamro-0123456789abcdef.txt", ".tamro-0123456789abcdef0.tmp",
+                        ".tamro-0123456789abcdeg.tmp", "tamro-0123456789abcdef.tmp"}));
 }
 
 TEST(FindEntries, NamesThatAreNotUtf8RoundTripToTheFile) {

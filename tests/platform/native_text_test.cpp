@@ -35,18 +35,20 @@ std::wstring Escaped(std::initializer_list<unsigned> bytes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DecodeNativeTest,
-    ::testing::Values(DecodeRow{"empty", "", L""}, DecodeRow{"ascii", "/tmp/a.raw", L"/tmp/a.raw"},
-                      DecodeRow{"two byte", "caf\xC3\xA9", L"caf\u00E9"},
-                      DecodeRow{"three byte", "\xE4\xB8\xAD", L"\u4E2D"},
-                      DecodeRow{"four byte", "\xF0\x9F\x98\x80", L"\U0001F600"},
-                      DecodeRow{"latin1 byte", "caf\xE9", L"caf" + Escaped({0xE9})},
-                      DecodeRow{"overlong nul", "\xC0\x80", Escaped({0xC0, 0x80})},
-                      DecodeRow{"encoded surrogate", "\xED\xA0\x80", Escaped({0xED, 0xA0, 0x80})},
-                      DecodeRow{"beyond unicode", "\xF4\x90\x80\x80",
-                                Escaped({0xF4, 0x90, 0x80, 0x80})},
-                      DecodeRow{"truncated sequence", "a\xE4\xB8", L"a" + Escaped({0xE4, 0xB8})},
-                      DecodeRow{"lone continuation", "\x80x", Escaped({0x80}) + L"x"},
-                      DecodeRow{"ff byte", "\xFF", Escaped({0xFF})}),
+    ::testing::Values(
+        DecodeRow{"empty", "", L""}, DecodeRow{"ascii", "/tmp/a.raw", L"/tmp/a.raw"},
+        DecodeRow{"two byte", "caf\xC3\xA9", L"caf\u00E9"},
+        DecodeRow{"three byte", "\xE4\xB8\xAD", L"\u4E2D"},
+        DecodeRow{"four byte", "\xF0\x9F\x98\x80", L"\U0001F600"},
+        DecodeRow{"latin1 byte", "caf\xE9", L"caf" + Escaped({0xE9})},
+        DecodeRow{"overlong nul", "\xC0\x80", Escaped({0xC0, 0x80})},
+        DecodeRow{"overlong three byte", "\xE0\x9F\xBF", Escaped({0xE0, 0x9F, 0xBF})},
+        DecodeRow{"overlong four byte", "\xF0\x8F\xBF\xBF", Escaped({0xF0, 0x8F, 0xBF, 0xBF})},
+        DecodeRow{"encoded surrogate", "\xED\xA0\x80", Escaped({0xED, 0xA0, 0x80})},
+        DecodeRow{"beyond unicode", "\xF4\x90\x80\x80", Escaped({0xF4, 0x90, 0x80, 0x80})},
+        DecodeRow{"truncated sequence", "a\xE4\xB8", L"a" + Escaped({0xE4, 0xB8})},
+        DecodeRow{"lone continuation", "\x80x", Escaped({0x80}) + L"x"},
+        DecodeRow{"ff byte", "\xFF", Escaped({0xFF})}),
     test::CaseNamer());
 
 TEST(EncodeNative, RefusesNul) {
