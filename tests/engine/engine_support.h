@@ -9,8 +9,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "engine/duib_convert.h"
 #include "engine/output_sink.h"
+#include "tests/support/duib_builder.h"
 
 namespace tamro::test {
 
@@ -61,6 +64,27 @@ inline void ShowUnits(std::u16string_view units, std::string& bytes) {
       bytes += fmt::format("{{{:04X}}}", static_cast<unsigned>(unit));
     }
   }
+}
+
+// What one conversion gave.
+struct Rendered {
+  ConvertStatus status;
+  std::string text;
+  std::uint32_t unknown;
+  bool residFailed;
+};
+
+// Converts the blob that `builder` makes, with the given output cap.
+inline Rendered Render(const DuibBuilder& builder, std::uint64_t cap = kMaxOutputBytes) {
+  const std::vector<std::uint8_t> bytes = builder.Build();
+  CDuibConvert converter(ShowUnits, cap);
+  Rendered r{};
+  StringSink sink;
+  r.status = converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink);
+  r.text = std::move(sink.text);
+  r.unknown = converter.UnknownCount();
+  r.residFailed = converter.ResidCheckFailed();
+  return r;
 }
 
 }  // namespace tamro::test

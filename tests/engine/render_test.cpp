@@ -1,8 +1,7 @@
 // The rendering phase: exact text, placeholders, indentation, the resid
-// cross-check and the final status.
+// cross-check and the final status. Its limits are in render_limits_test.cpp.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,26 +18,9 @@ namespace {
 using test::AttributeItem;
 using test::DuibBuilder;
 using test::ElementItem;
+using test::Render;
+using test::Rendered;
 namespace b = test::builtin;
-
-struct Rendered {
-  ConvertStatus status;
-  std::string text;
-  std::uint32_t unknown;
-  bool residFailed;
-};
-
-Rendered Render(const DuibBuilder& builder, std::uint64_t cap = kMaxOutputBytes) {
-  const std::vector<std::uint8_t> bytes = builder.Build();
-  CDuibConvert converter(test::ShowUnits, cap);
-  Rendered r{};
-  test::StringSink sink;
-  r.status = converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink);
-  r.text = std::move(sink.text);
-  r.unknown = converter.UnknownCount();
-  r.residFailed = converter.ResidCheckFailed();
-  return r;
-}
 
 struct RenderCase {
   const char* what;
@@ -311,121 +293,6 @@ TEST(Render, EachStringGoesToTheEncoderWholeAndGetsCrLfLineEnds) {
   const Rendered r = Render(d);
   ASSERT_EQ(r.status, StatusOk);
   EXPECT_EQ(r.text, "<Element id=\"a{D83D}{DE00}b{D800}z\" content=\"\r\nab\r\nc\r\n\"/>\r\n");
-}
-
-// Output bombs: no more than the cap ever reaches the sink; the conversion fails.
-TEST(Render, OutputThatWouldPassTheCapFails) {
-  DuibBuilder d;
-  const auto v = d.String(u"0123456789");
-  d.Open(b::duixml);
-  for (int i = 0; i < 100; ++i) d.Empty(b::Element, {{b::id, v}});
-  d.Close(b::duixml);
-  const std::size_t full = Render(d).text.size();
-  ASSERT_GT(full, 0u);
-
-  const Rendered exact = Render(d, full);
-  EXPECT_EQ(exact.status, StatusOk);
-  EXPECT_EQ(exact.text.size(), full);
-
-  for (std::size_t cap : {full - 1, full / 2, std::size_t{3}, std::size_t{0}}) {
-    const Rendered r = Render(d, cap);
-    EXPECT_EQ(r.status, StatusTooLarge) << cap;
-    EXPECT_LE(r.text.size(), cap);
-  }
-}
-
-// Rendering bytes streams them out: many writes, none larger than a chunk, each
-// left as it was while the sink may still hold it, and the sink settled at the
-// end. (A writer that hands out memory it frees is seen here only by ASan.)
-void ExpectStreamed(const DuibBuilder& d, std::uint64_t size) {
-  const std::vector<std::uint8_t> bytes = d.Build();
-  CDuibConvert converter(test::ShowUnits);
-  test::StringSink sink(false);
-  EXPECT_EQ(converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink),
-            StatusOk);
-  EXPECT_EQ(sink.size, size);
-  EXPECT_GT(sink.writes, 8);
-  EXPECT_LE(sink.largestWrite, std::size_t{1} << 20);
-  EXPECT_EQ(sink.changedWhileHeld, 0);
-  EXPECT_TRUE(sink.settled);
-}
-
-constexpr std::uint64_t kEmptyElementBytes = std::size("<Element id=\"\"/>\r\n") - 1;
-
-TEST(Render, LargeOutputStreamsInBoundedChunks) {
-  DuibBuilder d;
-  const auto v = d.String(std::u16string(100, u'v'));
-  for (int i = 0; i < 40000; ++i) d.Empty(b::Element, {{b::id, v}});
-  ExpectStreamed(d, 40000 * (kEmptyElementBytes + 100));
-}
-
-// Strings longer than a chunk come through the writer's buffers too, also those
-// past the pool budget, which are encoded anew into one scratch buffer each time.
-TEST(Render, StringsLongerThanAChunkStreamThroughTheBuffers) {
-  constexpr std::uint32_t kLength = 300000;
-  std::u16string text(kLength, u'a');
-  for (std::uint32_t i = 0; i < kLength; ++i) text[i] = static_cast<char16_t>(u'a' + i % 26);
-  DuibBuilder d;
-  d.AddRawString(text);
-  const std::uint32_t first = 8 + 4 * 3;  // string 0 follows the offset table
-  d.AddStringOffset(first + 2);           // strings 1 and 2 start one and two units in
-  d.AddStringOffset(first + 4);
-  for (const std::uint16_t id : std::array<std::uint16_t, 5>{0, 1, 2, 1, 2}) {
-    d.Empty(b::Element, {{b::id, id}});
-  }
-  ExpectStreamed(d, 5 * kEmptyElementBytes + kLength + 2 * (kLength - 1) + 2 * (kLength - 2));
-}
-
-TEST(Render, MillionReferencesToALongStringHitTheRealCap) {
-  DuibBuilder d;
-  const auto big = d.String(std::u16string(4096, u'x'));
-  constexpr std::uint32_t kElements = 20000;
-  d.Open(b::duixml);
-  for (std::uint32_t i = 0; i < kElements; ++i) {
-    d.Empty(b::Element, std::vector<test::Attribute>(50, {b::id, big}));
-  }
-  d.Close(b::duixml);
-  // 20000 * 50 * 4096 bytes is far past the cap; the blob is under 5 MiB.
-  const std::vector<std::uint8_t> bytes = d.Build();
-  CDuibConvert converter(test::ShowUnits);
-  test::StringSink sink(false);
-  EXPECT_EQ(converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink),
-            StatusTooLarge);
-  EXPECT_LE(sink.size, kMaxOutputBytes);
-}
-
-TEST(Render, DeepNestingIsBoundedByTheCap) {
-  DuibBuilder d;
-  for (int i = 0; i < 200000; ++i) d.Open(b::Element);
-  // Indentation alone would need 200000^2 / 2 bytes.
-  EXPECT_EQ(Render(d, std::uint64_t{64} << 20).status, StatusTooLarge);
-}
-
-}  // namespace
-}  // namespace tamro
-
-namespace tamro {
-namespace {
-
-// Many table entries pointing into one long string encode to far more bytes than
-// the blob holds; the converter must still render each of them exactly.
-TEST(Render, OverlappingStringsRenderExactlyPastThePoolBudget) {
-  constexpr std::uint32_t kLength = 2000;
-  constexpr std::uint32_t kEntries = 300;
-  DuibBuilder d;
-  d.AddRawString(std::u16string(kLength, u'x'));
-  const std::uint32_t first = 8 + 4 * kEntries;  // string 0 follows the offset table
-  for (std::uint32_t i = 1; i < kEntries; ++i) d.AddStringOffset(first + 2 * (i * 5));
-  std::string expected;
-  for (std::uint16_t pass = 0; pass < 2; ++pass) {
-    for (std::uint16_t i = 0; i < kEntries; ++i) {
-      d.Empty(b::Element, {{b::id, i}});
-      expected += "<Element id=\"" + std::string(kLength - i * 5, 'x') + "\"/>\r\n";
-    }
-  }
-  const Rendered r = Render(d);
-  EXPECT_EQ(r.status, StatusOk);
-  EXPECT_SAME_BYTES(r.text, expected);
 }
 
 }  // namespace
