@@ -89,11 +89,12 @@ TEST(PeReaderBounds, CountsThatReachPastTheImageEndCleanly) {
 }
 
 TEST(PeReaderBounds, NameCharactersInAllAreCapped) {
-  // 1100 names of 4000 characters each would be 4.4M units; the cap is 4M.
-  static_assert(1100u * 4000u > pe::kMaxNameUnitsTotal);
+  // 1100 names of 4096 characters each would be 4.4M units; the cap is 4 Mi,
+  // which the first 1024 reach exactly.
+  static_assert(1100u * 4096u > pe::kMaxNameUnitsTotal);
   PeBuilder b(PeFormat::Pe32);
   for (std::uint32_t i = 0; i < 1100; ++i) {
-    std::u16string name(4000, u'A');
+    std::u16string name(4096, u'A');
     const std::string digits = std::to_string(i);
     name.replace(0, digits.size(), std::u16string(digits.begin(), digits.end()));
     b.AddUifile(PeKey::Text(name), PeBytes("x"));
@@ -101,7 +102,7 @@ TEST(PeReaderBounds, NameCharactersInAllAreCapped) {
   const ParsedImage image = ParseBuilt(b);
   std::vector<ResourceName> names;
   EXPECT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
-  EXPECT_EQ(names.size(), pe::kMaxNameUnitsTotal / 4000);
+  EXPECT_EQ(names.size(), 1024u);
 }
 
 }  // namespace

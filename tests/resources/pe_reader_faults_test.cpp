@@ -12,13 +12,44 @@
 namespace tamro::test {
 namespace {
 
+// Cases for the reader alone: what the Windows loader makes of these is not
+// known well enough for the differential test, which runs FaultCases().
+const std::vector<FaultCase>& ReaderOnlyCases() {
+  static const std::vector<FaultCase> cases = {
+      // Without sections, which would be read from the directories' bytes.
+      {"optional header ending where its data directories begin",
+       [](PeBuilder& b, PeFormat f) {
+         b.faults.sizeOfOptionalHeader = f == PeFormat::Pe32 ? 96 : 112;
+         b.faults.numberOfSections = 0;
+       },
+       kErrorResourceTypeNotFound, kErrorResourceTypeNotFound, kNotFound,
+       kErrorResourceTypeNotFound, kNotFound},
+      {"SectionAlignment 0xFFF", [](PeBuilder& b, PeFormat) { b.faults.sectionAlignment = 0xFFF; },
+       kNotAnImage},
+      {"resource section ending exactly at 4 GiB",
+       [](PeBuilder& b, PeFormat f) {
+         PeLayout layout;
+         (void)BaseModule(f).Build(&layout);
+         b.faults.resourceVirtualSize = 0u - layout.resourceRva;
+       }},
+  };
+  return cases;
+}
+
+std::size_t CaseCount() {
+  return FaultCases().size() + ReaderOnlyCases().size();
+}
+const FaultCase& CaseAt(std::size_t i) {
+  return i < FaultCases().size() ? FaultCases()[i] : ReaderOnlyCases()[i - FaultCases().size()];
+}
+
 class PeReaderFaultTest : public ::testing::TestWithParam<std::tuple<PeFormat, std::size_t>> {};
 
 INSTANTIATE_TEST_SUITE_P(Faults, PeReaderFaultTest,
                          ::testing::Combine(::testing::Values(PeFormat::Pe32, PeFormat::Pe32Plus),
-                                            ::testing::Range<std::size_t>(0, FaultCases().size())),
+                                            ::testing::Range<std::size_t>(0, CaseCount())),
                          [](const auto& p) {
-                           std::string label = FaultCases()[std::get<1>(p.param)].label;
+                           std::string label = CaseAt(std::get<1>(p.param)).label;
                            for (char& c : label) {
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            }
@@ -27,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, PeReaderFaultTest,
 
 TEST_P(PeReaderFaultTest, GivesACleanAnswer) {
   const auto [format, index] = GetParam();
-  const FaultCase& c = FaultCases()[index];
+  const FaultCase& c = CaseAt(index);
   PeBuilder b = BaseModule(format);
   c.fault(b, format);
   const ParsedImage image = ParseBuilt(b);

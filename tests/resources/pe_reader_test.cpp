@@ -5,6 +5,7 @@
 
 #include "platform/resource_module.h"
 #include "tests/resources/reader_test_support.h"
+#include "tests/support/pe_format.h"
 
 namespace tamro::test {
 namespace {
@@ -244,6 +245,23 @@ TEST_P(PeReaderTest, ZeroFilledTailOfTheSectionReadsAsZeros) {
   b.faults.resourceVirtualSize = 0x10000;
   const ParsedImage larger = ParseBuilt(b);
   EXPECT_EQ(FoundText(larger, larger.reader->Find(L"UIFILE", Id(1))), "bytes");
+  // Data that starts in the tail: zeros, though the file has the tree's bytes there.
+  b.faults.resourceVirtualSize = static_cast<std::uint32_t>(layout.resourceSize - 4);
+  b.faults.dataRva = static_cast<std::uint32_t>(layout.resourceRva + layout.resourceSize - 3);
+  const ParsedImage inTail = ParseBuilt(b);
+  EXPECT_EQ(FoundText(inTail, inTail.reader->Find(L"UIFILE", Id(1))), std::string(5, '\0'));
+  // The headers' tail: SizeOfHeaders reaches past the end of the file, which
+  // ends 2 bytes into the data.
+  PeBuilder headers = Builder();
+  headers.AddUifile(PeKey::Id(1), PeBytes("bytes"));
+  headers.faults.sizeOfHeaders = pe_format::kSectionAlignment;
+  headers.faults.overlay = PeBytes("ov");
+  headers.faults.dataRva = static_cast<std::uint32_t>(layout.fileSize);
+  ASSERT_LT(layout.fileSize + 5, pe_format::kSectionAlignment);
+  const ParsedImage shortFile = ParseBuilt(headers);
+  ASSERT_NE(shortFile.reader, nullptr);
+  EXPECT_EQ(FoundText(shortFile, shortFile.reader->Find(L"UIFILE", Id(1))),
+            std::string("ov\0\0\0", 5));
 }
 
 TEST_P(PeReaderTest, EmptyResourceIsFoundWithSizeZero) {
@@ -295,6 +313,11 @@ TEST_P(PeReaderTest, AStringNameEndsAtItsFirstNul) {
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", names[0])), "plain AB");
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Stored(std::wstring(L"AB\0CD", 5)))),
             "plain AB");
+  // Stored first, "AB\0CD" is the first compared: "AB" is greater (the lengths
+  // differ), and the search goes on to find it after.
+  b.sortEntries = false;
+  const ParsedImage unsorted = ParseBuilt(b);
+  EXPECT_EQ(FoundText(unsorted, unsorted.reader->Find(L"UIFILE", Text(L"AB"))), "plain AB");
 }
 
 TEST_P(PeReaderTest, IdZeroIsEnumeratedAsAnIdAndFoundAgain) {

@@ -8,6 +8,7 @@
 
 #include "platform/resource_module.h"
 #include "tests/resources/reader_test_support.h"
+#include "tests/support/pe_format.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro::test {
@@ -91,6 +92,26 @@ TEST(ResourceModuleLoad, HeadersPastTheFirstBytesAreReadAsFarAsTheyReach) {
   const ResourceBytes found = module->Find(L"UIFILE", Id(1));
   ASSERT_EQ(found.lookup, ResourceLookup::Found);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(found.data), found.size), "far");
+  // The NT headers moved: the first 4 KiB end right after the file header (the
+  // magic is read with more), or the section table ends exactly at the 16 MiB
+  // that headers may reach.
+  PeBuilder moved(PeFormat::Pe32);
+  moved.AddSection(".text", PeBytes("\xC3"));
+  moved.AddUifile(PeKey::Id(1), PeBytes("moved"));
+  PeLayout layout;
+  (void)moved.Build(&layout);
+  const std::size_t headers =
+      layout.sectionTable + 2 * pe_format::kSectionHeaderSize - layout.ntHeaders;
+  for (std::size_t at : {std::size_t{4096 - 24}, (std::size_t{16} << 20) - headers}) {
+    SCOPED_TRACE(at);
+    moved.faults.ntHeadersAt = at;
+    const std::unique_ptr<ResourceModule> m =
+        ResourceModule::Load(WidePath(folder.Write("moved.dll", moved.Build())));
+    ASSERT_NE(m, nullptr);
+    const ResourceBytes bytes = m->Find(L"UIFILE", Id(1));
+    ASSERT_EQ(bytes.lookup, ResourceLookup::Found);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data), bytes.size), "moved");
+  }
   // "MZ" whose NT headers would lie 32 MiB into a 40 MiB file: turned away unread.
   const auto far = folder.Write("far.dll", std::string_view("MZ"));
   std::filesystem::resize_file(far, 40u << 20);

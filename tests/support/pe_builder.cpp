@@ -106,12 +106,12 @@ void WriteOptionalHeader(std::vector<std::uint8_t>& image, const Placement& p, c
   } else {
     Put64(image, kOptional + kOptImageBase64, kImageBase64);
   }
-  Put32(image, kOptional + kOptSectionAlignment, kSectionAlignment);
+  Put32(image, kOptional + kOptSectionAlignment, f.sectionAlignment.value_or(kSectionAlignment));
   Put32(image, kOptional + kOptFileAlignment, kFileAlignment);
   Put16(image, kOptional + kOptMajorOperatingSystemVersion, kSystemVersion);
   Put16(image, kOptional + kOptMajorSubsystemVersion, kSystemVersion);
   Put32(image, kOptional + kOptSizeOfImage, p.imageSize);
-  Put32(image, kOptional + kOptSizeOfHeaders, p.headersSize);
+  Put32(image, kOptional + kOptSizeOfHeaders, f.sizeOfHeaders.value_or(p.headersSize));
   Put16(image, kOptional + kOptSubsystem, kSubsystemWindowsGui);
   Put16(image, kOptional + kOptDllCharacteristics, kDynamicBaseNxCompatible);
   WriteReserves(image, p.pe32Plus);
@@ -222,6 +222,14 @@ std::vector<std::uint8_t> PeBuilder::Build(PeLayout* layout) const {
   if (resources) WriteResourceDirectory(image, place, resourceRva, block.size(), faults);
   WriteSectionTable(image, parts, place, resources, faults);
   AppendSections(image, parts, place);
+  image.insert(image.end(), faults.overlay.begin(), faults.overlay.end());
+  if (faults.ntHeadersAt) {
+    const std::size_t end = place.sectionTable + kSectionHeaderSize * parts.size();
+    const std::vector<std::uint8_t> headers(image.begin() + kLfanew, image.begin() + end);
+    image.resize(std::max(image.size(), *faults.ntHeadersAt + headers.size()), 0);
+    std::copy(headers.begin(), headers.end(), image.begin() + *faults.ntHeadersAt);
+    Put32(image, kDosLfanew, static_cast<std::uint32_t>(*faults.ntHeadersAt));
+  }
 
   if (layout != nullptr) {
     layout->ntHeaders = kLfanew;

@@ -73,6 +73,12 @@ struct PeFaults {
   std::optional<PeTable> hugeCountTable;
   std::uint16_t hugeNamedCount = 0xFFFF;
   std::uint16_t hugeIdCount = 0xFFFF;
+  std::optional<std::uint32_t> sectionAlignment;  // the field only: sections stay 0x1000 apart
+  std::optional<std::uint32_t> sizeOfHeaders;
+  std::vector<std::uint8_t> overlay;  // appended after the last section
+  // The NT headers and section table copied to this offset (the file grows to
+  // hold them), e_lfanew pointing there.
+  std::optional<std::size_t> ntHeadersAt;
 };
 
 // Where the parts of a built image lie.
