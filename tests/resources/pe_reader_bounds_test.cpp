@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/resources/reader_test_support.h"
+#include "tests/support/pe_format.h"
 
 namespace tamro::test {
 namespace {
@@ -86,6 +87,24 @@ TEST(PeReaderBounds, CountsThatReachPastTheImageEndCleanly) {
   within.faults.hugeNamedCount = 0;
   const ParsedImage image2 = ParseBuilt(within);
   EXPECT_EQ(image2.reader->CheckName(L"UIFILE", Id(1)), 0u);
+}
+
+TEST(PeReaderBounds, ResourcesInTheZeroTailAreCopiedUpToTheLimit) {
+  // The resource section maps a page of tree and limit + 1 bytes of zeros.
+  constexpr std::uint32_t kPage = pe_format::kSectionAlignment;
+  PeBuilder b(PeFormat::Pe32);
+  b.AddUifile(PeKey::Id(1), PeBytes("x"));
+  PeLayout layout;
+  (void)b.Build(&layout);
+  b.faults.resourceVirtualSize = 2 * kPage + pe::kMaxCopiedResource;
+  b.faults.sizeOfImage = layout.resourceRva + *b.faults.resourceVirtualSize;
+  b.faults.dataRva = layout.resourceRva + kPage;
+  for (std::uint32_t size : {pe::kMaxCopiedResource, pe::kMaxCopiedResource + 1}) {
+    b.faults.dataSize = size;
+    const ParsedImage image = ParseBuilt(b);
+    EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup,
+              size == pe::kMaxCopiedResource ? ResourceLookup::Found : ResourceLookup::LoadFailed);
+  }
 }
 
 TEST(PeReaderBounds, NameCharactersInAllAreCapped) {

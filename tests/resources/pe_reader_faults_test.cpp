@@ -32,6 +32,55 @@ const std::vector<FaultCase>& ReaderOnlyCases() {
          (void)BaseModule(f).Build(&layout);
          b.faults.resourceVirtualSize = 0u - layout.resourceRva;
        }},
+      // Mapped over SizeOfRawData, as the loader maps it.
+      {"resource section with VirtualSize 0",
+       [](PeBuilder& b, PeFormat) { b.faults.resourceVirtualSize = 0; }},
+      // Nothing is read from it: its offset is not checked.
+      {"section without raw data whose raw data offset lies past the file end",
+       [](PeBuilder& b, PeFormat) {
+         b.AddSection(".bss", {});
+         b.faults.emptySectionRawOffset = 0xFFFFF000u;
+       }},
+      {"UIFILE name table without entries",
+       [](PeBuilder& b, PeFormat) {
+         b.faults.hugeCountTable = PeTable::FirstNames;
+         b.faults.hugeNamedCount = b.faults.hugeIdCount = 0;
+       },
+       pe::kErrorGenFailure, kErrorResourceNameNotFound, kNotFound, kErrorResourceNameNotFound,
+       kNotFound},
+      // "NAMED" lies in the tree's first half page: half its bytes are in the image.
+      {"string name whose second half lies past the image edge",
+       [](PeBuilder& b, PeFormat f) {
+         b.faults.firstNameLength = static_cast<std::uint16_t>(ImageEdgeFromRoot(f) / 2);
+       },
+       kErrorNoAccess, kErrorResourceNameNotFound, kNotFound, 0, kFound},
+      // Without sections, which would be read from the directories' bytes.
+      {"optional header ending right after the resource directory entry",
+       [](PeBuilder& b, PeFormat f) {
+         b.faults.sizeOfOptionalHeader = (f == PeFormat::Pe32 ? 96 : 112) + 3 * 8;
+         b.faults.numberOfSections = 0;
+       },
+       kErrorNoAccess, kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
+      // The headers (0x200 bytes) are mapped to the end of their page, as zeros.
+      {"data entries between SizeOfHeaders and the end of its page",
+       [](PeBuilder& b, PeFormat) { b.faults.dataRva = pe_format::kSectionAlignment - 6; }},
+      // Read at RVA 0, e_maxalloc would be a count of 0xFFFF named types.
+      {"no resource directory, e_maxalloc 0xFFFF",
+       [](PeBuilder& b, PeFormat) {
+         b.faults.numberOfRvaAndSizes = 2;
+         b.faults.dosMaxAlloc = 0xFFFF;
+       },
+       kErrorResourceTypeNotFound, kErrorResourceTypeNotFound, kNotFound,
+       kErrorResourceTypeNotFound, kNotFound},
+      // The existence test reads each language's identifier, not its target,
+      // which lies past a SizeOfImage 4 bytes short of the page.
+      {"language count reaching an image edge 4 bytes into an entry",
+       [](PeBuilder& b, PeFormat f) {
+         b.faults.hugeCountTable = PeTable::FirstLanguages;
+         b.faults.hugeNamedCount = 0;
+         b.faults.hugeIdCount = LanguagesToTheEdge(f);
+         b.faults.sizeOfImage = ImageEdgeRva(f) - 4;
+       }},
   };
   return cases;
 }

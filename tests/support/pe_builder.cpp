@@ -72,6 +72,7 @@ void WriteDosHeader(std::vector<std::uint8_t>& image, const PeFaults& f) {
   image[0] = f.badDosMagic ? 'Z' : 'M';
   image[1] = f.badDosMagic ? 'M' : 'Z';
   Put32(image, kDosLfanew, f.lfanew.value_or(kLfanew));
+  if (f.dosMaxAlloc) Put16(image, kDosMaxAlloc, *f.dosMaxAlloc);
   image[kLfanew] = 'P';
   image[kLfanew + 1] = f.badPeSignature ? 'X' : 'E';
 }
@@ -110,7 +111,7 @@ void WriteOptionalHeader(std::vector<std::uint8_t>& image, const Placement& p, c
   Put32(image, kOptional + kOptFileAlignment, kFileAlignment);
   Put16(image, kOptional + kOptMajorOperatingSystemVersion, kSystemVersion);
   Put16(image, kOptional + kOptMajorSubsystemVersion, kSystemVersion);
-  Put32(image, kOptional + kOptSizeOfImage, p.imageSize);
+  Put32(image, kOptional + kOptSizeOfImage, f.sizeOfImage.value_or(p.imageSize));
   Put32(image, kOptional + kOptSizeOfHeaders, f.sizeOfHeaders.value_or(p.headersSize));
   Put16(image, kOptional + kOptSubsystem, kSubsystemWindowsGui);
   Put16(image, kOptional + kOptDllCharacteristics, kDynamicBaseNxCompatible);
@@ -152,7 +153,9 @@ void WriteSectionTable(std::vector<std::uint8_t>& image, const std::vector<Part>
     Put32(image, at + kSecVirtualAddress, sectionRva);
     Put32(image, at + kSecSizeOfRawData, rawSize);
     const bool shifted = isResources && p.rawOffsets[i] != 0;
-    Put32(image, at + kSecPointerToRawData, p.rawOffsets[i] + (shifted ? f.rawDataOffsetDelta : 0));
+    const std::uint32_t rawOffset =
+        p.rawOffsets[i] == 0 ? f.emptySectionRawOffset.value_or(0) : p.rawOffsets[i];
+    Put32(image, at + kSecPointerToRawData, rawOffset + (shifted ? f.rawDataOffsetDelta : 0));
     Put32(image, at + kSecCharacteristics,
           s.name == ".text" ? kCodeSection : kInitializedDataSection);
   }

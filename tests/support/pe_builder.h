@@ -55,17 +55,21 @@ struct PeFaults {
   std::optional<std::uint16_t> sizeOfOptionalHeader;
   std::optional<std::uint32_t> numberOfRvaAndSizes;
   std::optional<std::uint16_t> numberOfSections;
-  bool overlappingSections = false;      // the last section starts where the first does
-  bool resourceRvaOutside = false;       // data directory 2 points past every section
-  bool dataRvaOutside = false;           // every data entry points past every section
-  bool dataSizePastEnd = false;          // every data entry's size runs past the end of the file
-  std::optional<std::uint32_t> dataRva;  // OffsetToData of every data entry
-  std::uint32_t rawDataOffsetDelta = 0;  // added to the resource section's PointerToRawData
-  bool rawDataPastEnd = false;           // the resource section's raw data passes the file end
+  bool overlappingSections = false;       // the last section starts where the first does
+  bool resourceRvaOutside = false;        // data directory 2 points past every section
+  bool dataRvaOutside = false;            // every data entry points past every section
+  bool dataSizePastEnd = false;           // every data entry's size runs past the end of the file
+  std::optional<std::uint32_t> dataRva;   // OffsetToData of every data entry
+  std::optional<std::uint32_t> dataSize;  // Size of every data entry
+  std::uint32_t rawDataOffsetDelta = 0;   // added to the resource section's PointerToRawData
+  bool rawDataPastEnd = false;            // the resource section's raw data passes the file end
   std::optional<std::uint32_t> resourceVirtualSize;  // VirtualSize of the resource section
   bool stringNamesPastEnd = false;                   // string names point past the resource section
   std::optional<std::uint16_t> longNameLength;       // length field of every string name
-  std::optional<std::uint32_t> languageTarget;       // every language entry's data entry
+  // Length field of the first type's first name, which must be a string name
+  // (and of any key that shares its string).
+  std::optional<std::uint16_t> firstNameLength;
+  std::optional<std::uint32_t> languageTarget;  // every language entry's data entry
   PeLoop loop = PeLoop::None;
   bool shareNameTables = false;      // every type points at the first type's name table
   bool shareLanguageTables = false;  // every name points at the first name's language table
@@ -75,6 +79,10 @@ struct PeFaults {
   std::uint16_t hugeIdCount = 0xFFFF;
   std::optional<std::uint32_t> sectionAlignment;  // the field only: sections stay 0x1000 apart
   std::optional<std::uint32_t> sizeOfHeaders;
+  std::optional<std::uint32_t> sizeOfImage;
+  std::optional<std::uint16_t> dosMaxAlloc;  // e_maxalloc, 0 by default (linkers write 0xFFFF)
+  // PointerToRawData of every section without raw data (0 by default).
+  std::optional<std::uint32_t> emptySectionRawOffset;
   std::vector<std::uint8_t> overlay;  // appended after the last section
   // The NT headers and section table copied to this offset (the file grows to
   // hold them), e_lfanew pointing there.

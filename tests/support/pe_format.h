@@ -19,6 +19,7 @@ constexpr std::uint32_t kFileAlignment = 0x200;
 constexpr std::uint32_t kLfanew = 0x80;  // where the NT headers begin
 
 // IMAGE_DOS_HEADER.
+constexpr std::size_t kDosMaxAlloc = 0x0C;  // where a directory at RVA 0 keeps its counts
 constexpr std::size_t kDosLfanew = 0x3C;
 
 // "PE\0\0", then IMAGE_FILE_HEADER.

@@ -107,6 +107,10 @@ void PatchStringNames(std::vector<std::uint8_t>& block, const Tree& tree, const 
   if (faults.longNameLength) {
     for (std::size_t at : tree.strings) Put16(block, at, *faults.longNameLength);
   }
+  if (faults.firstNameLength) {
+    const std::uint32_t name = Get32(block, EntryAt(tree.nameTables[0], 0) + kEntryName);
+    Put16(block, name & ~kStringName, *faults.firstNameLength);
+  }
 }
 
 }  // namespace
@@ -125,7 +129,8 @@ void PatchDataEntries(std::vector<std::uint8_t>& block, const Tree& tree,
         if (faults.dataRva) dataAt = *faults.dataRva;
         const auto size = static_cast<std::uint32_t>(language.data->size());
         Put32(block, tree.dataEntries[i] + kDataOffsetToData, dataAt);
-        Put32(block, tree.dataEntries[i] + kDataSize, faults.dataSizePastEnd ? kSizePastEnd : size);
+        Put32(block, tree.dataEntries[i] + kDataSize,
+              faults.dataSize.value_or(faults.dataSizePastEnd ? kSizePastEnd : size));
         ++i;
       }
     }
