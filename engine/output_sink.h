@@ -7,14 +7,10 @@
 
 namespace tamro {
 
-// Receives the rendered bytes in order, a bounded chunk at a time. The bytes of
-// one Write stay valid and unchanged until the next Write or Settle returns, so
-// a sink may still be writing them out while the next chunk is rendered.
+// Receives the rendered bytes in order, a bounded chunk at a time.
 class OutputSink {
  public:
   virtual void Write(std::string_view bytes) = 0;
-  // Returns once the sink no longer reads any bytes handed to it.
-  virtual void Settle() {}
 
  protected:
   ~OutputSink() = default;

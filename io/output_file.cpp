@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <string>
-#include <system_error>
 #include <utility>
 
 #include "engine/ascii_case.h"
@@ -59,32 +58,13 @@ OutputFileSink::OutputFileSink(std::wstring path) : path_(std::move(path)) {}
 
 void OutputFileSink::Write(std::string_view bytes) {
   if (failed_) return;
-  if (!file_) {
-    // Most items fit one chunk: those never start a thread.
-    Open();
-    failed_ = failed_ || !file_->Write(bytes);
-    return;
-  }
-  if (!background_) StartBackground();
-  failed_ = background_ ? !background_->Start(bytes) : !file_->Write(bytes);
-}
-
-void OutputFileSink::Settle() {
-  if (background_ && !background_->Wait()) failed_ = true;
+  if (!file_) Open();
+  failed_ = failed_ || !file_->Write(bytes);
 }
 
 ItemCode OutputFileSink::Commit() {
-  Settle();
   if (!failed_ && !file_) Open();
   return !failed_ && file_->Commit() ? ResultOk : ResultCreateFailed;
-}
-
-// Without a thread to spare the file is written in the foreground.
-void OutputFileSink::StartBackground() {
-  try {
-    background_ = std::make_unique<BackgroundWrite>(*file_);
-  } catch (const std::system_error&) {
-  }
 }
 
 void OutputFileSink::Open() {

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "engine/output_sink.h"
-#include "io/background_write.h"
 #include "io/item_result.h"
 #include "platform/platform.h"
 
@@ -21,16 +20,13 @@ std::wstring SafeFileName(std::wstring_view name);
 
 // Where one item's output bytes go: the file at `path`, created when the first
 // bytes come, written through the platform's OutputFile into a temporary file
-// and put in place by Commit. From the second chunk on, chunks are written in
-// the background while the next one is rendered. A file that cannot be created
-// or written takes no more bytes; dropping the sink without Commit leaves
-// nothing behind.
+// and put in place by Commit. A file that cannot be created or written takes no
+// more bytes; dropping the sink without Commit leaves nothing behind.
 class OutputFileSink final : public OutputSink {
  public:
   explicit OutputFileSink(std::wstring path);
 
   void Write(std::string_view bytes) override;
-  void Settle() override;
 
   // ResultOk when the complete file stands at the path (an empty one when no
   // bytes came); ResultCreateFailed when it could not be created, written or put
@@ -39,11 +35,9 @@ class OutputFileSink final : public OutputSink {
 
  private:
   void Open();
-  void StartBackground();
 
   std::wstring path_;
   std::unique_ptr<platform::OutputFile> file_;
-  std::unique_ptr<BackgroundWrite> background_;  // after file_: it goes first
   bool failed_ = false;
 };
 

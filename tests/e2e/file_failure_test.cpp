@@ -33,8 +33,8 @@ TEST_F(FileFailureTest, ReadOnlyOutputFileIsLeftAsItWas) {
 }
 
 // A write that fails part-way (here the file size limit) leaves no truncated file,
-// neither a new one nor in place of an old one: in the first chunk, or in a later
-// one that is written while the next is rendered.
+// neither a new one nor in place of an old one: in the first chunk of the output,
+// or in a later one after some chunks were written.
 TEST_F(FileFailureTest, FailedWriteLeavesNoTruncatedFile) {
   struct Row {
     std::uint64_t limit;

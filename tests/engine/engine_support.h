@@ -18,42 +18,23 @@
 namespace tamro::test {
 
 // Keeps the bytes (unless told not to, for outputs of hundreds of MiB) and counts
-// them and the writes. Checks that the bytes of each write stay as they were
-// until the next write or settling, which a sink that writes in the background
-// relies on, and that the writer settles the sink after its last write.
+// them and the writes.
 class StringSink final : public OutputSink {
  public:
   explicit StringSink(bool keep = true) : keep_(keep) {}
   void Write(std::string_view bytes) override {
-    CheckHeld();
-    held_ = bytes;
-    heldCopy_.assign(bytes);
-    settled = false;
     if (keep_) text.append(bytes);
     size += bytes.size();
     largestWrite = std::max(largestWrite, bytes.size());
     ++writes;
   }
-  void Settle() override {
-    CheckHeld();
-    held_ = {};
-    settled = true;
-  }
   std::string text;
   std::uint64_t size = 0;
   std::size_t largestWrite = 0;
   int writes = 0;
-  int changedWhileHeld = 0;  // writes whose bytes changed before they were let go
-  bool settled = true;       // no write since the last Settle
 
  private:
-  void CheckHeld() {
-    if (held_ != heldCopy_) ++changedWhileHeld;
-  }
-
   bool keep_;
-  std::string_view held_;
-  std::string heldCopy_;
 };
 
 inline void ShowUnits(std::u16string_view units, std::string& bytes) {

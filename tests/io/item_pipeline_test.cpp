@@ -240,6 +240,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The replaceable allocation functions, so that a test can make large allocations
 // fail. The array forms are replaced too: a sanitizer runtime brings its own.
+// GCC's mismatch warning does not know that these are the program's own pair.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
   if (tamro::failAllocationsFrom != 0 && size >= tamro::failAllocationsFrom) {
     throw std::bad_alloc();
@@ -262,3 +265,4 @@ void operator delete[](void* p) noexcept {
 void operator delete[](void* p, std::size_t) noexcept {
   std::free(p);
 }
+#pragma GCC diagnostic pop
