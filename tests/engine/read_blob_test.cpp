@@ -163,6 +163,20 @@ const ReadCase kReadCases[] = {
      [] { return Build([](DuibBuilder& d) { d.stringSectionSize = 0x1000; }); }, StatusSizeCheck},
     {"string offset table runs past the blob",
      [] { return Build([](DuibBuilder& d) { d.stringCount = 0x40000000; }); }, StatusSizeCheck},
+    {"string offset table runs past the blob after valid entries",
+     [] {
+       // Two entries of 8, each the one-unit string 0008 at the first entry, then
+       // a third entry behind the blob's end.
+       Bytes bytes = Build([](DuibBuilder&) {});
+       const std::uint32_t at = test::Get32(bytes, 12);
+       bytes.resize(at + 16);
+       Put32(bytes, at, 16);
+       Put32(bytes, at + 4, 3);
+       Put32(bytes, at + 8, 8);
+       Put32(bytes, at + 12, 8);
+       return bytes;
+     },
+     StatusSizeCheck},
     {"string offset points past the blob",
      [] { return Build([](DuibBuilder& d) { d.AddStringOffset(0x7FFFFFFF); }); }, StatusSizeCheck},
     {"string offset wraps 32 bits from the section start",

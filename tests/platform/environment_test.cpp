@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -23,6 +26,8 @@ class EnvironmentFixture {
     ::setenv("TAMRO_TEST_EMPTY", "", 1);
     ::setenv("TAMRO_TEST_UTF8", "caf\xC3\xA9", 1);
     ::unsetenv("TAMRO_NO_SUCH_VARIABLE");
+    // setenv refuses a name with '='; getenv("TAMRO_TEST_EQ=B") would match this one.
+    ::putenv(const_cast<char*>("TAMRO_TEST_EQ=B=C"));
   }
 };
 
@@ -60,7 +65,9 @@ INSTANTIATE_TEST_SUITE_P(
         ExpandRow{"lone percent", L"100%", L"100%"},
         ExpandRow{"unclosed reference", L"%TAMRO_TEST_VALUE", L"%TAMRO_TEST_VALUE"},
         ExpandRow{"empty name", L"%%", L"%%"},
-        ExpandRow{"name with equals sign", L"%TAMRO_TEST_VALUE=x%", L"%TAMRO_TEST_VALUE=x%"}),
+        ExpandRow{"name with equals sign", L"%TAMRO_TEST_VALUE=x%", L"%TAMRO_TEST_VALUE=x%"},
+        ExpandRow{"name with equals sign is no prefix", L"%TAMRO_TEST_EQ=B%",
+                  L"%TAMRO_TEST_EQ=B%"}),
     test::CaseNamer());
 
 TEST(ExpandEnvironment, HasNoLengthLimit) {
@@ -82,6 +89,24 @@ TEST(ProgramPath, IsTheRunningExecutable) {
   ASSERT_FALSE(path.empty());
   EXPECT_EQ(path.front(), L'/');
   EXPECT_EQ(path, test::Widen(std::string(buffer, static_cast<std::size_t>(n))));
+}
+
+// readlink starts with a 256-byte buffer: this binary, linked or copied into a
+// deeper folder, runs the test above there.
+TEST(ProgramPath, IsWholeWhenLongerThan256Bytes) {
+  test::TempFolder folder;
+  const std::string name(150, 'p');
+  std::filesystem::create_directories(folder.Path(name + "/" + name));
+  const std::filesystem::path copy = folder.Path(name + "/" + name + "/platform_tests");
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+  std::error_code error;
+  std::filesystem::create_hard_link(self, copy, error);
+  if (error) std::filesystem::copy_file(self, copy);
+  ASSERT_GT(copy.string().size(), 300u);
+  const int status = std::system(
+      ("'" + copy.string() + "' --gtest_filter=ProgramPath.IsTheRunningExecutable >/dev/null")
+          .c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 // In a folder that holds real/deep and link -> real/deep. "{root}" stands for the

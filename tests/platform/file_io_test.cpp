@@ -88,6 +88,17 @@ TEST(ReadWholeFile, FifoAndDeviceAreRefusedWithoutBlocking) {
   EXPECT_EQ(ReadWholeFile(L"/dev/null", bytes), ReadOutcome::OpenFailed);
 }
 
+// sysfs gives every attribute the size 4096 whatever it holds: a short read must end.
+TEST(ReadWholeFile, FileShorterThanItsSizeFails) {
+  const char* path = "/sys/devices/system/cpu/online";
+  struct stat info {};
+  if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size != 4096) {
+    GTEST_SKIP() << path << " is absent or not a 4096-byte sysfs attribute";
+  }
+  std::vector<std::uint8_t> bytes;
+  EXPECT_EQ(ReadWholeFile(test::Widen(path), bytes), ReadOutcome::OpenFailed);
+}
+
 TEST(ReadWholeFile, TwoGibibytesOrMoreFail) {
   test::TempFolder folder;
   const fs::path path = folder.Path("huge.raw");

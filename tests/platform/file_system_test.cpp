@@ -68,6 +68,7 @@ TEST(EnsureFolder, ExistingFolderGivesZeroAndChangesNothing) {
 struct BlockedRow {
   const char* what;
   const char* folder;  // relative to the test folder, which holds the file "file"
+  std::uint32_t code;  // EEXIST when the last component is the file, else ENOTDIR
 };
 
 class EnsureFolderBlockedTest : public ::testing::TestWithParam<BlockedRow> {};
@@ -75,19 +76,20 @@ class EnsureFolderBlockedTest : public ::testing::TestWithParam<BlockedRow> {};
 TEST_P(EnsureFolderBlockedTest, FailsAndCreatesNothing) {
   test::TempFolder folder;
   test::WriteBytes(folder.Path("file"), "content");
-  EXPECT_NE(EnsureFolder(folder.Wide(GetParam().folder)), 0u);
+  EXPECT_EQ(EnsureFolder(folder.Wide(GetParam().folder)), GetParam().code);
   EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"file"});
   EXPECT_EQ(test::ReadBytes(folder.Path("file")), "content");
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, EnsureFolderBlockedTest,
-                         ::testing::Values(BlockedRow{"names a file", "file"},
-                                           BlockedRow{"names a file with slash", "file/"},
-                                           BlockedRow{"file in the way", "file/sub/deeper"},
-                                           BlockedRow{"dot dot back to the file", "new/../file"},
-                                           BlockedRow{"made folders removed again",
-                                                      "new/deeper/../../file/sub"}),
-                         test::CaseNamer());
+INSTANTIATE_TEST_SUITE_P(
+    Table, EnsureFolderBlockedTest,
+    ::testing::Values(BlockedRow{"names a file", "file", EEXIST},
+                      BlockedRow{"names a file with slash", "file/", ENOTDIR},
+                      BlockedRow{"file in the way", "file/sub/deeper", ENOTDIR},
+                      BlockedRow{"dot dot back to the file", "new/../file", EEXIST},
+                      BlockedRow{"made folders removed again", "new/deeper/../../file/sub",
+                                 ENOTDIR}),
+    test::CaseNamer());
 
 // mkdir -p on the text as written: each component where the kernel resolves it,
 // and PathExists of the same text agrees. In a folder with real/deep and
