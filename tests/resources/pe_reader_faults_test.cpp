@@ -26,6 +26,9 @@ const std::vector<FaultCase>& ReaderOnlyCases() {
        kErrorResourceTypeNotFound, kNotFound},
       {"SectionAlignment 0xFFF", [](PeBuilder& b, PeFormat) { b.faults.sectionAlignment = 0xFFF; },
        kNotAnImage},
+      // Zero passes the power-of-two test; it must be refused before anything aligns by it.
+      {"SectionAlignment 0", [](PeBuilder& b, PeFormat) { b.faults.sectionAlignment = 0; },
+       kNotAnImage},
       {"resource section ending exactly at 4 GiB",
        [](PeBuilder& b, PeFormat f) {
          PeLayout layout;
