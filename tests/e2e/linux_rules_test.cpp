@@ -1,7 +1,8 @@
 // The Linux rules of tamro as a user meets them: the file listed is the file
 // read, destinations made as mkdir -p makes them, a file-size limit that fails an
-// item instead of ending the run, names that cannot steer the terminal, and
-// module names whose unpaired surrogates never become raw bytes.
+// item instead of ending the run, a closed standard input, names that cannot
+// steer the terminal, and module names whose unpaired surrogates never become
+// raw bytes.
 #ifndef TAMRO_E2E_WINE
 
 #include <unistd.h>
@@ -142,6 +143,44 @@ TEST_F(LinuxRulesTest, FileSizeLimitFailsTheItemNotTheRun) {
                .Summary(0, 2, Shown(out)));
   EXPECT_EQ(ListFolder(out), (Names{"b.tamro.txt"}));
   EXPECT_EQ(ReadBytes(out / "b.tamro.txt"), "old");
+}
+
+// Started with standard input closed (as from some service managers), the first
+// file tamro opens gets descriptor 0: it must count as open like any other. Both
+// the source and the output file take it in turn.
+TEST_F(LinuxRulesTest, ClosedStandardInputIsADescriptorLikeAnyOther) {
+  const fs::path in = Folder("in");
+  const fs::path out = Folder("out");
+  WriteBytes(in / "a.raw", CleanSample(u"closed").blob);
+  const fs::path module = Root() / "m.dll";
+  PeBuilder pe;
+  pe.AddUifile(PeKey::Id(7), CleanSample(u"seven").blob);
+  WriteBytes(module, pe.Build());
+  const auto closedInput = [&](const std::string& arguments) {
+    return e2e::Run("sh", {"-c", "exec " + ShellQuoted(Program().string()) + arguments + " <&-"});
+  };
+
+  const RunResult file =
+      closedInput(" -file " + ShellQuoted(Shown(in / "a.raw")) + " " + ShellQuoted(Shown(out)));
+  ExpectTranscript(
+      file, Transcript()
+                .Banner()
+                .Line("Converting 1 UIFILE(s) in folder \"" + ShownFolder(in) + "\" to XML text")
+                .Line()
+                .FileItem("a.raw", "OK")
+                .Summary(1, 1, Shown(out)));
+  EXPECT_EQ(ReadBytes(out / "a.tamro.txt"), CleanXml("closed"));
+
+  const RunResult sys =
+      closedInput(" -sys " + ShellQuoted(Shown(module)) + " 7 " + ShellQuoted(Shown(out)));
+  ExpectTranscript(sys, Transcript()
+                            .Banner()
+                            .Line("Extracting 1 UIFILE(s) from \"" + Shown(module) +
+                                  "\" and converting to XML text")
+                            .Line()
+                            .ResourceItem("7", "OK")
+                            .Summary(1, 1, Shown(out)));
+  EXPECT_EQ(ReadBytes(out / "7.tamro.txt"), CleanXml("seven"));
 }
 
 // ESC, BEL, LF, DEL and C1 CSI (U+009B) in a file name: escaped on a terminal,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/duib_convert.h"
+#include "engine/read_ahead.h"
 #include "tests/engine/engine_support.h"
 #include "tests/support/duib_builder.h"
 #include "tests/support/same_bytes.h"
@@ -41,7 +42,8 @@ TEST(Render, OutputThatWouldPassTheCapFails) {
   }
 }
 
-// Rendering bytes streams them out: many writes, none larger than a chunk.
+// Rendering bytes streams them out: many writes, none larger than a chunk, and
+// few enough that each but the last carries at least half of one.
 void ExpectStreamed(const DuibBuilder& d, std::uint64_t size) {
   const std::vector<std::uint8_t> bytes = d.Build();
   CDuibConvert converter(test::ShowUnits);
@@ -51,15 +53,30 @@ void ExpectStreamed(const DuibBuilder& d, std::uint64_t size) {
   EXPECT_EQ(sink.size, size);
   EXPECT_GT(sink.writes, 8);
   EXPECT_LE(sink.largestWrite, std::size_t{1} << 20);
+  EXPECT_LE(sink.writes, size / (std::size_t{1} << 16) + 1);
 }
 
 constexpr std::uint64_t kEmptyElementBytes = std::size("<Element id=\"\"/>\r\n") - 1;
 
+// Half the elements deeper than the indentation's one-move limit, so both ways of
+// indenting stream.
 TEST(Render, LargeOutputStreamsInBoundedChunks) {
+  constexpr std::uint64_t kDepth = kReadAhead + 6;
   DuibBuilder d;
   const auto v = d.String(std::u16string(100, u'v'));
-  for (int i = 0; i < 40000; ++i) d.Empty(b::Element, {{b::id, v}});
-  ExpectStreamed(d, 40000 * (kEmptyElementBytes + 100));
+  std::uint64_t size = 0;
+  for (std::uint64_t level = 0; level < kDepth; ++level) {
+    d.Open(b::duixml);
+    if (level == 1) {
+      for (int i = 0; i < 20000; ++i) d.Empty(b::Element, {{b::id, v}});
+      size += 20000 * (level + 1 + kEmptyElementBytes + 100);
+    }
+    size += 2 * level + std::size("<duixml>\r\n</duixml>\r\n") - 1;
+  }
+  for (int i = 0; i < 20000; ++i) d.Empty(b::Element, {{b::id, v}});
+  size += 20000 * (kDepth + kEmptyElementBytes + 100);
+  for (std::uint64_t level = 0; level < kDepth; ++level) d.Close(b::duixml);
+  ExpectStreamed(d, size);
 }
 
 // Strings longer than the writer's chunk, also those past the pool budget, which

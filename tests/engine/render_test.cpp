@@ -221,6 +221,14 @@ const RenderCase kRenderCases[] = {
        d.Resid(0, 0xFFFFFFFF);
      },
      StatusWarnings, "<Element/>\r\n", 0, true},
+    {"entries for the stream's last item and for the index just past it",
+     [](DuibBuilder& d) {
+       // Two items, so the index has two slots: the entry for index 2 has none.
+       const auto x = d.String(u"x");
+       d.Empty(b::Element, {{b::resid, x}});
+       d.Resid(x, 0).Resid(x, 1).Resid(x, 2);
+     },
+     StatusWarnings, "<Element resid=\"x\"/>\r\n", 0, true},
     {"table entries sharing a start",
      [](DuibBuilder& d) {
        d.AddRawString(u"same");

@@ -107,6 +107,24 @@ TEST(PeReaderBounds, ResourcesInTheZeroTailAreCopiedUpToTheLimit) {
   }
 }
 
+// Data that starts 3 bytes before the resource section, at the end of a section
+// whose page is all file bytes, is copied from both: the first piece from one
+// section, the rest from the start of the next.
+TEST(PeReaderBounds, ResourceAcrossTwoSectionsIsCopiedFromEach) {
+  PeBuilder b(PeFormat::Pe32);
+  b.AddSection(".text", std::vector<std::uint8_t>(pe_format::kSectionAlignment, 'T'));
+  b.AddUifile(PeKey::Id(1), PeBytes("x"));
+  PeLayout layout;
+  const std::vector<std::uint8_t> file = b.Build(&layout);
+  ASSERT_EQ(layout.resourceRva % pe_format::kSectionAlignment, 0u);
+  b.faults.dataRva = layout.resourceRva - 3;
+  b.faults.dataSize = 8;
+  const ParsedImage image = ParseBuilt(b);
+  const std::string root(file.begin() + static_cast<std::ptrdiff_t>(layout.resourceOffset),
+                         file.begin() + static_cast<std::ptrdiff_t>(layout.resourceOffset + 5));
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(1))), "TTT" + root);
+}
+
 TEST(PeReaderBounds, NameCharactersInAllAreCapped) {
   // 1100 names of 4096 characters each would be 4.4M units; the cap is 4 Mi,
   // which the first 1024 reach exactly.

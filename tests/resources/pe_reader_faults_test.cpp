@@ -24,6 +24,21 @@ const std::vector<FaultCase>& ReaderOnlyCases() {
        },
        kErrorResourceTypeNotFound, kErrorResourceTypeNotFound, kNotFound,
        kErrorResourceTypeNotFound, kNotFound},
+      {"optional header ending inside the resource directory entry",
+       [](PeBuilder& b, PeFormat f) {
+         b.faults.sizeOfOptionalHeader = (f == PeFormat::Pe32 ? 96 : 112) + 2 * 8 + 4;
+         b.faults.numberOfSections = 0;
+       },
+       kErrorResourceTypeNotFound, kErrorResourceTypeNotFound, kNotFound,
+       kErrorResourceTypeNotFound, kNotFound},
+      // SizeOfImage cuts the resource section to its root's header.
+      {"SizeOfImage 16 bytes into the resource section",
+       [](PeBuilder& b, PeFormat f) {
+         PeLayout layout;
+         (void)BaseModule(f).Build(&layout);
+         b.faults.sizeOfImage = layout.resourceRva + 16;
+       },
+       kErrorNoAccess, kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
       {"SectionAlignment 0xFFF", [](PeBuilder& b, PeFormat) { b.faults.sectionAlignment = 0xFFF; },
        kNotAnImage},
       // Zero passes the power-of-two test; it must be refused before anything aligns by it.

@@ -97,6 +97,7 @@ TEST_P(PeReaderTest, FindsByIdAndByNameWithoutRegardToCase) {
       {L"UIFILE", Text(L"#40960"), "uifile 40960"},
       {L"UIFILE", Text(L"# 40960"), "uifile 40960"},  // leading blanks skipped
       {L"UIFILE", Text(L"#2x"), "uifile 2"},          // digits up to the first other
+      {L"UIFILE", Text(L"#+2"), "uifile 2"},          // a plus sign is read and dropped
       {L"#10", Id(5), "rcdata 5"},
       {L"#10", Text(L"#5"), "rcdata 5"},
       {L"mui", Id(1), "mui 1"},

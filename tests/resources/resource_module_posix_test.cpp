@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "platform/resource_module.h"
 #include "tests/resources/reader_test_support.h"
+#include "tests/support/child_process.h"
 #include "tests/support/pe_format.h"
 #include "tests/support/temp_folder.h"
 
@@ -123,11 +125,19 @@ TEST(ResourceModuleLoad, HeadersPastTheFirstBytesAreReadAsFarAsTheyReach) {
   EXPECT_EQ(ResourceModule::Load(WidePath(far)), nullptr);
 }
 
-TEST(ResourceModuleLoad, ReadOnlyFileLoads) {
+// Also for a user who does not own it, whom the kernel refuses O_NOATIME.
+TEST(ResourceModuleLoad, ReadOnlyFileLoadsForItsOwnerAndForOthers) {
   const TempFolder folder;
+  std::filesystem::permissions(folder.Root(), std::filesystem::perms(0755));
   const auto file = folder.Write("readonly.dll", Module(PeFormat::Pe32Plus));
-  ASSERT_EQ(chmod(file.c_str(), 0400), 0);
+  ASSERT_EQ(chmod(file.c_str(), 0444), 0);
   EXPECT_NE(ResourceModule::Load(WidePath(file)), nullptr);
+  const std::wstring path = WidePath(file);
+  const int status = RunInChild([&] {
+    if (!DropToUnprivilegedUser()) return 2;
+    return ResourceModule::Load(path) != nullptr ? 0 : 1;
+  });
+  EXPECT_EQ(status, 0);
 }
 
 TEST(ResourceModuleLoad, ModulesAreIndependent) {
