@@ -221,6 +221,16 @@ const RenderCase kRenderCases[] = {
        d.Resid(0, 0xFFFFFFFF);
      },
      StatusWarnings, "<Element/>\r\n", 0, true},
+    {"three elements, each with its own entry",
+     [](DuibBuilder& d) {
+       const auto x = d.String(u"x");
+       const auto y = d.String(u"y");
+       d.Empty(b::Element, {{b::resid, x}}).Empty(b::Element, {{b::resid, y}});
+       d.Empty(b::Element, {{b::resid, x}});
+       d.Resid(x, 0).Resid(y, 1).Resid(x, 2);
+     },
+     StatusOk, "<Element resid=\"x\"/>\r\n<Element resid=\"y\"/>\r\n<Element resid=\"x\"/>\r\n", 0,
+     false},
     {"entries for the stream's last item and for the index just past it",
      [](DuibBuilder& d) {
        // Two items, so the index has two slots: the entry for index 2 has none.

@@ -294,6 +294,8 @@ TEST(OutputFile, CommitFailsWhenTheTargetCannotBeReplaced) {
   }
   EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"out.txt"});
   EXPECT_TRUE(fs::is_directory(folder.Path("out.txt")));
+  // A folder already there is refused at once, before any text is made for it.
+  EXPECT_EQ(OutputFile::Create(folder.Wide("out.txt")), nullptr);
 }
 
 // A replaced output keeps the permission bits of the file it replaces, whatever

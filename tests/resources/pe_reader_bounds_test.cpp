@@ -3,6 +3,7 @@
 // end in a clean answer.
 #include <gtest/gtest.h>
 
+#include "pe/pe_image.h"
 #include "tests/resources/reader_test_support.h"
 #include "tests/support/pe_format.h"
 
@@ -104,6 +105,38 @@ TEST(PeReaderBounds, ResourcesInTheZeroTailAreCopiedUpToTheLimit) {
     const ParsedImage image = ParseBuilt(b);
     EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup,
               size == pe::kMaxCopiedResource ? ResourceLookup::Found : ResourceLookup::LoadFailed);
+  }
+}
+
+// The headers are read in steps: given the first bytes of a file, the check asks
+// for more only where the file has them, and refuses what lies past its end.
+TEST(PeReaderBounds, HeadersAskForMoreOnlyWithinTheFile) {
+  using Verdict = pe::PeImage::Verdict;
+  PeLayout layout;
+  const std::vector<std::uint8_t> file = PeBuilder(PeFormat::Pe32).Build(&layout);
+  const std::uint64_t fileHeaderEnd = layout.ntHeaders + 4 + 20 + 2;  // and the magic
+  struct Row {
+    std::size_t given;
+    std::uint64_t fileSize;
+    Verdict verdict;
+    std::uint64_t needed;  // when NeedMore
+  };
+  const Row rows[] = {
+      {file.size(), file.size(), Verdict::Image, 0},
+      {64, file.size(), Verdict::NeedMore, fileHeaderEnd},
+      {64, fileHeaderEnd, Verdict::NeedMore, fileHeaderEnd},
+      {64, fileHeaderEnd - 1, Verdict::NotImage, 0},  // the file ends inside its headers
+      {64, layout.ntHeaders, Verdict::NotImage, 0},
+      {63, file.size(), Verdict::NeedMore, 64},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::Message() << row.given << " of " << row.fileSize);
+    std::uint64_t needed = 0;
+    const ByteView given(file.data(), static_cast<std::uint32_t>(row.given));
+    EXPECT_EQ(pe::PeImage::CheckHeaders(given, row.fileSize, needed), row.verdict);
+    if (row.verdict == Verdict::NeedMore) {
+      EXPECT_EQ(needed, row.needed);
+    }
   }
 }
 

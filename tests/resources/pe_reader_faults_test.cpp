@@ -50,6 +50,13 @@ const std::vector<FaultCase>& ReaderOnlyCases() {
          (void)BaseModule(f).Build(&layout);
          b.faults.resourceVirtualSize = 0u - layout.resourceRva;
        }},
+      {"resource section ending a page past 4 GiB",
+       [](PeBuilder& b, PeFormat f) {
+         PeLayout layout;
+         (void)BaseModule(f).Build(&layout);
+         b.faults.resourceVirtualSize = 0u - layout.resourceRva + 0x1000;
+       },
+       kNotAnImage},
       // Mapped over SizeOfRawData, as the loader maps it.
       {"resource section with VirtualSize 0",
        [](PeBuilder& b, PeFormat) { b.faults.resourceVirtualSize = 0; }},
