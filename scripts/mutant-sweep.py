@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """Draws a sample of small faults from the production sources, and runs them.
 
-    scripts/mutant-sweep.py list SEED PREFIX [AREA=COUNT ...] > campaign.tsv
+    scripts/mutant-sweep.py list SEED PREFIX [AREA=COUNT ...] [EARLIER.tsv ...] > campaign.tsv
     scripts/mutant-sweep.py run campaign.tsv results.txt
 
 `list` goes through every code line of engine/, pe/, io/, frontend/, platform/
 (its shared files and posix/) and bytes/, picks one change per line at random
 from OPERATORS (a flipped comparison or logic operator, a dropped or flipped
 +/- 1, a flipped boolean return, a dropped negation, min for max, ++ for --,
-continue for break, a constant one higher), then draws COUNT lines per area (default: every line). Lines with
+continue for break, a constant one higher), then draws COUNT lines per area (default: every line). Lines named in the
+"where" column (file:line) of an earlier campaign's table are left out, so a
+new campaign is fresh. Lines with
 string literals are skipped, so that no text the program shows is changed.
 The list is tab-separated: label, file, line, original, replacement. Write it
 down before the run: a campaign's score counts only against a fixed list.
@@ -42,6 +44,18 @@ def area(path):
     return "platform/posix" if path.startswith("platform/posix/") else path.split("/")[0]
 
 
+def earlier_lines(tables):
+    lines = set()
+    for table in tables:
+        with open(table, encoding="utf-8") as rows:
+            for row in rows:
+                fields = row.split("\t")
+                if len(fields) > 1 and ":" in fields[1]:
+                    rel, line = fields[1].rsplit(":", 1)
+                    lines.add((rel, int(line)))
+    return lines
+
+
 def candidates(rng):
     for pattern in SOURCES:
         for path in sorted(glob.glob(os.path.join(ROOT, pattern))):
@@ -59,9 +73,9 @@ def candidates(rng):
                         yield (rel, number) + rng.choice(changes)
 
 
-def list_mutants(seed, prefix, quotas):
+def list_mutants(seed, prefix, quotas, skip):
     rng = random.Random(seed)
-    pool = list(candidates(rng))
+    pool = [m for m in candidates(rng) if (m[0], m[1]) not in skip]
     rng.shuffle(pool)
     taken = {}
     number = 0
@@ -96,8 +110,9 @@ def run(campaign, results):
 
 def main(argv):
     if len(argv) >= 3 and argv[0] == "list":
-        quotas = {k: int(v) for k, v in (q.split("=") for q in argv[3:])}
-        list_mutants(int(argv[1]), argv[2], quotas)
+        tables = [a for a in argv[3:] if a.endswith(".tsv")]
+        quotas = {k: int(v) for k, v in (q.split("=") for q in argv[3:] if "=" in q)}
+        list_mutants(int(argv[1]), argv[2], quotas, earlier_lines(tables))
     elif len(argv) == 3 and argv[0] == "run":
         run(argv[1], argv[2])
     else:

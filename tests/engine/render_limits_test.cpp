@@ -42,6 +42,31 @@ TEST(Render, OutputThatWouldPassTheCapFails) {
   }
 }
 
+// The cap that conversions run with: 256 MiB exactly, not a byte more. 4096
+// elements of 65536 bytes each fill it; one byte more in the last one fails.
+TEST(Render, DefaultCapIsExactly256MiB) {
+  constexpr std::uint64_t kCap = std::uint64_t{256} << 20;
+  constexpr std::size_t kText = 65536 - std::size("<Element id=\"\"/>\r\n") + 1;
+  for (const std::size_t extra : {0, 1}) {
+    DuibBuilder d;
+    const auto full = d.String(std::u16string(kText, u'a'));
+    const auto longer = d.String(std::u16string(kText + extra, u'b'));
+    for (int i = 0; i < 4095; ++i) d.Empty(b::Element, {{b::id, full}});
+    d.Empty(b::Element, {{b::id, longer}});
+    const std::vector<std::uint8_t> bytes = d.Build();
+    CDuibConvert converter(test::ShowUnits);
+    test::StringSink sink(false);
+    const ConvertStatus status =
+        converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink);
+    EXPECT_EQ(status, extra == 0 ? StatusOk : StatusTooLarge) << extra;
+    if (extra == 0) {
+      EXPECT_EQ(sink.size, kCap);
+    } else {
+      EXPECT_LE(sink.size, kCap);
+    }
+  }
+}
+
 // Rendering bytes streams them out: many writes, none larger than a chunk, and
 // few enough that each but the last carries at least half of one.
 void ExpectStreamed(const DuibBuilder& d, std::uint64_t size) {

@@ -341,6 +341,7 @@ TEST(OutputFile, WritesInPlaceWhereTheFolderTakesNoNewFile) {
   const std::wstring append = folder.Wide("locked/append.txt");
   const int status = RunInChild([&] {
     if (!DropToUnprivilegedUser()) return 2;
+    ::close(STDIN_FILENO);  // the file written in place then gets descriptor 0
     if (!WriteWholeFile(out, "new") || OutputFile::Create(missing)) return 3;
     if (appendOnly && OutputFile::Create(append)) return 5;
     const rlimit limit{4096, 4096};

@@ -156,6 +156,13 @@ TEST(PeReaderBounds, ResourceAcrossTwoSectionsIsCopiedFromEach) {
   const std::string root(file.begin() + static_cast<std::ptrdiff_t>(layout.resourceOffset),
                          file.begin() + static_cast<std::ptrdiff_t>(layout.resourceOffset + 5));
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(1))), "TTT" + root);
+  // The copy itself writes exactly the bytes asked for, not a byte past them.
+  const std::optional<pe::PeImage> pe =
+      pe::PeImage::Parse(ByteView(file.data(), static_cast<std::uint32_t>(file.size())));
+  ASSERT_TRUE(pe);
+  std::string out(16, '#');
+  ASSERT_TRUE(pe->Copy(layout.resourceRva - 3, 8, reinterpret_cast<std::uint8_t*>(out.data())));
+  EXPECT_EQ(out, "TTT" + root + std::string(8, '#'));
 }
 
 TEST(PeReaderBounds, NameCharactersInAllAreCapped) {

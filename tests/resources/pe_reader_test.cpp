@@ -337,6 +337,7 @@ TEST_P(PeReaderTest, StringNamesAreDecodedFromUtf16) {
   b.AddUifile(PeKey::Text(u"\u00C4rger"), PeBytes("latin"));
   b.AddUifile(PeKey::Text(u"\U0001F600smile"), PeBytes("pair"));
   b.AddUifile(PeKey::Text(std::u16string(u"x\xD800y")), PeBytes("lone"));
+  b.AddUifile(PeKey::Text(u"end\uFFFF"), PeBytes("last bmp"));
   const ParsedImage image = ParseBuilt(b);
   std::vector<ResourceName> names;
   ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
@@ -347,6 +348,7 @@ TEST_P(PeReaderTest, StringNamesAreDecodedFromUtf16) {
   // Latin-1 letters fold too.
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"\u00E4RGER"))), "latin");
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"\U0001F600SMILE"))), "pair");
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"END\uFFFF"))), "last bmp");
   for (const ResourceName& name : names) {
     EXPECT_EQ(image.reader->Find(L"UIFILE", name).lookup, ResourceLookup::Found);
   }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/posix/module_file.h"
 #include "platform/resource_module.h"
 #include "tests/resources/reader_test_support.h"
 #include "tests/support/child_process.h"
@@ -82,6 +83,15 @@ TEST(ResourceModuleLoad, RefusesWhatIsNoImageFile) {
   EXPECT_EQ(ResourceModule::Load(std::wstring(L"a\0b", 3)), nullptr);
   EXPECT_EQ(ResourceModule::Load(std::wstring(1, wchar_t(0xD800))), nullptr);
   EXPECT_EQ(ResourceModule::Load(L"/dev/null"), nullptr);
+  // Below the module: a file that is no image is not read past its headers, and
+  // none of it is handed on.
+  std::string junk(8192, '\0');
+  junk[0] = 'M';
+  junk[1] = 'Z';
+  folder.Write("junk.dll", junk);
+  std::vector<std::uint8_t> bytes;
+  EXPECT_FALSE(platform::posix::ReadModuleFile(base + L"/junk.dll", bytes));
+  EXPECT_TRUE(bytes.empty());
 }
 
 TEST(ResourceModuleLoad, HeadersPastTheFirstBytesAreReadAsFarAsTheyReach) {
