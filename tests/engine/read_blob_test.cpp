@@ -132,6 +132,16 @@ const ReadCase kReadCases[] = {
        return bytes;
      },
      StatusWarnings},
+    {"resid count filling a larger blob's room for 8-byte entries reads",
+     [] {
+       // Over 7 entries: no room that a ninth byte per entry would still fit.
+       Bytes bytes = Build([](DuibBuilder& d) {
+         d.Empty(b::Element, {{b::id, d.String(u"room")}});
+       });
+       Put32(bytes, 24, static_cast<std::uint32_t>((bytes.size() - 28) / 8));
+       return bytes;
+     },
+     StatusWarnings},
     {"resid count with 2^32 - 1 entries",
      [] { return Build([](DuibBuilder& d) { d.residCount = 0xFFFFFFFF; }); }, StatusSizeCheck},
     {"element section ends one byte past the blob",

@@ -319,7 +319,7 @@ TEST(OutputFile, ReplacedFileKeepsItsPermissionBits) {
 // (the same file, its bits and all); a write that fails there, here at the
 // file-size limit, leaves the file empty rather than holding part of a text. A
 // missing output cannot be made at all, nor one that refuses to be opened for
-// writing (append-only, where chattr can make it so).
+// writing (append-only, where chattr can make it so), nor a FIFO.
 TEST(OutputFile, WritesInPlaceWhereTheFolderTakesNoNewFile) {
   test::TempFolder folder;
   fs::create_directory(folder.Path("locked"));
@@ -332,6 +332,8 @@ TEST(OutputFile, WritesInPlaceWhereTheFolderTakesNoNewFile) {
     return std::system(("chattr " + flag + " '" + path + "' 2>/dev/null").c_str()) == 0;
   };
   const bool appendOnly = chattr("+a");
+  ASSERT_EQ(::mkfifo(folder.Path("locked/pipe.txt").c_str(), 0666), 0);
+  fs::permissions(folder.Path("locked/pipe.txt"), fs::perms(0666));  // whatever the umask
   fs::permissions(folder.Path("locked"), fs::perms(0555));
   struct stat before {};
   ASSERT_EQ(::stat(folder.Path("locked/out.txt").c_str(), &before), 0);
@@ -339,11 +341,14 @@ TEST(OutputFile, WritesInPlaceWhereTheFolderTakesNoNewFile) {
   const std::wstring fail = folder.Wide("locked/fail.txt");
   const std::wstring missing = folder.Wide("locked/missing.txt");
   const std::wstring append = folder.Wide("locked/append.txt");
+  const std::wstring pipe = folder.Wide("locked/pipe.txt");
   const int status = RunInChild([&] {
     if (!DropToUnprivilegedUser()) return 2;
     ::close(STDIN_FILENO);  // the file written in place then gets descriptor 0
     if (!WriteWholeFile(out, "new") || OutputFile::Create(missing)) return 3;
+    if (::fcntl(STDIN_FILENO, F_GETFD) != -1) return 7;  // and closed again
     if (appendOnly && OutputFile::Create(append)) return 5;
+    if (OutputFile::Create(pipe)) return 6;  // no regular file to write in place
     const rlimit limit{4096, 4096};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
     return WriteWholeFile(fail, std::string(64 * 1024, 'x')) ? 4 : 0;
@@ -359,7 +364,7 @@ TEST(OutputFile, WritesInPlaceWhereTheFolderTakesNoNewFile) {
   EXPECT_EQ(after.st_ino, before.st_ino);
   EXPECT_EQ(after.st_mode & 07777, 0666u);
   EXPECT_EQ(test::NamesIn(folder.Path("locked")),
-            (std::vector<std::string>{"append.txt", "fail.txt", "out.txt"}));
+            (std::vector<std::string>{"append.txt", "fail.txt", "out.txt", "pipe.txt"}));
 }
 
 TEST(OutputFile, WritesAfterAFailureDoNothing) {

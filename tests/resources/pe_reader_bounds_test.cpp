@@ -163,6 +163,8 @@ TEST(PeReaderBounds, ResourceAcrossTwoSectionsIsCopiedFromEach) {
   std::string out(16, '#');
   ASSERT_TRUE(pe->Copy(layout.resourceRva - 3, 8, reinterpret_cast<std::uint8_t*>(out.data())));
   EXPECT_EQ(out, "TTT" + root + std::string(8, '#'));
+  // A range that wraps around the end of the address space is no range at all.
+  EXPECT_FALSE(pe->Mapped(layout.resourceRva, ~std::uint64_t{0}));
 }
 
 TEST(PeReaderBounds, NameCharactersInAllAreCapped) {

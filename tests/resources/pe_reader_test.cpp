@@ -108,7 +108,8 @@ TEST_P(PeReaderTest, FindsByIdAndByNameWithoutRegardToCase) {
       {L"UIFILE", Text(L""), nullptr},
       {L"UIFILE", Text(L"#"), nullptr},  // id 0
       {L"UIFILE", Text(L"#70000"), nullptr},
-      {L"RCDATA", Id(5), nullptr},  // a type string is not the predefined id
+      {L"UIFILE", Text(L"#-2"), nullptr},  // wraps past 0xFFFF: no id at all
+      {L"RCDATA", Id(5), nullptr},         // a type string is not the predefined id
       {L"#11", Id(5), nullptr},
       {L"", Id(1), nullptr},
   };
@@ -338,11 +339,13 @@ TEST_P(PeReaderTest, StringNamesAreDecodedFromUtf16) {
   b.AddUifile(PeKey::Text(u"\U0001F600smile"), PeBytes("pair"));
   b.AddUifile(PeKey::Text(std::u16string(u"x\xD800y")), PeBytes("lone"));
   b.AddUifile(PeKey::Text(u"end\uFFFF"), PeBytes("last bmp"));
+  b.AddUifile(PeKey::Text(u"\U00010000\U0010FFFF"), PeBytes("first and last pair"));
   const ParsedImage image = ParseBuilt(b);
   std::vector<ResourceName> names;
   ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
   const std::vector<std::wstring> texts = NameTexts(names);
   EXPECT_NE(std::find(texts.begin(), texts.end(), L"\U0001F600smile"), texts.end());
+  EXPECT_NE(std::find(texts.begin(), texts.end(), L"\U00010000\U0010FFFF"), texts.end());
   EXPECT_NE(std::find(texts.begin(), texts.end(), std::wstring{L'x', wchar_t(0xD800), L'y'}),
             texts.end());
   // Latin-1 letters fold too.
