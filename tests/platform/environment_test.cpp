@@ -65,6 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExpandRow{"lone percent", L"100%", L"100%"},
         ExpandRow{"unclosed reference", L"%TAMRO_TEST_VALUE", L"%TAMRO_TEST_VALUE"},
         ExpandRow{"empty name", L"%%", L"%%"},
+        ExpandRow{"empty name then defined", L"%%%TAMRO_TEST_VALUE%", L"%%value"},
         ExpandRow{"name with equals sign", L"%TAMRO_TEST_VALUE=x%", L"%TAMRO_TEST_VALUE=x%"},
         ExpandRow{"name with equals sign is no prefix", L"%TAMRO_TEST_EQ=B%",
                   L"%TAMRO_TEST_EQ=B%"}),

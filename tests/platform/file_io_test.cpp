@@ -111,10 +111,12 @@ TEST(ReadWholeFile, UnreadableFileFailsAndAnotherOwnersReadableFileIsRead) {
   const std::wstring shared = folder.Wide("shared.raw");
   const int status = RunInChild([&] {
     if (!DropToUnprivilegedUser()) return 2;
+    ::close(STDIN_FILENO);  // the source then gets descriptor 0, which is closed again
     std::vector<std::uint8_t> bytes;
     if (ReadWholeFile(path, bytes) != ReadOutcome::OpenFailed || !bytes.empty()) return 1;
     // Somebody else's file, which the access time may not be kept on: read all the same.
-    return ReadWholeFile(shared, bytes) == ReadOutcome::Ok && bytes.size() == 5 ? 0 : 3;
+    if (ReadWholeFile(shared, bytes) != ReadOutcome::Ok || bytes.size() != 5) return 3;
+    return ::fcntl(STDIN_FILENO, F_GETFD) == -1 ? 0 : 4;
   });
   EXPECT_EQ(status, 0);
 }

@@ -41,6 +41,8 @@ const std::vector<FaultCase>& ReaderOnlyCases() {
        kErrorNoAccess, kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
       {"SectionAlignment 0xFFF", [](PeBuilder& b, PeFormat) { b.faults.sectionAlignment = 0xFFF; },
        kNotAnImage},
+      // One is a power of two: sections then extend exactly as far as they say.
+      {"SectionAlignment 1", [](PeBuilder& b, PeFormat) { b.faults.sectionAlignment = 1; }},
       // Zero passes the power-of-two test; it must be refused before anything aligns by it.
       {"SectionAlignment 0", [](PeBuilder& b, PeFormat) { b.faults.sectionAlignment = 0; },
        kNotAnImage},

@@ -98,6 +98,7 @@ TEST_P(PeReaderTest, FindsByIdAndByNameWithoutRegardToCase) {
       {L"UIFILE", Text(L"# 40960"), "uifile 40960"},  // leading blanks skipped
       {L"UIFILE", Text(L"#2x"), "uifile 2"},          // digits up to the first other
       {L"UIFILE", Text(L"#+2"), "uifile 2"},          // a plus sign is read and dropped
+      {L"UIFILE", Text(L"#1x0"), "uifile 1"},         // no digit read after the first other
       {L"#10", Id(5), "rcdata 5"},
       {L"#10", Text(L"#5"), "rcdata 5"},
       {L"mui", Id(1), "mui 1"},
@@ -339,6 +340,8 @@ TEST_P(PeReaderTest, StringNamesAreDecodedFromUtf16) {
   b.AddUifile(PeKey::Text(u"\U0001F600smile"), PeBytes("pair"));
   b.AddUifile(PeKey::Text(std::u16string(u"x\xD800y")), PeBytes("lone"));
   b.AddUifile(PeKey::Text(u"end\uFFFF"), PeBytes("last bmp"));
+  b.AddUifile(PeKey::Text(u"AZ"), PeBytes("the first and last letter"));
+  b.AddUifile(PeKey::Text(u"\u00C0\u00DE\u00F7\u0178"), PeBytes("latin edges"));
   b.AddUifile(PeKey::Text(u"\U00010000\U0010FFFF"), PeBytes("first and last pair"));
   const ParsedImage image = ParseBuilt(b);
   std::vector<ResourceName> names;
@@ -348,7 +351,11 @@ TEST_P(PeReaderTest, StringNamesAreDecodedFromUtf16) {
   EXPECT_NE(std::find(texts.begin(), texts.end(), L"\U00010000\U0010FFFF"), texts.end());
   EXPECT_NE(std::find(texts.begin(), texts.end(), std::wstring{L'x', wchar_t(0xD800), L'y'}),
             texts.end());
-  // Latin-1 letters fold too.
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"az"))),
+            "the first and last letter");
+  // Latin-1 letters fold too: U+00E0 to U+00FE but U+00F7, and U+00FF to U+0178.
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"\u00E0\u00FE\u00F7\u00FF"))),
+            "latin edges");
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"\u00E4RGER"))), "latin");
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"\U0001F600SMILE"))), "pair");
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"END\uFFFF"))), "last bmp");

@@ -1,6 +1,7 @@
 // ResourceModule::Load on Linux, with real files in a temporary folder.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -92,6 +93,7 @@ TEST(ResourceModuleLoad, RefusesWhatIsNoImageFile) {
   std::vector<std::uint8_t> bytes;
   EXPECT_FALSE(platform::posix::ReadModuleFile(base + L"/junk.dll", bytes));
   EXPECT_TRUE(bytes.empty());
+  EXPECT_FALSE(platform::posix::ReadModuleFile(L"", bytes));
 }
 
 TEST(ResourceModuleLoad, HeadersPastTheFirstBytesAreReadAsFarAsTheyReach) {
@@ -155,6 +157,15 @@ TEST(ResourceModuleLoad, ReadOnlyFileLoadsForItsOwnerAndForOthers) {
     return ResourceModule::Load(path) != nullptr ? 0 : 1;
   });
   EXPECT_EQ(status, 0);
+  // By its owner, on descriptor 0, with a stale EPERM in errno: opened once, and
+  // closed again.
+  const int onZero = RunInChild([&] {
+    ::close(STDIN_FILENO);
+    errno = EPERM;
+    if (ResourceModule::Load(path) == nullptr) return 1;
+    return ::fcntl(STDIN_FILENO, F_GETFD) == -1 ? 0 : 2;
+  });
+  EXPECT_EQ(onZero, 0);
 }
 
 TEST(ResourceModuleLoad, ModulesAreIndependent) {
