@@ -21,6 +21,14 @@ using test::Render;
 using test::Rendered;
 namespace b = test::builtin;
 
+// Converts the blob of `d` with the default cap into a sink that counts the bytes
+// and writes without keeping them (outputs of hundreds of MiB).
+ConvertStatus Stream(const DuibBuilder& d, test::StringSink& sink) {
+  const std::vector<std::uint8_t> bytes = d.Build();
+  CDuibConvert converter(test::ShowUnits);
+  return converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink);
+}
+
 // Output bombs: no more than the cap ever reaches the sink; the conversion fails.
 TEST(Render, OutputThatWouldPassTheCapFails) {
   DuibBuilder d;
@@ -53,12 +61,8 @@ TEST(Render, DefaultCapIsExactly256MiB) {
     const auto longer = d.String(std::u16string(kText + extra, u'b'));
     for (int i = 0; i < 4095; ++i) d.Empty(b::Element, {{b::id, full}});
     d.Empty(b::Element, {{b::id, longer}});
-    const std::vector<std::uint8_t> bytes = d.Build();
-    CDuibConvert converter(test::ShowUnits);
     test::StringSink sink(false);
-    const ConvertStatus status =
-        converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink);
-    EXPECT_EQ(status, extra == 0 ? StatusOk : StatusTooLarge) << extra;
+    EXPECT_EQ(Stream(d, sink), extra == 0 ? StatusOk : StatusTooLarge) << extra;
     if (extra == 0) {
       EXPECT_EQ(sink.size, kCap);
     } else {
@@ -70,11 +74,8 @@ TEST(Render, DefaultCapIsExactly256MiB) {
 // Rendering bytes streams them out: many writes, none larger than a chunk, and
 // few enough that each but the last carries at least half of one.
 void ExpectStreamed(const DuibBuilder& d, std::uint64_t size) {
-  const std::vector<std::uint8_t> bytes = d.Build();
-  CDuibConvert converter(test::ShowUnits);
   test::StringSink sink(false);
-  EXPECT_EQ(converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink),
-            StatusOk);
+  EXPECT_EQ(Stream(d, sink), StatusOk);
   EXPECT_EQ(sink.size, size);
   EXPECT_GT(sink.writes, 8);
   EXPECT_LE(sink.largestWrite, std::size_t{1} << 20);
@@ -135,11 +136,8 @@ TEST(Render, MillionReferencesToALongStringHitTheRealCap) {
   }
   d.Close(b::duixml);
   // 20000 * 50 * 4096 bytes is far past the cap; the blob is under 5 MiB.
-  const std::vector<std::uint8_t> bytes = d.Build();
-  CDuibConvert converter(test::ShowUnits);
   test::StringSink sink(false);
-  EXPECT_EQ(converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink),
-            StatusTooLarge);
+  EXPECT_EQ(Stream(d, sink), StatusTooLarge);
   EXPECT_LE(sink.size, kMaxOutputBytes);
 }
 
