@@ -77,9 +77,13 @@ Verdict RunBoth(const std::filesystem::path& folder, const std::string& ids) {
   const ProgramRun w = windows.get();
   Verdict verdict;
   if (l.exitStatus != 0 || w.exitStatus != 0) {
+    // How it ended, so that a rare failure in a long run can be told apart.
+    const ProgramRun& failed = l.exitStatus != 0 ? l : w;
     verdict.crashed = true;
-    verdict.what = std::string(l.exitStatus != 0 ? "linux" : "windows") +
-                   ((l.hung || w.hung) ? " hung" : " crashed");
+    verdict.what = std::string(&failed == &l ? "linux" : "windows") +
+                   (failed.hung     ? " hung"
+                    : failed.signal ? " crashed (signal " + std::to_string(failed.signal) + ")"
+                                    : " crashed (exit " + std::to_string(failed.exitStatus) + ")");
     return verdict;
   }
   const std::string a = Comparable(l.out, false) + Outputs(folder / "outL");

@@ -56,6 +56,7 @@ ProgramRun RunWithLimit(const std::vector<std::string>& argv, const std::filesys
   }
   close(out[0]);
   run.exitStatus = WIFEXITED(status) && !run.hung ? WEXITSTATUS(status) : -1;
+  if (!run.hung && WIFSIGNALED(status)) run.signal = WTERMSIG(status);
   return run;
 }
 

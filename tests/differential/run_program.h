@@ -11,6 +11,7 @@ namespace tamro::test {
 struct ProgramRun {
   std::string out;
   int exitStatus = -1;  // -1: killed by a signal
+  int signal = 0;       // the signal that ended it, when one did
   bool hung = false;    // killed after the time limit
 };
 
