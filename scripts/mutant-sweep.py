@@ -2,6 +2,7 @@
 """Draws a sample of small faults from the production sources, and runs them.
 
     scripts/mutant-sweep.py list SEED PREFIX [AREA=COUNT ...] [EARLIER.tsv ...] > campaign.tsv
+    scripts/mutant-sweep.py every SEED PREFIX [AREA=COUNT ...] [EARLIER.tsv ...] > campaign.tsv
     scripts/mutant-sweep.py run campaign.tsv results.txt
 
 `list` goes through every code line of engine/, pe/, io/, frontend/, platform/
@@ -12,6 +13,10 @@ continue for break, a constant one higher), then draws COUNT lines per area (def
 "where" column (file:line) of an earlier campaign's table are left out, so a
 new campaign is fresh. Lines with
 string literals are skipped, so that no text the program shows is changed.
+`every` takes every change of every line instead, from OPERATORS and MORE
+(+ 1 for - 1 and back, < for > and back, a boolean assignment flipped, a
+constant one lower), leaves out each mutant (same line, same change) that an
+earlier table holds, and draws COUNT of them per area in a random order.
 The list is tab-separated: label, file, line, original, replacement. Write it
 down before the run: a campaign's score counts only against a fixed list.
 
@@ -37,6 +42,8 @@ OPERATORS = [(" < ", " <= "), (" <= ", " < "), (" > ", " >= "), (" >= ", " > "),
              ("return false;", "return true;"), ("(!", "("), (" - ", " + "), (" + ", " - "),
              ("std::min", "std::max"), ("std::max", "std::min"), ("++", "--"),
              ("break;", "continue;")]
+MORE = [(" + 1", " - 1"), (" - 1", " + 1"), (" < ", " > "), (" > ", " < "),
+        ("= true;", "= false;"), ("= false;", "= true;")]
 CONSTANT = re.compile(r"(?<![\w.])([1-9][0-9]*)(?![\w.])")
 
 
@@ -44,19 +51,40 @@ def area(path):
     return "platform/posix" if path.startswith("platform/posix/") else path.split("/")[0]
 
 
-def earlier_lines(tables):
-    lines = set()
+def earlier_mutants(tables):
+    """(file, line, original, replacement) of every row of the tables: a docs
+    table (label, file:line, 'original'->'replacement', ...) or a list."""
+    mutants = set()
     for table in tables:
         with open(table, encoding="utf-8") as rows:
             for row in rows:
-                fields = row.split("\t")
-                if len(fields) > 1 and ":" in fields[1]:
+                fields = row.rstrip("\n").split("\t")
+                if len(fields) >= 5 and fields[2].isdigit():
+                    mutants.add((fields[1], int(fields[2]), fields[3], fields[4]))
+                    continue
+                change = re.match(r"'(.*)'->'(.*)'$", fields[2]) if len(fields) > 2 else None
+                if change and ":" in fields[1]:
                     rel, line = fields[1].rsplit(":", 1)
-                    lines.add((rel, int(line)))
-    return lines
+                    mutants.add((rel, int(line), change.group(1), change.group(2)))
+    return mutants
 
 
-def candidates(rng):
+def earlier_lines(tables):
+    return {(rel, line) for rel, line, _, _ in earlier_mutants(tables)}
+
+
+def changes_of(code, operators, lower):
+    changes = [(a, b) for a, b in operators if a in code]
+    constant = CONSTANT.search(code)
+    if constant:
+        value = int(constant.group(1))
+        changes.append((constant.group(1), str(value + 1)))
+        if lower:
+            changes.append((constant.group(1), str(value - 1)))
+    return changes
+
+
+def code_lines():
     for pattern in SOURCES:
         for path in sorted(glob.glob(os.path.join(ROOT, pattern))):
             rel = os.path.relpath(path, ROOT)
@@ -65,17 +93,23 @@ def candidates(rng):
                     code = line.strip().split("//")[0]
                     if not code or code.startswith(("#", "static_assert")) or '"' in code:
                         continue
-                    changes = [(a, b) for a, b in OPERATORS if a in code]
-                    constant = CONSTANT.search(code)
-                    if constant:
-                        changes.append((constant.group(1), str(int(constant.group(1)) + 1)))
-                    if changes:
-                        yield (rel, number) + rng.choice(changes)
+                    yield rel, number, code
 
 
-def list_mutants(seed, prefix, quotas, skip):
-    rng = random.Random(seed)
-    pool = [m for m in candidates(rng) if (m[0], m[1]) not in skip]
+def candidates(rng):
+    for rel, number, code in code_lines():
+        changes = changes_of(code, OPERATORS, False)
+        if changes:
+            yield (rel, number) + rng.choice(changes)
+
+
+def every_candidate():
+    for rel, number, code in code_lines():
+        for original, replacement in changes_of(code, OPERATORS + MORE, True):
+            yield rel, number, original, replacement
+
+
+def draw(pool, prefix, quotas, rng):
     rng.shuffle(pool)
     taken = {}
     number = 0
@@ -86,6 +120,17 @@ def list_mutants(seed, prefix, quotas, skip):
         taken[a] = taken.get(a, 0) + 1
         number += 1
         print(f"{prefix}{number:03d}\t{rel}\t{line}\t{original}\t{replacement}")
+
+
+def list_mutants(seed, prefix, quotas, tables):
+    rng = random.Random(seed)
+    skip = earlier_lines(tables)
+    draw([m for m in candidates(rng) if (m[0], m[1]) not in skip], prefix, quotas, rng)
+
+
+def list_every(seed, prefix, quotas, tables):
+    skip = earlier_mutants(tables)
+    draw([m for m in every_candidate() if m not in skip], prefix, quotas, random.Random(seed))
 
 
 def run(campaign, results):
@@ -109,10 +154,11 @@ def run(campaign, results):
 
 
 def main(argv):
-    if len(argv) >= 3 and argv[0] == "list":
+    if len(argv) >= 3 and argv[0] in ("list", "every"):
         tables = [a for a in argv[3:] if a.endswith(".tsv")]
         quotas = {k: int(v) for k, v in (q.split("=") for q in argv[3:] if "=" in q)}
-        list_mutants(int(argv[1]), argv[2], quotas, earlier_lines(tables))
+        lister = list_mutants if argv[0] == "list" else list_every
+        lister(int(argv[1]), argv[2], quotas, tables)
     elif len(argv) == 3 and argv[0] == "run":
         run(argv[1], argv[2])
     else:
