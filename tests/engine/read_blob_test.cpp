@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bytes/byte_view.h"
 #include "engine/duib_convert.h"
 #include "tests/engine/engine_support.h"
 #include "tests/support/case_name.h"
@@ -281,6 +282,25 @@ TEST(ReadBlob, SectionsMayComeInAnyOrderAndWithGaps) {
   test::StringSink sink;
   EXPECT_EQ(ConvertExact(d.Build(), sink), StatusOk);
   EXPECT_EQ(sink.text, "<Element id=\"value\"/>\r\n");
+}
+
+// Every read of the bytes, at the edges of a window of six: one byte further
+// and it is refused.
+TEST(ByteViewReads, OnlyWhatLiesInside) {
+  const std::uint8_t bytes[] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
+  const ByteView view(bytes, 6);
+  EXPECT_EQ(view.U16(4), 0x6655u);
+  EXPECT_EQ(view.U16(5), std::nullopt);
+  EXPECT_EQ(view.U32(2), 0x66554433u);
+  EXPECT_EQ(view.U32(3), std::nullopt);
+  EXPECT_EQ(view.U32(~std::uint64_t{0} - 1), std::nullopt);  // the sum wraps
+  EXPECT_TRUE(view.Contains(6, 0));
+  EXPECT_FALSE(view.Contains(7, 0));
+  ASSERT_TRUE(view.Sub(1, 5));
+  EXPECT_EQ(view.Sub(1, 5)->U16(3), 0x6655u);
+  EXPECT_EQ(view.Sub(1, 6), std::nullopt);
+  EXPECT_TRUE(ByteView(nullptr, 6).empty());
+  EXPECT_FALSE(ByteView(nullptr, 6).Contains(0, 1));
 }
 
 }  // namespace

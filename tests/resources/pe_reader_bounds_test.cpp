@@ -100,11 +100,12 @@ TEST(PeReaderBounds, ResourcesInTheZeroTailAreCopiedUpToTheLimit) {
   b.faults.resourceVirtualSize = 2 * kPage + pe::kMaxCopiedResource;
   b.faults.sizeOfImage = layout.resourceRva + *b.faults.resourceVirtualSize;
   b.faults.dataRva = layout.resourceRva + kPage;
-  for (std::uint32_t size : {pe::kMaxCopiedResource, pe::kMaxCopiedResource + 1}) {
+  // An empty one is found there too, with no byte to copy.
+  for (std::uint32_t size : {0u, pe::kMaxCopiedResource, pe::kMaxCopiedResource + 1}) {
     b.faults.dataSize = size;
     const ParsedImage image = ParseBuilt(b);
     EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup,
-              size == pe::kMaxCopiedResource ? ResourceLookup::Found : ResourceLookup::LoadFailed);
+              size <= pe::kMaxCopiedResource ? ResourceLookup::Found : ResourceLookup::LoadFailed);
   }
 }
 

@@ -1,5 +1,6 @@
 // ResourceModule::Load on Linux, with real files in a temporary folder.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "platform/posix/module_file.h"
 #include "platform/resource_module.h"
@@ -94,6 +96,32 @@ TEST(ResourceModuleLoad, RefusesWhatIsNoImageFile) {
   EXPECT_FALSE(platform::posix::ReadModuleFile(base + L"/junk.dll", bytes));
   EXPECT_TRUE(bytes.empty());
   EXPECT_FALSE(platform::posix::ReadModuleFile(L"", bytes));
+}
+
+// An image larger than the memory left: refused, with nothing of it kept, while a
+// small one still loads under the same limit.
+TEST(ResourceModuleLoad, ModuleLargerThanTheMemoryLeftIsRefused) {
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  GTEST_SKIP() << "the sanitizer's allocator aborts at an address-space limit";
+#endif
+#endif
+  const TempFolder folder;
+  const auto small = folder.Write("small.dll", Module(PeFormat::Pe32Plus));
+  const auto large = folder.Write("large.dll", Module(PeFormat::Pe32Plus));
+  std::filesystem::resize_file(large, std::uintmax_t{1} << 30);  // sparse: a 1 GiB overlay
+  const int status = RunInChild([&] {
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t pages = 0;
+    if (!(statm >> pages)) return 2;
+    const rlim_t room = pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE)) + (256u << 20);
+    const rlimit limit{room, room};
+    if (::setrlimit(RLIMIT_AS, &limit) != 0) return 2;
+    std::vector<std::uint8_t> bytes;
+    if (platform::posix::ReadModuleFile(WidePath(large), bytes) || !bytes.empty()) return 1;
+    return platform::posix::ReadModuleFile(WidePath(small), bytes) ? 0 : 3;
+  });
+  EXPECT_EQ(status, 0);
 }
 
 TEST(ResourceModuleLoad, HeadersPastTheFirstBytesAreReadAsFarAsTheyReach) {
