@@ -113,9 +113,12 @@ TEST(EnsureFolder, RelativePathIsResolvedAgainstTheCurrentFolder) {
   ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
   ASSERT_EQ(::chdir(folder.Root().c_str()), 0);
   const std::uint32_t result = EnsureFolder(L"rel/sub/");
+  const std::uint32_t oneLetter = EnsureFolder(L"r/s");  // a first component of one byte
   ASSERT_EQ(::chdir(previous), 0);
   EXPECT_EQ(result, 0u);
+  EXPECT_EQ(oneLetter, 0u);
   EXPECT_TRUE(fs::is_directory(folder.Path("rel/sub")));
+  EXPECT_TRUE(fs::is_directory(folder.Path("r/s")));
 }
 
 TEST(EnsureFolder, EmptyPathFails) {

@@ -4,6 +4,7 @@
 // the differential test.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -60,6 +61,14 @@ inline std::uint32_t ImageEdgeRva(PeFormat format) {
   PeLayout layout;
   (void)BaseModule(format).Build(&layout);
   return layout.resourceRva + ImageEdgeFromRoot(format);
+}
+// Where BaseModule's string name "NAMED" (its length field) lies, from the root.
+inline std::uint32_t NamedFromRoot(PeFormat format) {
+  PeLayout layout;
+  const std::vector<std::uint8_t> file = BaseModule(format).Build(&layout);
+  const std::uint8_t named[] = {5, 0, 'N', 0, 'A', 0, 'M', 0, 'E', 0, 'D', 0};
+  const auto root = file.begin() + static_cast<std::ptrdiff_t>(layout.resourceOffset);
+  return static_cast<std::uint32_t>(std::search(root, file.end(), named, std::end(named)) - root);
 }
 inline std::uint32_t DataEntryToTheEdge(PeFormat format) {
   return ImageEdgeFromRoot(format) - static_cast<std::uint32_t>(pe_format::kDataEntrySize);

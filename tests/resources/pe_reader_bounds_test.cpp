@@ -164,6 +164,19 @@ TEST(PeReaderBounds, ResourceAcrossTwoSectionsIsCopiedFromEach) {
   std::string out(16, '#');
   ASSERT_TRUE(pe->Copy(layout.resourceRva - 3, 8, reinterpret_cast<std::uint8_t*>(out.data())));
   EXPECT_EQ(out, "TTT" + root + std::string(8, '#'));
+  // The second section's raw data ending before its VirtualSize: zeros after it.
+  b.faults = {};
+  b.faults.resourceVirtualSize = 2 * pe_format::kSectionAlignment;
+  const std::vector<std::uint8_t> tailed = b.Build();
+  const std::optional<pe::PeImage> withTail =
+      pe::PeImage::Parse(ByteView(tailed.data(), static_cast<std::uint32_t>(tailed.size())));
+  ASSERT_TRUE(withTail);
+  const std::string raw(tailed.begin() + static_cast<std::ptrdiff_t>(layout.resourceOffset),
+                        tailed.end());
+  std::string copied(3 + raw.size() + 4, '#');
+  ASSERT_TRUE(withTail->Copy(layout.resourceRva - 3, copied.size(),
+                             reinterpret_cast<std::uint8_t*>(copied.data())));
+  EXPECT_EQ(copied, "TTT" + raw + std::string(4, '\0'));
   // A range that wraps around the end of the address space is no range at all.
   EXPECT_FALSE(pe->Mapped(layout.resourceRva, ~std::uint64_t{0}));
 }

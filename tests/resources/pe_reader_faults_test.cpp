@@ -81,6 +81,13 @@ const std::vector<FaultCase>& ReaderOnlyCases() {
          b.faults.firstNameLength = static_cast<std::uint16_t>(ImageEdgeFromRoot(f) / 2);
        },
        kErrorNoAccess, kErrorResourceNameNotFound, kNotFound, 0, kFound},
+      // One unit too long for the image: the last ends 2 bytes past its edge.
+      {"string name whose last unit lies past the image edge",
+       [](PeBuilder& b, PeFormat f) {
+         b.faults.firstNameLength =
+             static_cast<std::uint16_t>((ImageEdgeFromRoot(f) - NamedFromRoot(f)) / 2);
+       },
+       kErrorNoAccess, kErrorResourceNameNotFound, kNotFound, 0, kFound},
       // Without sections, which would be read from the directories' bytes.
       {"optional header ending right after the resource directory entry",
        [](PeBuilder& b, PeFormat f) {

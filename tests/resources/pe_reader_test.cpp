@@ -280,10 +280,12 @@ TEST_P(PeReaderTest, EmptyResourceIsFoundWithSizeZero) {
 TEST_P(PeReaderTest, RawDataIsReadFromItsOffsetRoundedDownAsTheLoaderRoundsIt) {
   PeBuilder b = Builder();
   b.AddUifile(PeKey::Id(1), PeBytes("rounded"));
-  b.faults.rawDataOffsetDelta = 0x1F0;  // still read from the aligned offset
-  const ParsedImage image = ParseBuilt(b);
-  ASSERT_NE(image.reader, nullptr);
-  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(1))), "rounded");
+  for (const std::uint32_t delta : {0x1F0u, 0x1FFu, 0x001u}) {  // still the aligned offset
+    b.faults.rawDataOffsetDelta = delta;
+    const ParsedImage image = ParseBuilt(b);
+    ASSERT_NE(image.reader, nullptr);
+    EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(1))), "rounded") << delta;
+  }
 }
 
 TEST_P(PeReaderTest, EnumeratedStringNamesKeepTheirIdentity) {

@@ -96,6 +96,13 @@ TEST(ResourceModuleLoad, RefusesWhatIsNoImageFile) {
   EXPECT_FALSE(platform::posix::ReadModuleFile(base + L"/junk.dll", bytes));
   EXPECT_TRUE(bytes.empty());
   EXPECT_FALSE(platform::posix::ReadModuleFile(L"", bytes));
+  // A sysfs attribute, shorter than the 4096 bytes it claims, with a stale EINTR
+  // in errno: refused at once.
+  for (const char* path : {"/sys/devices/system/cpu/online", "/sys/class/net/lo/speed"}) {
+    if (!std::filesystem::is_regular_file(path)) continue;
+    errno = EINTR;
+    EXPECT_FALSE(platform::posix::ReadModuleFile(WidePath(path), bytes)) << path;
+  }
 }
 
 // An image larger than the memory left: refused, with nothing of it kept, while a
@@ -150,10 +157,13 @@ TEST(ResourceModuleLoad, HeadersPastTheFirstBytesAreReadAsFarAsTheyReach) {
   for (std::size_t at : {std::size_t{4096 - 24}, limit, limit + 1}) {
     SCOPED_TRACE(at);
     moved.faults.ntHeadersAt = at;
-    const std::unique_ptr<ResourceModule> m =
-        ResourceModule::Load(WidePath(folder.Write("moved.dll", moved.Build())));
+    const auto file = folder.Write("moved.dll", moved.Build());
+    const std::unique_ptr<ResourceModule> m = ResourceModule::Load(WidePath(file));
     if (at > limit) {
       EXPECT_EQ(m, nullptr);
+      std::vector<std::uint8_t> read;
+      EXPECT_FALSE(platform::posix::ReadModuleFile(WidePath(file), read));
+      EXPECT_TRUE(read.empty());
       continue;
     }
     ASSERT_NE(m, nullptr);
