@@ -3,7 +3,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -234,25 +233,14 @@ TEST(WriteWholeFile, FailureHalfWayLeavesNoPartialFile) {
     SCOPED_TRACE(pendingBefore ? "SIGXFSZ pending before" : "no signal before");
     const int status = RunInChild([&] {
       ::signal(SIGXFSZ, SIG_DFL);
-      sigset_t limitOnly;
-      sigemptyset(&limitOnly);
-      sigaddset(&limitOnly, SIGXFSZ);
-      if (pendingBefore &&
-          (pthread_sigmask(SIG_BLOCK, &limitOnly, nullptr) != 0 || ::raise(SIGXFSZ))) {
-        return 2;
-      }
+      if (pendingBefore && !test::MakePending(SIGXFSZ)) return 2;
       const rlimit limit{4096, 4096};
       if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
       const std::string big(64 * 1024, 'x');
       const bool replaced = WriteWholeFile(oldPath, big);
       const bool created = WriteWholeFile(newPath, big);
       const bool small = WriteWholeFile(folder.Wide("small.txt"), "fits");
-      sigset_t pending;
-      sigset_t mask;
-      sigpending(&pending);
-      pthread_sigmask(SIG_SETMASK, nullptr, &mask);
-      const bool asBefore = sigismember(&pending, SIGXFSZ) == int{pendingBefore} &&
-                            sigismember(&mask, SIGXFSZ) == int{pendingBefore};
+      const bool asBefore = test::SignalStateAsBefore(SIGXFSZ, pendingBefore);
       return (!replaced && !created && small && asBefore) ? 0 : 1;
     });
     EXPECT_EQ(status, 0) << "-1: killed by a signal";

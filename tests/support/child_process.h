@@ -2,6 +2,8 @@
 // identity that must not touch the test runner. Linux only.
 #pragma once
 
+#include <pthread.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +28,28 @@ inline int RunInChild(const std::function<int()>& body) {
 inline bool DropToUnprivilegedUser() {
   if (::geteuid() != 0) return true;
   return ::setgid(65534) == 0 && ::setuid(65534) == 0;
+}
+
+// In a child: blocks `signal` and raises it, so that it is pending the way a
+// caller's own signal would be. False when either step failed.
+inline bool MakePending(int signal) {
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal);
+  return pthread_sigmask(SIG_BLOCK, &only, nullptr) == 0 && ::raise(signal) == 0;
+}
+
+// In a child: true when `signal` is pending and blocked exactly when it was
+// made so before (`pendingBefore`), that is, the code under test left the
+// caller's signal state as it found it.
+inline bool SignalStateAsBefore(int signal, bool pendingBefore) {
+  sigset_t pending;
+  sigset_t mask;
+  sigemptyset(&pending);
+  sigpending(&pending);
+  pthread_sigmask(SIG_SETMASK, nullptr, &mask);
+  return sigismember(&pending, signal) == int{pendingBefore} &&
+         sigismember(&mask, signal) == int{pendingBefore};
 }
 
 }  // namespace tamro::test
