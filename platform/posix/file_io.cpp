@@ -10,20 +10,11 @@
 #include <string>
 
 #include "platform/posix/native_text.h"
+#include "platform/posix/open_for_reading.h"
 #include "platform/source_file.h"
 
 namespace tamro::platform {
 namespace {
-
-// A source is opened so that it is never changed, not even in its access time when
-// the kernel lets us say so (O_NOATIME needs ownership: EPERM means "not yours"),
-// and without blocking on a FIFO before fstat can turn it away.
-int OpenForReading(const std::string& path) {
-  constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  int fd = ::open(path.c_str(), kFlags | O_NOATIME);
-  if (fd < 0 && errno == EPERM) fd = ::open(path.c_str(), kFlags);
-  return fd;
-}
 
 class PosixSourceFile final : public SourceFile {
  public:
@@ -35,7 +26,7 @@ class PosixSourceFile final : public SourceFile {
   }
 
   bool Open(const std::string& path) {
-    fd_ = OpenForReading(path);
+    fd_ = posix::OpenForReading(path);
     return fd_ >= 0;
   }
 

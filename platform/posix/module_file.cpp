@@ -12,6 +12,7 @@
 #include "bytes/byte_view.h"
 #include "pe/pe_image.h"
 #include "platform/posix/native_text.h"
+#include "platform/posix/open_for_reading.h"
 
 namespace tamro::platform::posix {
 namespace {
@@ -67,10 +68,7 @@ bool ReadModuleFile(const std::wstring& path, std::vector<std::uint8_t>& bytes) 
   std::vector<std::uint8_t>().swap(bytes);
   const std::optional<std::string> native = EncodeNative(path);
   if (!native || native->empty()) return false;
-  // Never blocks on a FIFO; the access time is left alone where the kernel lets us.
-  constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  int fd = ::open(native->c_str(), kFlags | O_NOATIME);
-  if (fd < 0 && errno == EPERM) fd = ::open(native->c_str(), kFlags);
+  const int fd = OpenForReading(*native);
   if (fd < 0) return false;
   struct stat info {};
   bool read = false;
