@@ -96,6 +96,7 @@ TEST(ResourceModuleLoad, RefusesWhatIsNoImageFile) {
   EXPECT_FALSE(platform::posix::ReadModuleFile(base + L"/junk.dll", bytes));
   EXPECT_TRUE(bytes.empty());
   EXPECT_FALSE(platform::posix::ReadModuleFile(L"", bytes));
+  EXPECT_FALSE(platform::posix::ReadModuleFile(base + L"/missing.dll", bytes));
   // A sysfs attribute, shorter than the 4096 bytes it claims, with a stale EINTR
   // in errno: refused at once.
   for (const char* path : {"/sys/devices/system/cpu/online", "/sys/class/net/lo/speed"}) {
