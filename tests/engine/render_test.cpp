@@ -239,6 +239,16 @@ const RenderCase kRenderCases[] = {
        d.Resid(x, 0).Resid(x, 1).Resid(x, 2);
      },
      StatusWarnings, "<Element resid=\"x\"/>\r\n", 0, true},
+    {"an entry just past the table's count is no entry",
+     [](DuibBuilder& d) {
+       // The section holds two entries but counts one: element 0's entry lies past
+       // the table, so element 0 is not checked and the one match is all there is.
+       const auto x = d.String(u"x");
+       d.Empty(b::Element, {{b::resid, x}}).Empty(b::Element, {{b::resid, x}});
+       d.Resid(x, 1).Resid(x, 0);
+       d.residCount = 1;
+     },
+     StatusOk, "<Element resid=\"x\"/>\r\n<Element resid=\"x\"/>\r\n", 0, false},
     {"table entries sharing a start",
      [](DuibBuilder& d) {
        d.AddRawString(u"same");
