@@ -5,6 +5,7 @@
 
 #include "pe/pe_image.h"
 #include "tests/resources/reader_test_support.h"
+#include "tests/support/little_endian.h"
 #include "tests/support/pe_format.h"
 
 namespace tamro::test {
@@ -45,6 +46,27 @@ TEST_P(PeReaderScalingTest, EveryNameOfALargeSortedTableIsFoundWithItsBytes) {
     }
   }
   EXPECT_EQ(right, kCount);
+}
+
+// An id above every id of its table is not there, even where the bytes right
+// after the table read as an entry for it.
+TEST(PeReaderBounds, IdSearchEndsAtTheTablesLastEntry) {
+  using namespace pe_format;
+  PeBuilder b(PeFormat::Pe32);
+  b.AddUifile(PeKey::Id(1), PeBytes("one")).AddUifile(PeKey::Id(2), PeBytes("two"));
+  PeLayout layout;
+  std::vector<std::uint8_t> file = b.Build(&layout);
+  const std::size_t root = layout.resourceOffset;
+  const std::size_t names = root + (Get32(file, TargetAt(root, 0)) & ~kSubdirectory);
+  ASSERT_EQ(Get16(file, names + kDirIdCount), 2);
+  const std::size_t past = EntryAt(names, 2);
+  Put32(file, past + kEntryName, 3);
+  Put32(file, past + kEntryTarget, Get32(file, TargetAt(names, 1)));
+  const ParsedImage image = ParseBytes(std::move(file));
+  ASSERT_TRUE(image.reader);
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(2))), "two");
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(3)).lookup, ResourceLookup::NotFound);
+  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(3)), platform::kErrorResourceNameNotFound);
 }
 
 TEST(PeReaderBounds, SharedLanguageTableAnswersWithTheSharedData) {
