@@ -26,9 +26,17 @@ namespace fs = std::filesystem;
 using test::DropToUnprivilegedUser;
 using test::RunInChild;
 
+// The descriptor that the next open gets: the lowest one not in use.
+int NextDescriptor() {
+  const int fd = ::open("/dev/null", O_RDONLY);
+  if (fd >= 0) ::close(fd);
+  return fd;
+}
+
 TEST(OutputFile, PiecesStandUnderThePathOnlyAfterCommit) {
   test::TempFolder folder;
   test::WriteBytes(folder.Path("out.txt"), "old");
+  const int free = NextDescriptor();
   std::unique_ptr<OutputFile> file = OutputFile::Create(folder.Wide("out.txt"));
   ASSERT_TRUE(file);
   EXPECT_TRUE(file->Write("<a>\r\n"));
@@ -41,6 +49,7 @@ TEST(OutputFile, PiecesStandUnderThePathOnlyAfterCommit) {
   for (const FoundEntry& entry : FindEntries(folder.Wide("*"))) listed.push_back(entry.name);
   EXPECT_EQ(listed, (std::vector<std::wstring>{L".", L"..", L"out.txt"}));
   EXPECT_TRUE(file->Commit());
+  EXPECT_EQ(NextDescriptor(), free);  // the commit closed the file
   EXPECT_EQ(test::ReadBytes(folder.Path("out.txt")), "<a>\r\n</a>\r\n");
   EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"out.txt"});
   EXPECT_FALSE(file->Commit());
@@ -127,6 +136,7 @@ TEST(OutputFile, WritesInPlaceWhereTheFolderTakesNoNewFile) {
   const std::wstring pipe = folder.Wide("locked/pipe.txt");
   const int status = RunInChild([&] {
     if (!DropToUnprivilegedUser()) return 2;
+    if (!WriteWholeFile(out, "first")) return 8;  // on a descriptor past the standard ones
     ::close(STDIN_FILENO);  // the file written in place then gets descriptor 0
     if (!WriteWholeFile(out, "new") || OutputFile::Create(missing)) return 3;
     if (::fcntl(STDIN_FILENO, F_GETFD) != -1) return 7;  // and closed again
