@@ -198,6 +198,20 @@ TEST(PeReaderFaultsValid, SharedLanguageTablesAnswerWithTheSharedData) {
   EXPECT_EQ(FoundText(image, image.reader->Find(L"#10", Id(5))), "named");
 }
 
+// A name whose length ends on a high surrogate keeps it alone, even where the
+// low half of a pair follows it in the image. The name is decoded from a copy of
+// exactly its units, so a look past them is a read past the copy, which the
+// sanitizer build reports.
+TEST(PeReaderFaultsValid, SurrogateHalfAtTheEndOfANameStaysAlone) {
+  PeBuilder b(PeFormat::Pe32);
+  b.AddUifile(PeKey::Text(u"X\U0001F600"), PeBytes("cut"));
+  b.faults.firstNameLength = 2;
+  const ParsedImage image = ParseBuilt(b);
+  std::vector<ResourceName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  EXPECT_EQ(NameTexts(names), (std::vector<std::wstring>{{L'X', wchar_t(0xD83D)}}));
+}
+
 TEST(PeReaderFaultsValid, TypePointingAtTheRootEnumeratesTheTypes) {
   PeBuilder b = BaseModule(PeFormat::Pe32Plus);
   b.faults.loop = PeLoop::TypeIsRoot;
