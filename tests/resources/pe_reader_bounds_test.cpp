@@ -69,6 +69,24 @@ TEST(PeReaderBounds, IdSearchEndsAtTheTablesLastEntry) {
   EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(3)), platform::kErrorResourceNameNotFound);
 }
 
+// Without a preferred language the first data entry is chosen: a directory
+// listed before it is passed over.
+TEST(PeReaderBounds, LanguageFallbackPassesOverADirectory) {
+  using namespace pe_format;
+  PeBuilder b(PeFormat::Pe32);
+  b.AddUifile(PeKey::Id(7), PeBytes("de"), 0x407).AddUifile(PeKey::Id(7), PeBytes("fr"), 0x40C);
+  PeLayout layout;
+  std::vector<std::uint8_t> file = b.Build(&layout);
+  const std::size_t root = layout.resourceOffset;
+  const auto table = [&](std::size_t at) { return root + (Get32(file, at) & ~kSubdirectory); };
+  const std::size_t languages = table(TargetAt(table(TargetAt(root, 0)), 0));
+  ASSERT_EQ(Get16(file, languages + kDirIdCount), 2);
+  Put32(file, TargetAt(languages, 0), kSubdirectory);  // the root, a directory
+  const ParsedImage image = ParseBytes(std::move(file));
+  ASSERT_TRUE(image.reader);
+  EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(7))), "fr");
+}
+
 TEST(PeReaderBounds, SharedLanguageTableAnswersWithTheSharedData) {
   PeBuilder b = ManyUifiles(1000, false);
   b.faults.shareLanguageTables = true;

@@ -88,6 +88,13 @@ const std::vector<FaultCase>& ReaderOnlyCases() {
              static_cast<std::uint16_t>((ImageEdgeFromRoot(f) - NamedFromRoot(f)) / 2);
        },
        kErrorNoAccess, kErrorResourceNameNotFound, kNotFound, 0, kFound},
+      // One unit shorter: the name ends exactly at the edge, and reads.
+      {"string name that ends exactly at the image edge",
+       [](PeBuilder& b, PeFormat f) {
+         b.faults.firstNameLength =
+             static_cast<std::uint16_t>((ImageEdgeFromRoot(f) - NamedFromRoot(f)) / 2 - 1);
+       },
+       0, kErrorResourceNameNotFound, kNotFound, 0, kFound},
       // Without sections, which would be read from the directories' bytes.
       {"optional header ending right after the resource directory entry",
        [](PeBuilder& b, PeFormat f) {
