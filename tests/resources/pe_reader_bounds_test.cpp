@@ -25,6 +25,12 @@ PeBuilder ManyUifiles(std::uint32_t count, bool strings) {
   return b;
 }
 
+// The file offset of the table that the entry target at `targetAt` points to.
+std::size_t Subtable(const std::vector<std::uint8_t>& file, std::size_t root,
+                     std::size_t targetAt) {
+  return root + (Get32(file, targetAt) & ~pe_format::kSubdirectory);
+}
+
 class PeReaderScalingTest : public ::testing::TestWithParam<bool> {};
 INSTANTIATE_TEST_SUITE_P(Names, PeReaderScalingTest, ::testing::Values(false, true),
                          [](const auto& p) { return p.param ? "Strings" : "Ids"; });
@@ -57,7 +63,7 @@ TEST(PeReaderBounds, IdSearchEndsAtTheTablesLastEntry) {
   PeLayout layout;
   std::vector<std::uint8_t> file = b.Build(&layout);
   const std::size_t root = layout.resourceOffset;
-  const std::size_t names = root + (Get32(file, TargetAt(root, 0)) & ~kSubdirectory);
+  const std::size_t names = Subtable(file, root, TargetAt(root, 0));
   ASSERT_EQ(Get16(file, names + kDirIdCount), 2);
   const std::size_t past = EntryAt(names, 2);
   Put32(file, past + kEntryName, 3);
@@ -78,8 +84,8 @@ TEST(PeReaderBounds, LanguageFallbackPassesOverADirectory) {
   PeLayout layout;
   std::vector<std::uint8_t> file = b.Build(&layout);
   const std::size_t root = layout.resourceOffset;
-  const auto table = [&](std::size_t at) { return root + (Get32(file, at) & ~kSubdirectory); };
-  const std::size_t languages = table(TargetAt(table(TargetAt(root, 0)), 0));
+  const std::size_t names = Subtable(file, root, TargetAt(root, 0));
+  const std::size_t languages = Subtable(file, root, TargetAt(names, 0));
   ASSERT_EQ(Get16(file, languages + kDirIdCount), 2);
   Put32(file, TargetAt(languages, 0), kSubdirectory);  // the root, a directory
   const ParsedImage image = ParseBytes(std::move(file));
