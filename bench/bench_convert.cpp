@@ -27,7 +27,7 @@ class CountingSink final : public tamro::OutputSink {
 
 void Run(benchmark::State& state, const Blob& blob) {
   std::uint64_t outputBytes = 0;
-  tamro::ConvertStatus status = tamro::StatusOk;
+  tamro::ConvertStatus status = tamro::ConvertStatus::Ok;
   for (auto _ : state) {
     CountingSink sink;
     status = tamro::ConvertBlob(blob.bytes.data(), static_cast<std::uint32_t>(blob.bytes.size()),

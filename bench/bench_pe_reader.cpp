@@ -13,12 +13,12 @@
 #include "pe/resource_reader.h"
 #include "platform/resource_keys.h"
 #include "platform/resource_module.h"
-#include "tests/support/pe_builder.h"
+#include "tests/builders/pe_builder.h"
 
 namespace {
 
-using tamro::platform::ResourceLookup;
-using tamro::platform::ResourceName;
+using tamro::pe::EnumeratedName;
+using tamro::pe::NameKey;
 using tamro::test::PeBuilder;
 using tamro::test::PeKey;
 
@@ -42,27 +42,29 @@ std::vector<std::uint8_t> Module(std::uint32_t count, bool strings, bool shared)
 // The reader asked as ResourceModule asks it on Linux.
 struct InMemoryModule {
   const tamro::pe::ResourceReader& reader;
-  std::uint32_t EnumNames(std::wstring_view type, std::vector<ResourceName>& names) const {
-    return tamro::platform::AppendNames(reader, type, names);
+  tamro::platform::ResourceStatus EnumNames(const NameKey& type,
+                                            std::vector<EnumeratedName>& names) const {
+    return tamro::platform::StatusOf(reader.EnumNames(type, names));
   }
-  std::uint32_t CheckName(std::wstring_view type, const ResourceName& name) const {
-    return reader.CheckName(tamro::platform::TypeKey(type), tamro::platform::KeyOf(name));
+  tamro::platform::ResourceStatus CheckName(const NameKey& type, const NameKey& name) const {
+    return tamro::platform::StatusOf(reader.CheckName(type, name));
   }
-  tamro::platform::ResourceBytes Find(std::wstring_view type, const ResourceName& name) const {
-    return tamro::platform::BytesOf(
-        reader.Find(tamro::platform::TypeKey(type), tamro::platform::KeyOf(name)));
+  tamro::pe::ResourceData Find(const NameKey& type, const NameKey& name) const {
+    return reader.Find(type, name);
   }
 };
 
 template <typename Reader>
 std::uint64_t EnumerateAndFind(const Reader& reader) {
-  std::vector<ResourceName> names;
-  if (reader.EnumNames(L"UIFILE", names) != 0) std::abort();
+  const NameKey uifile = tamro::pe::KeyFromStored(L"UIFILE");
+  std::vector<EnumeratedName> names;
+  if (reader.EnumNames(uifile, names) != tamro::platform::ResourceStatus::Ok) std::abort();
   std::uint64_t bytes = 0;
-  for (const ResourceName& name : names) {
-    if (reader.CheckName(L"UIFILE", name) != 0) std::abort();
-    const auto found = reader.Find(L"UIFILE", name);
-    if (found.lookup != ResourceLookup::Found) std::abort();
+  for (const EnumeratedName& name : names) {
+    const NameKey key = tamro::pe::KeyFromEnumerated(name);
+    if (reader.CheckName(uifile, key) != tamro::platform::ResourceStatus::Ok) std::abort();
+    const auto found = reader.Find(uifile, key);
+    if (found.lookup != tamro::pe::DataLookup::Found) std::abort();
     bytes += found.size;
   }
   return bytes;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "tests/support/duib_builder.h"
+#include "tests/builders/duib_builder.h"
 
 namespace tamro::bench {
 namespace {

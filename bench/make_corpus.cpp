@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bench/duib_corpus.h"
-#include "tests/support/pe_builder.h"
+#include "tests/builders/pe_builder.h"
 
 namespace {
 

@@ -12,11 +12,12 @@ namespace tamro {
 class ByteView {
  public:
   ByteView() = default;
+  // No bytes at all when `data` is null, whatever `size` says.
   ByteView(const std::uint8_t* data, std::uint32_t size) : data_(data), size_(data ? size : 0) {}
 
   const std::uint8_t* data() const { return data_; }
   std::uint32_t size() const { return size_; }
-  bool empty() const { return data_ == nullptr; }
+  bool empty() const { return size_ == 0; }
 
   // True when [offset, offset + length) lies inside the bytes.
   bool Contains(std::uint64_t offset, std::uint64_t length) const {
@@ -31,21 +32,21 @@ class ByteView {
 
   std::optional<std::uint32_t> U32(std::uint64_t offset) const {
     if (!Contains(offset, 4)) return std::nullopt;
-    return U32At(static_cast<std::uint32_t>(offset));
+    return U32Unchecked(static_cast<std::uint32_t>(offset));
   }
 
   std::optional<std::uint16_t> U16(std::uint64_t offset) const {
     if (!Contains(offset, 2)) return std::nullopt;
-    return U16At(static_cast<std::uint32_t>(offset));
+    return U16Unchecked(static_cast<std::uint32_t>(offset));
   }
 
-  // Unchecked forms for loops whose whole range was checked once with Contains.
-  std::uint32_t U32At(std::uint32_t offset) const {
+  // For loops whose whole range was checked once with Contains: no check here.
+  std::uint32_t U32Unchecked(std::uint32_t offset) const {
     const std::uint8_t* p = data_ + offset;
     return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
            (std::uint32_t{p[3]} << 24);
   }
-  std::uint16_t U16At(std::uint32_t offset) const {
+  std::uint16_t U16Unchecked(std::uint32_t offset) const {
     const std::uint8_t* p = data_ + offset;
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
   }

@@ -1,6 +1,6 @@
-// The one UTF-16LE decoder: code units into wide characters. Where wchar_t has 32
-// bits a surrogate pair becomes one character; an unpaired surrogate is kept as it
-// stands, so every unit survives the trip.
+// The one place that knows how UTF-16 pairs surrogates: code units into code
+// points and back. An unpaired surrogate stands for itself, so every unit
+// survives the trip; what becomes of it is the caller's choice.
 #pragma once
 
 #include <cstddef>
@@ -18,32 +18,53 @@ inline bool IsLowSurrogate(std::uint32_t unit) {
   return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-// Decodes the `units` code units at `start` of `bytes` into `dest`, which has room
-// for `units` characters; returns the characters written. The caller has checked
-// that the units lie inside `bytes`.
-inline std::size_t DecodeUtf16Le(const ByteView& bytes, std::uint32_t start, std::uint32_t units,
-                                 wchar_t* dest) {
-  const std::uint32_t end = start + 2 * units;
-  std::size_t written = 0;
-  for (std::uint32_t at = start; at < end; at += 2) {
-    const std::uint16_t unit = bytes.U16At(at);
-    if constexpr (sizeof(wchar_t) == 4) {
-      if (IsHighSurrogate(unit) && at + 2 < end && IsLowSurrogate(bytes.U16At(at + 2))) {
-        const std::uint16_t low = bytes.U16At(at + 2);
-        dest[written++] = static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-        at += 2;
-        continue;
-      }
+// The code point that begins at unit `at` of the `count` units that `unitAt(i)`
+// reads, stored in `code`; returns the units it took: 2 for a surrogate pair,
+// otherwise 1.
+template <class UnitAt>
+std::size_t NextCodePoint(UnitAt unitAt, std::size_t at, std::size_t count, char32_t& code) {
+  const std::uint32_t unit = unitAt(at);
+  if (IsHighSurrogate(unit) && at + 1 < count) {
+    const std::uint32_t low = unitAt(at + 1);
+    if (IsLowSurrogate(low)) {
+      code = static_cast<char32_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+      return 2;
     }
-    dest[written++] = static_cast<wchar_t>(unit);
   }
-  return written;
+  code = static_cast<char32_t>(unit);
+  return 1;
 }
 
-// All of `bytes` (an even count) as wide text.
+// Appends the UTF-16 form of `code` to `units`. Values past U+10FFFF (Linux
+// keeps undecodable bytes there) come out as two units that pair with nothing.
+inline void AppendUtf16(char32_t code, std::u16string& units) {
+  if (code < 0x10000) {
+    units.push_back(static_cast<char16_t>(code));
+    return;
+  }
+  const char32_t above = code - 0x10000;
+  units.push_back(static_cast<char16_t>(0xD800 + (above >> 10)));
+  units.push_back(static_cast<char16_t>(0xDC00 + (above & 0x3FF)));
+}
+
+// All of `bytes` (UTF-16LE, an even count) as wide text: where wchar_t has 32
+// bits a surrogate pair becomes one character.
 inline std::wstring WideFromUtf16Le(const ByteView& bytes) {
-  std::wstring text(bytes.size() / 2, L'\0');
-  text.resize(DecodeUtf16Le(bytes, 0, bytes.size() / 2, text.data()));
+  const std::size_t count = bytes.size() / 2;
+  const auto unitAt = [&](std::size_t i) {
+    return bytes.U16Unchecked(static_cast<std::uint32_t>(2 * i));
+  };
+  std::wstring text;
+  text.reserve(count);
+  for (std::size_t at = 0; at < count;) {
+    if constexpr (sizeof(wchar_t) == 4) {
+      char32_t code = 0;
+      at += NextCodePoint(unitAt, at, count, code);
+      text.push_back(static_cast<wchar_t>(code));
+    } else {
+      text.push_back(static_cast<wchar_t>(unitAt(at++)));
+    }
+  }
   return text;
 }
 

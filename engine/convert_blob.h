@@ -15,9 +15,9 @@ namespace tamro {
 bool IsDuibBuffer(const std::uint8_t* blob, std::uint32_t size);
 
 // What one conversion reports. The count and the flag are meaningful only with
-// StatusWarnings.
+// ConvertStatus::Warnings.
 struct ConvertResult {
-  ConvertStatus status = StatusOk;
+  ConvertStatus status = ConvertStatus::Ok;
   std::uint32_t unknownCount = 0;  // names rendered as placeholders
   bool residFailed = false;        // the resid cross-check failed
 };

@@ -18,7 +18,7 @@ std::array<std::int64_t, 2> LastZeroUnits(ByteView bytes) {
   int found = 0;
   for (std::int64_t q = std::int64_t{bytes.size()} - 2; q >= 0 && found < 2; --q) {
     const std::size_t parity = static_cast<std::size_t>(q & 1);
-    if (last[parity] < 0 && bytes.U16At(static_cast<std::uint32_t>(q)) == 0) {
+    if (last[parity] < 0 && bytes.U16Unchecked(static_cast<std::uint32_t>(q)) == 0) {
       last[parity] = q;
       ++found;
     }
@@ -31,7 +31,7 @@ std::array<std::int64_t, 2> LastZeroUnits(ByteView bytes) {
 ConvertStatus CDuibConvert::Convert(const std::uint8_t* blob, std::uint32_t size,
                                     OutputSink& sink) {
   const ConvertStatus status = ReadBlob(blob, size);
-  if (status != StatusOk) return status;
+  if (status != ConvertStatus::Ok) return status;
   OutputWriter writer(sink, maxOutputBytes_);
   out_ = &writer;
   const ConvertStatus rendered = Render();
@@ -40,50 +40,52 @@ ConvertStatus CDuibConvert::Convert(const std::uint8_t* blob, std::uint32_t size
 }
 
 ConvertStatus CDuibConvert::ReadBlob(const std::uint8_t* blob, std::uint32_t size) {
-  if (size < kHeaderSize) return StatusSizeCheck;
+  if (size < kHeaderSize) return ConvertStatus::SizeCheck;
+  if (blob == nullptr) return ConvertStatus::HeaderRead;
   const ByteView bytes(blob, size);
-  if (bytes.empty()) return StatusHeaderRead;
   blob_.bytes = bytes;
 
   Header& h = blob_.header;
-  h.magic = bytes.U32At(0);
-  h.version = bytes.U32At(4);
-  h.elementOffset = bytes.U32At(8);
-  h.stringOffset = bytes.U32At(12);
-  h.residFlag = bytes.U32At(16);
-  if (h.magic != kDuibMagic || h.version != kDuibVersion) return StatusBadSignature;
+  h.magic = bytes.U32Unchecked(0);
+  h.version = bytes.U32Unchecked(4);
+  h.elementOffset = bytes.U32Unchecked(8);
+  h.stringOffset = bytes.U32Unchecked(12);
+  h.residFlag = bytes.U32Unchecked(16);
+  if (h.magic != kDuibMagic || h.version != kDuibVersion) return ConvertStatus::BadSignature;
 
   if (h.residFlag != 0) {
-    if (const ConvertStatus status = ReadResidSection(bytes); status != StatusOk) return status;
+    if (const ConvertStatus status = ReadResidSection(bytes); status != ConvertStatus::Ok)
+      return status;
   }
-  if (const ConvertStatus status = ReadElementSection(bytes); status != StatusOk) return status;
+  if (const ConvertStatus status = ReadElementSection(bytes); status != ConvertStatus::Ok)
+    return status;
   return ReadStringSection(bytes);
 }
 
 ConvertStatus CDuibConvert::ReadResidSection(ByteView blob) {
   // Once the head lies inside the blob its two fields read; a read can fail only
   // where there are no bytes at all, which the header read has already refused.
-  if (blob.size() < kResidSectionAt + kSectionHeadSize) return StatusSizeCheck;
-  const std::uint32_t sectionSize = blob.U32At(kResidSectionAt);
-  const std::uint32_t count = blob.U32At(kResidSectionAt + 4);
-  if (!blob.Contains(kResidSectionAt, sectionSize)) return StatusSizeCheck;
+  if (blob.size() < kResidSectionAt + kSectionHeadSize) return ConvertStatus::SizeCheck;
+  const std::uint32_t sectionSize = blob.U32Unchecked(kResidSectionAt);
+  const std::uint32_t count = blob.U32Unchecked(kResidSectionAt + 4);
+  if (!blob.Contains(kResidSectionAt, sectionSize)) return ConvertStatus::SizeCheck;
 
   // The entries are bounded by the blob alone, not by the section size. The first
   // entry that would pass the blob's end fails the section; since every earlier
   // entry reads fine, checking the whole run at once gives the same result.
   const std::uint32_t entriesAt = kResidSectionAt + kSectionHeadSize;
-  if (!blob.Contains(entriesAt, std::uint64_t{count} * 8)) return StatusSizeCheck;
+  if (!blob.Contains(entriesAt, std::uint64_t{count} * 8)) return ConvertStatus::SizeCheck;
   blob_.residEntriesAt = entriesAt;
   blob_.residCount = count;
-  return StatusOk;
+  return ConvertStatus::Ok;
 }
 
 ConvertStatus CDuibConvert::ReadElementSection(ByteView blob) {
   const std::uint64_t at = blob_.header.elementOffset;
-  if (!blob.Contains(at, kSectionHeadSize)) return StatusSizeCheck;
-  const std::uint32_t sectionSize = blob.U32At(static_cast<std::uint32_t>(at));
-  declaredElementCount_ = blob.U32At(static_cast<std::uint32_t>(at + 4));
-  if (!blob.Contains(at, sectionSize)) return StatusSizeCheck;
+  if (!blob.Contains(at, kSectionHeadSize)) return ConvertStatus::SizeCheck;
+  const std::uint32_t sectionSize = blob.U32Unchecked(static_cast<std::uint32_t>(at));
+  declaredElementCount_ = blob.U32Unchecked(static_cast<std::uint32_t>(at + 4));
+  if (!blob.Contains(at, sectionSize)) return ConvertStatus::SizeCheck;
 
   // Whole 4-byte items from behind the section head to the section's end; 1 to 3
   // stray bytes at the end are ignored.
@@ -91,29 +93,29 @@ ConvertStatus CDuibConvert::ReadElementSection(ByteView blob) {
       sectionSize > kSectionHeadSize ? sectionSize - kSectionHeadSize : 0;
   blob_.itemsAt = static_cast<std::uint32_t>(at + kSectionHeadSize);
   blob_.itemCount = itemBytes / 4;
-  return StatusOk;
+  return ConvertStatus::Ok;
 }
 
 ConvertStatus CDuibConvert::ReadStringSection(ByteView blob) {
   const std::uint64_t at = blob_.header.stringOffset;
-  if (!blob.Contains(at, kSectionHeadSize)) return StatusSizeCheck;
-  const std::uint32_t sectionSize = blob.U32At(static_cast<std::uint32_t>(at));
-  const std::uint32_t count = blob.U32At(static_cast<std::uint32_t>(at + 4));
-  if (at + sectionSize != blob.size()) return StatusSizeCheck;
+  if (!blob.Contains(at, kSectionHeadSize)) return ConvertStatus::SizeCheck;
+  const std::uint32_t sectionSize = blob.U32Unchecked(static_cast<std::uint32_t>(at));
+  const std::uint32_t count = blob.U32Unchecked(static_cast<std::uint32_t>(at + 4));
+  if (at + sectionSize != blob.size()) return ConvertStatus::SizeCheck;
 
   const std::array<std::int64_t, 2> lastZero = LastZeroUnits(blob);
   for (std::uint32_t i = 0; i < count; ++i) {
     const auto offset = blob.U32(at + kSectionHeadSize + 4 * std::uint64_t{i});
-    if (!offset) return StatusSizeCheck;
+    if (!offset) return ConvertStatus::SizeCheck;
     const std::uint64_t start = at + *offset;
     if (start >= blob.size() || lastZero[start & 1] < static_cast<std::int64_t>(start)) {
-      return StatusSizeCheck;
+      return ConvertStatus::SizeCheck;
     }
   }
   blob_.stringTableAt = static_cast<std::uint32_t>(at);
   poolBudget_ = blob.size() / 2;
   blob_.stringCount = count;
-  return StatusOk;
+  return ConvertStatus::Ok;
 }
 
 }  // namespace tamro

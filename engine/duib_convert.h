@@ -23,7 +23,7 @@
 namespace tamro {
 
 // The output never grows past this many bytes; a blob that would need more fails
-// with StatusTooLarge. Real UI files render to a few MiB. Memory does not depend
+// with ConvertStatus::TooLarge. Real UI files render to a few MiB. Memory does not depend
 // on it: the output streams out in bounded chunks.
 inline constexpr std::uint64_t kMaxOutputBytes = std::uint64_t{256} << 20;
 
@@ -69,7 +69,7 @@ class CDuibConvert {
   };
 
   // Reading phase (duib_convert.cpp): the header, then the resid, element and
-  // string sections; each returns StatusOk or the code of its first failed check.
+  // string sections; each returns ConvertStatus::Ok or the code of its first failed check.
   ConvertStatus ReadBlob(const std::uint8_t* blob, std::uint32_t size);
   ConvertStatus ReadResidSection(ByteView blob);
   ConvertStatus ReadElementSection(ByteView blob);

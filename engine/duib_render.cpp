@@ -42,7 +42,7 @@ ConvertStatus CDuibConvert::Render() {
 
   const ByteView& bytes = blob_.bytes;
   for (std::uint32_t k = 0; k < blob_.itemCount; ++k) {
-    const std::uint32_t item = bytes.U32At(blob_.itemsAt + 4 * k);
+    const std::uint32_t item = bytes.U32Unchecked(blob_.itemsAt + 4 * k);
     if (attributesRemaining == 0) {
       const std::uint32_t type = item & 0xF;
       const std::uint32_t attributeCount = (item >> 4) & 0xFFF;
@@ -62,20 +62,20 @@ ConvertStatus CDuibConvert::Render() {
         out_->Append(currentType == kTypeEmpty ? "/>\r\n"sv : ">\r\n"sv);
       }
     }
-    if (out_->overflowed()) return StatusTooLarge;
+    if (out_->overflowed()) return ConvertStatus::TooLarge;
   }
   // A stream that ends inside an element's attributes keeps the blank that
   // separates them, as each attribute had one behind it.
   if (attributesRemaining > 0) out_->Append(" "sv);
   out_->Flush();
-  if (out_->overflowed()) return StatusTooLarge;
+  if (out_->overflowed()) return ConvertStatus::TooLarge;
 
   if (static_cast<std::uint32_t>(elementCounter) != declaredElementCount_) {
-    return StatusElementCount;
+    return ConvertStatus::ElementCount;
   }
   if (static_cast<std::uint32_t>(residMatchCount_) != blob_.residCount) residCheckFailed_ = true;
-  if (unknownCount_ > 0 || residCheckFailed_) return StatusWarnings;
-  return StatusOk;
+  if (unknownCount_ > 0 || residCheckFailed_) return ConvertStatus::Warnings;
+  return ConvertStatus::Ok;
 }
 
 void CDuibConvert::GetElementName(std::uint32_t item, bool& stylesheets) {
@@ -124,7 +124,7 @@ void CDuibConvert::CheckResid(std::int32_t elementIndex, std::uint16_t valueId) 
   const auto e = static_cast<std::uint32_t>(elementIndex);
   if (e >= residFirstEntry_.size() || residFirstEntry_[e] == 0) return;
   const std::uint32_t entry = residFirstEntry_[e] - 1;
-  const std::uint32_t value = blob_.bytes.U32At(blob_.residEntriesAt + 8 * entry);
+  const std::uint32_t value = blob_.bytes.U32Unchecked(blob_.residEntriesAt + 8 * entry);
   if (value != valueId) residCheckFailed_ = true;
   ++residMatchCount_;
 }
@@ -136,12 +136,12 @@ void CDuibConvert::IndexResidTable() {
   const ByteView& bytes = blob_.bytes;
   std::uint32_t slots = 0;
   for (std::uint32_t i = 0; i < blob_.residCount; ++i) {
-    const std::uint32_t element = bytes.U32At(blob_.residEntriesAt + 8 * i + 4);
+    const std::uint32_t element = bytes.U32Unchecked(blob_.residEntriesAt + 8 * i + 4);
     if (element < blob_.itemCount) slots = std::max(slots, element + 1);
   }
   residFirstEntry_.assign(slots, 0);
   for (std::uint32_t i = 0; i < blob_.residCount; ++i) {
-    const std::uint32_t element = bytes.U32At(blob_.residEntriesAt + 8 * i + 4);
+    const std::uint32_t element = bytes.U32Unchecked(blob_.residEntriesAt + 8 * i + 4);
     if (element < slots && residFirstEntry_[element] == 0) residFirstEntry_[element] = i + 1;
   }
 }

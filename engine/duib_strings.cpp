@@ -81,7 +81,7 @@ void CDuibConvert::EncodeString(std::uint16_t index, std::string& bytes) {
   const std::uint32_t count = StringUnits(start);
   units_.resize(count);
   for (std::uint32_t i = 0; i < count; ++i) {
-    units_[i] = static_cast<char16_t>(blob_.bytes.U16At(start + 2 * i));
+    units_[i] = static_cast<char16_t>(blob_.bytes.U16Unchecked(start + 2 * i));
   }
   const std::size_t from = bytes.size();
   encode_(units_, bytes);
@@ -90,13 +90,13 @@ void CDuibConvert::EncodeString(std::uint16_t index, std::string& bytes) {
 
 std::uint32_t CDuibConvert::StringStart(std::uint16_t index) const {
   return blob_.stringTableAt +
-         blob_.bytes.U32At(blob_.stringTableAt + 8 + 4 * std::uint32_t{index});
+         blob_.bytes.U32Unchecked(blob_.stringTableAt + 8 + 4 * std::uint32_t{index});
 }
 
 // The reading phase proved a zero unit inside the blob at or after `start`.
 std::uint32_t CDuibConvert::StringUnits(std::uint32_t start) const {
   std::uint32_t end = start;
-  while (blob_.bytes.U16At(end) != 0) end += 2;
+  while (blob_.bytes.U16Unchecked(end) != 0) end += 2;
   return (end - start) / 2;
 }
 

@@ -22,7 +22,7 @@ void PrintBanner() {
 
 void PrintFinalReport(const BatchOutcome& outcome, const CommandArgs& args) {
   PrintLine(L"");
-  if (outcome.error == ErrNone) {
+  if (outcome.error == BatchError::ErrNone) {
     PrintLine(fmt::format(L"{} of {} UIFILE(s) successfully converted to XML text",
                           outcome.converted, outcome.total));
     PrintLine(L"");

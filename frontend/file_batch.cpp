@@ -2,8 +2,10 @@
 
 #include <fmt/xchar.h>
 
+#include <new>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "frontend/console.h"
@@ -15,19 +17,21 @@ namespace tamro {
 namespace {
 
 // Every file the pattern matches, in the platform search's order; folders skipped.
-std::vector<ItemSource> FindMatchingFiles(const std::wstring& pattern) {
-  std::vector<ItemSource> files;
+// An error when the search itself failed.
+std::error_code FindMatchingFiles(const std::wstring& pattern, std::vector<ItemSource>& files) {
+  std::vector<platform::FoundEntry> entries;
+  if (const std::error_code error = platform::FindEntries(pattern, entries)) return error;
   const std::wstring folderPart = FolderOfPath(pattern);
   const std::optional<std::wstring> absolute = platform::FullPath(folderPart);
   const std::wstring folder = AddBackslash(absolute ? *absolute : folderPart);
-  for (const platform::FoundEntry& entry : platform::FindEntries(pattern)) {
+  for (const platform::FoundEntry& entry : entries) {
     if (entry.isDirectory) continue;
     ItemSource file;
     file.path = folder + entry.name;
     file.name = FileNameOfPath(file.path);
     files.push_back(std::move(file));
   }
-  return files;
+  return {};
 }
 
 void AnnounceFile(const std::wstring& name) {
@@ -37,9 +41,16 @@ void AnnounceFile(const std::wstring& name) {
 }  // namespace
 
 BatchOutcome RunFileBatch(const CommandArgs& args) {
-  if (platform::PathExists(args.sourceFolder) != 0) return {ErrSourceFolder};
-  const std::vector<ItemSource> files = FindMatchingFiles(args.sourceFolder + args.fileMask);
-  if (files.empty()) return {ErrNoMatchingFiles};
+  if (platform::PathExists(args.sourceFolder)) return {BatchError::ErrSourceFolder};
+  std::vector<ItemSource> files;
+  try {
+    if (FindMatchingFiles(args.sourceFolder + args.fileMask, files)) {
+      return {BatchError::ErrSearchFailed};
+    }
+  } catch (const std::bad_alloc&) {
+    return {BatchError::ErrSearchFailed};
+  }
+  if (files.empty()) return {BatchError::ErrNoMatchingFiles};
   return ConvertItems(files, args.destFolder,
                       fmt::format(L"Converting {} UIFILE(s) in folder \"{}\" to XML text",
                                   files.size(), args.sourceFolder),

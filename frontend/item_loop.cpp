@@ -9,8 +9,8 @@ BatchOutcome ConvertItems(const std::vector<ItemSource>& items, const std::wstri
                           std::wstring_view header, AnnounceItem announce) {
   BatchOutcome outcome;
   platform::EnsureFolder(destFolder);  // only the existence test below decides
-  if (platform::PathExists(destFolder) != 0) {
-    outcome.error = ErrDestFolder;
+  if (platform::PathExists(destFolder)) {
+    outcome.error = BatchError::ErrDestFolder;
     return outcome;
   }
   PrintLine(header);

@@ -9,15 +9,16 @@ namespace tamro {
 // User text (names, paths) only ever fills a placeholder; it is never a format.
 std::wstring ResultText(const ItemResult& result) {
   switch (result.code) {
-    case ResultOk:
+    case ItemCode::ResultOk:
       return L"OK";
-    case ResultOpenFailed:
+    case ItemCode::ResultOpenFailed:
       return L"Error: unable to open source file";
-    case ResultNotDuib:
+    case ItemCode::ResultNotDuib:
       return L"Skipped: not in DUIB format";
-    case ResultConvertFailed:
-      return fmt::format(L"Error: DUIB conversion failed (0x{:04X})", result.status);
-    case ResultWarnings: {
+    case ItemCode::ResultConvertFailed:
+      return fmt::format(L"Error: DUIB conversion failed (0x{:04X})",
+                         static_cast<std::uint32_t>(result.status));
+    case ItemCode::ResultWarnings: {
       std::wstring text = L"Warning: ";
       if (result.residFailed) text += L"ResID check failed";
       if (result.residFailed && result.unknownCount != 0) text += L", ";
@@ -26,47 +27,50 @@ std::wstring ResultText(const ItemResult& result) {
       }
       return text;
     }
-    case ResultCreateFailed:
+    case ItemCode::ResultCreateFailed:
       return L"Error: failed to create output XML file";
-    case ResultIdNotFound:
-    case ResultNotFound:
+    case ItemCode::ResultIdNotFound:
+    case ItemCode::ResultNotFound:
       return L"Error: resource not found";
-    case ResultLoadFailed:
+    case ItemCode::ResultLoadFailed:
       return L"Error: failed to load resource";
     default:
       // No other code is ever set; should one appear, it is shown, not hidden.
-      return fmt::format(L"Error: unexpected result code {}", result.code);
+      return fmt::format(L"Error: unexpected result code {}",
+                         static_cast<std::int32_t>(result.code));
   }
 }
 
 std::wstring BatchErrorText(BatchError code, const CommandArgs& args) {
   switch (code) {
-    case ErrDestFolder:
+    case BatchError::ErrDestFolder:
       return fmt::format(L"Unable to create destination folder \"{}\"", args.destFolder);
-    case ErrSourceFolder:
+    case BatchError::ErrSourceFolder:
       return fmt::format(L"Source folder \"{}\" not found", args.sourceFolder);
-    case ErrNoMatchingFiles:
+    case BatchError::ErrNoMatchingFiles:
       return fmt::format(L"No matching files ({}) found in source folder \"{}\"", args.fileMask,
                          args.sourceFolder);
-    case ErrNoIds:
+    case BatchError::ErrNoIds:
       return L"No UIFILEs specified on command line";
-    case ErrSysFileMissing:
+    case BatchError::ErrSysFileMissing:
       return fmt::format(L"System file \"{}\" not found", args.systemFile);
-    case ErrSysFileLoad:
+    case BatchError::ErrSysFileLoad:
       return fmt::format(L"Failed to load system file \"{}\"", args.systemFile);
-    case ErrNoUifiles:
+    case BatchError::ErrNoUifiles:
       return fmt::format(L"No UIFILE resources found in system file \"{}\"", args.systemFile);
-    case ErrEnumFailed:
+    case BatchError::ErrEnumFailed:
       return fmt::format(L"Failed to enumerate UIFILE resources in system file \"{}\"",
                          args.systemFile);
+    case BatchError::ErrSearchFailed:
+      return fmt::format(L"Failed to search source folder \"{}\"", args.sourceFolder);
     default:
-      return fmt::format(L"Unexpected batch error (0x{:04X})", code);
+      return fmt::format(L"Unexpected batch error (0x{:04X})", static_cast<std::uint32_t>(code));
   }
 }
 
 bool ReportItem(const ItemResult& result) {
   const std::wstring text = ResultText(result);
-  if (result.code == ResultOk) {
+  if (result.code == ItemCode::ResultOk) {
     PrintLine(text);
     return true;
   }

@@ -9,23 +9,23 @@
 
 namespace tamro {
 
-// Batch error codes: a code space of their own (0 = the batch ran to its end),
-// unrelated to the converter status codes of the same values.
-using BatchError = std::uint32_t;
-
-inline constexpr BatchError ErrNone = 0;
-inline constexpr BatchError ErrDestFolder = 0x8001;
-inline constexpr BatchError ErrSourceFolder = 0x8002;
-inline constexpr BatchError ErrNoMatchingFiles = 0x8003;
-inline constexpr BatchError ErrNoIds = 0x8004;
-inline constexpr BatchError ErrSysFileMissing = 0x8005;
-inline constexpr BatchError ErrSysFileLoad = 0x8006;
-inline constexpr BatchError ErrNoUifiles = 0x8007;
-inline constexpr BatchError ErrEnumFailed = 0x8008;
+// Batch error: why a batch could not run, reported instead of the summary.
+enum class BatchError : std::uint32_t {
+  ErrNone = 0,  // the batch ran to its end
+  ErrDestFolder = 0x8001,
+  ErrSourceFolder = 0x8002,
+  ErrNoMatchingFiles = 0x8003,
+  ErrNoIds = 0x8004,
+  ErrSysFileMissing = 0x8005,
+  ErrSysFileLoad = 0x8006,
+  ErrNoUifiles = 0x8007,
+  ErrEnumFailed = 0x8008,
+  ErrSearchFailed = 0x8009,  // the search of the source folder itself failed
+};
 
 // What a batch hands back to the entry. The counts are read only when `error` is 0.
 struct BatchOutcome {
-  BatchError error = ErrNone;
+  BatchError error = BatchError::ErrNone;
   std::int32_t converted = 0;  // items whose final code was ResultOk
   std::int32_t total = 0;      // items the batch set out to convert
 };

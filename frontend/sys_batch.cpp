@@ -10,12 +10,11 @@
 
 #include "frontend/console.h"
 #include "frontend/item_loop.h"
+#include "io/source_bytes.h"
 #include "platform/platform.h"
 
 namespace tamro {
 namespace {
-
-constexpr std::wstring_view kUifileType = L"UIFILE";
 
 // The "C" locale's white space, as wcstol skips it.
 bool IsSpace(wchar_t c) {
@@ -51,18 +50,17 @@ std::int32_t ReadDecimal(std::wstring_view text) {
 }
 
 // The display text of an enumerated name: an id as its decimal text, a string as is.
-std::wstring NameText(const platform::ResourceName& name) {
-  return name.IsId() ? fmt::format(L"{}", name.id) : name.text;
+std::wstring NameText(const pe::EnumeratedName& name) {
+  return name.isId ? fmt::format(L"{}", name.id) : name.text;
 }
 
 // The resources to convert, or the batch error that stops the batch.
 struct Selection {
-  BatchError error = ErrNone;
+  BatchError error = BatchError::ErrNone;
   std::vector<ItemSource> items;
 };
 
-ItemSource Resource(const platform::ResourceModule& module, std::wstring name,
-                    platform::ResourceName lookup) {
+ItemSource Resource(const platform::ResourceModule& module, std::wstring name, pe::NameKey lookup) {
   ItemSource item;
   item.name = std::move(name);
   item.module = &module;
@@ -70,20 +68,20 @@ ItemSource Resource(const platform::ResourceModule& module, std::wstring name,
   return item;
 }
 
-// "*" mode: every UIFILE of the module, each under the identity the enumeration
-// gave it, so a string name such as "25X" is never taken for the id 25.
+// "*" mode: every UIFILE of the module, in the module's order, each under its own
+// identity.
 Selection SelectAll(const platform::ResourceModule& module) {
   Selection selection;
-  std::vector<platform::ResourceName> names;
-  const std::uint32_t status = module.EnumNames(kUifileType, names);
-  if (status != 0) {
-    selection.error = status == platform::kErrorResourceTypeNotFound ? ErrNoUifiles : ErrEnumFailed;
+  std::vector<pe::EnumeratedName> names;
+  const platform::ResourceStatus status = module.EnumNames(UifileType(), names);
+  if (status != platform::ResourceStatus::Ok) {
+    selection.error = status == platform::ResourceStatus::TypeNotFound ? BatchError::ErrNoUifiles
+                                                                       : BatchError::ErrEnumFailed;
     return selection;
   }
   selection.items.reserve(names.size());
-  for (platform::ResourceName& name : names) {
-    std::wstring text = NameText(name);
-    selection.items.push_back(Resource(module, std::move(text), std::move(name)));
+  for (const pe::EnumeratedName& name : names) {
+    selection.items.push_back(Resource(module, NameText(name), pe::KeyFromEnumerated(name)));
   }
   return selection;
 }
@@ -96,15 +94,18 @@ Selection SelectListed(const platform::ResourceModule& module,
   selection.items.reserve(ids.size());
   for (const std::wstring& id : ids) {
     ItemSource item = Resource(module, id, ResourceNameFromText(id));
-    const std::uint32_t status = module.CheckName(kUifileType, item.resource);
-    if (status == platform::kErrorResourceNameNotFound) {
-      item.selected = ResultIdNotFound;
-    } else if (status == platform::kErrorResourceTypeNotFound) {
-      selection.error = ErrNoUifiles;
-      return selection;
-    } else if (status != 0) {
-      selection.error = ErrEnumFailed;
-      return selection;
+    switch (module.CheckName(UifileType(), item.resource)) {
+      case platform::ResourceStatus::Ok:
+        break;
+      case platform::ResourceStatus::NameNotFound:
+        item.selected = ItemCode::ResultIdNotFound;
+        break;
+      case platform::ResourceStatus::TypeNotFound:
+        selection.error = BatchError::ErrNoUifiles;
+        return selection;
+      case platform::ResourceStatus::Failed:
+        selection.error = BatchError::ErrEnumFailed;
+        return selection;
     }
     selection.items.push_back(std::move(item));
   }
@@ -117,27 +118,25 @@ void AnnounceResource(const std::wstring& name) {
 
 }  // namespace
 
-platform::ResourceName ResourceNameFromText(std::wstring_view text) {
+pe::NameKey ResourceNameFromText(std::wstring_view text) {
   const std::int32_t value = ReadDecimal(text);
-  if (value >= 1 && value <= 65535) {
-    return platform::ResourceName::FromId(static_cast<std::uint16_t>(value));
-  }
-  return platform::ResourceName::FromText(std::wstring(text));
+  if (value >= 1 && value <= 65535) return pe::KeyFromId(static_cast<std::uint16_t>(value));
+  return pe::KeyFromTyped(text);
 }
 
 BatchOutcome RunSysBatch(const CommandArgs& args) {
-  if (args.items.empty()) return {ErrNoIds};
-  if (platform::PathExists(args.systemFile) != 0) return {ErrSysFileMissing};
+  if (args.items.empty()) return {BatchError::ErrNoIds};
+  if (platform::PathExists(args.systemFile)) return {BatchError::ErrSysFileMissing};
   // Owned here from loading to the return: released on every path, after the
   // last item whose bytes live inside it.
   const std::unique_ptr<platform::ResourceModule> module =
       platform::ResourceModule::Load(args.systemFile);
-  if (!module) return {ErrSysFileLoad};
+  if (!module) return {BatchError::ErrSysFileLoad};
 
   const bool allMode = args.items.size() == 1 && args.items.front() == L"*";
   const Selection selection = allMode ? SelectAll(*module) : SelectListed(*module, args.items);
-  if (selection.error != ErrNone) return {selection.error};
-  if (selection.items.empty()) return {ErrNoUifiles};
+  if (selection.error != BatchError::ErrNone) return {selection.error};
+  if (selection.items.empty()) return {BatchError::ErrNoUifiles};
   return ConvertItems(selection.items, args.destFolder,
                       fmt::format(L"Extracting {} UIFILE(s) from \"{}\" and converting to XML text",
                                   selection.items.size(), args.systemFile),

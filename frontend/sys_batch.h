@@ -12,7 +12,7 @@ namespace tamro {
 // The resource name that a typed id stands for, read as wcstol reads base 10
 // (leading white space, a sign, digits up to the first non-digit, overflow clamped
 // to 32 bits): 1 to 65535 is that integer identifier, anything else the text itself.
-platform::ResourceName ResourceNameFromText(std::wstring_view text);
+pe::NameKey ResourceNameFromText(std::wstring_view text);
 
 // Loads `args.systemFile`, selects the resources to convert ("*" or the listed
 // ids), ensures the destination folder, then converts and reports each resource.

@@ -9,7 +9,7 @@
 #include "engine/duib_convert.h"
 #include "fuzz/seed_corpus.h"
 #include "platform/platform.h"
-#include "tests/support/duib_builder.h"
+#include "tests/builders/duib_builder.h"
 
 namespace {
 
@@ -74,10 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CountingSink sink;
   const tamro::ConvertResult result =
       tamro::ConvertBlob(data, size32, tamro::platform::EncodeOutputString, sink);
-  const std::uint32_t s = result.status;
-  Check(s == 0 || s == 0x8001 || s == 0x8002 || s == 0x8005 || s == 0x8006 || s == 0x8008 ||
-        s == 0x8FFF);
-  Check(s != 0 || (result.unknownCount == 0 && !result.residFailed));  // 0 has no warnings
+  using enum tamro::ConvertStatus;
+  const tamro::ConvertStatus s = result.status;
+  Check(s == Ok || s == SizeCheck || s == HeaderRead || s == BadSignature || s == ElementCount ||
+        s == TooLarge || s == Warnings);
+  Check(s != Ok || (result.unknownCount == 0 && !result.residFailed));  // Ok has no warnings
   Check(sink.bytes <= tamro::kMaxOutputBytes);
   return 0;
 }

@@ -10,7 +10,7 @@
 
 #include "fuzz/seed_corpus.h"
 #include "pe/resource_reader.h"
-#include "tests/support/pe_builder.h"
+#include "tests/builders/pe_builder.h"
 
 namespace {
 
@@ -83,17 +83,16 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-bool IsCode(std::uint32_t code) {
-  namespace p = tamro::pe;
-  return code == 0 || code == p::kErrorResourceTypeNotFound ||
-         code == p::kErrorResourceNameNotFound || code == p::kErrorNoAccess ||
-         code == p::kErrorInvalidParameter || code == p::kErrorGenFailure;
+bool IsCode(tamro::pe::ResourceError code) {
+  using enum tamro::pe::ResourceError;
+  return code == None || code == TypeNotFound || code == NameNotFound || code == NoAccess ||
+         code == InvalidParameter || code == GenFailure;
 }
 
 volatile std::uint32_t sink;
 
 void CheckAndFind(const ResourceReader& reader, const NameKey& type, const NameKey& name) {
-  const std::uint32_t check = reader.CheckName(type, name);
+  const tamro::pe::ResourceError check = reader.CheckName(type, name);
   Check(IsCode(check));
   Check(reader.CheckName(type, name) == check);
   const ResourceData found = reader.Find(type, name);
@@ -106,10 +105,6 @@ void CheckAndFind(const ResourceReader& reader, const NameKey& type, const NameK
     Check(found.data == nullptr);
   }
   Check(reader.Find(type, name).lookup == found.lookup);
-}
-
-NameKey KeyOf(const EnumeratedName& name) {
-  return name.isId ? tamro::pe::KeyFromId(name.id) : tamro::pe::KeyFromStored(name.text);
 }
 
 }  // namespace
@@ -127,9 +122,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const wchar_t* typeText : {L"UIFILE", L"uifile", L"#10", L"#16", L"MUI", L"#0", L"#"}) {
     const NameKey type = tamro::pe::KeyFromTyped(typeText);
     std::vector<EnumeratedName> names;
-    const std::uint32_t code = reader->EnumNames(type, names);
-    Check(IsCode(code));
-    for (const EnumeratedName& name : names) CheckAndFind(*reader, type, KeyOf(name));
+    Check(IsCode(reader->EnumNames(type, names)));
+    for (const EnumeratedName& name : names) {
+      CheckAndFind(*reader, type, tamro::pe::KeyFromEnumerated(name));
+    }
   }
   const NameKey uifile = tamro::pe::KeyFromTyped(L"UIFILE");
   for (const std::uint16_t id : std::initializer_list<std::uint16_t>{0, 1, 2, 40960, 0xFFFF}) {

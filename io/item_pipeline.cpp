@@ -35,13 +35,13 @@ std::wstring OutputName(const ItemSource& source) {
 ItemCode OutOfMemoryCode(Step step, const ItemSource& source) {
   switch (step) {
     case Step::Acquire:
-      return source.IsFile() ? ResultOpenFailed : ResultLoadFailed;
+      return source.IsFile() ? ItemCode::ResultOpenFailed : ItemCode::ResultLoadFailed;
     case Step::Convert:
-      return ResultConvertFailed;
+      return ItemCode::ResultConvertFailed;
     case Step::Write:
       break;
   }
-  return ResultCreateFailed;
+  return ItemCode::ResultCreateFailed;
 }
 
 }  // namespace
@@ -50,12 +50,12 @@ void ConvertItem(ItemResult& result, const std::uint8_t* blob, std::uint32_t siz
                  OutputSink& sink) {
   const ConvertResult converted = ConvertBlob(blob, size, platform::EncodeOutputString, sink);
   result.status = converted.status;
-  if (converted.status == StatusWarnings) {
-    result.code = ResultWarnings;
+  if (converted.status == ConvertStatus::Warnings) {
+    result.code = ItemCode::ResultWarnings;
     result.unknownCount = converted.unknownCount;
     result.residFailed = converted.residFailed;
-  } else if (converted.status != StatusOk) {
-    result.code = ResultConvertFailed;
+  } else if (converted.status != ConvertStatus::Ok) {
+    result.code = ItemCode::ResultConvertFailed;
   }
 }
 
@@ -70,8 +70,8 @@ ItemResult RunItem(const ItemSource& source, const std::wstring& destFolder,
     std::vector<std::uint8_t> buffer;  // a file's bytes, until its output is complete
     const std::uint8_t* data = nullptr;
     std::uint32_t size = 0;
-    if (item.code == ResultOk) item.code = Acquire(source, buffer, data, size);
-    if (item.code != ResultOk) return item;
+    if (item.code == ItemCode::ResultOk) item.code = Acquire(source, buffer, data, size);
+    if (item.code != ItemCode::ResultOk) return item;
 
     step = Step::Write;
     OutputFileSink output(destFolder + OutputName(source));
@@ -80,13 +80,13 @@ ItemResult RunItem(const ItemSource& source, const std::wstring& destFolder,
     // put in place only for a conversion that succeeded, with or without warnings,
     // so a failed conversion is code 3 even where no file could be created.
     ConvertItem(item, data, size, output);
-    if (item.code == ResultOk || item.code == ResultWarnings) {
+    if (item.code == ItemCode::ResultOk || item.code == ItemCode::ResultWarnings) {
       step = Step::Write;
-      if (output.Commit() != ResultOk) item.code = ResultCreateFailed;
+      if (output.Commit() != ItemCode::ResultOk) item.code = ItemCode::ResultCreateFailed;
     }
   } catch (const std::bad_alloc&) {
     item.code = OutOfMemoryCode(step, source);
-    if (step == Step::Convert) item.status = StatusTooLarge;
+    if (step == Step::Convert) item.status = ConvertStatus::TooLarge;
   }
   return item;
 }

@@ -17,8 +17,8 @@ struct ItemSource {
   std::wstring name;  // shown on the console; the base of the output name
   std::wstring path;  // a source file: its full path
   const platform::ResourceModule* module = nullptr;  // a resource: the module holding it
-  platform::ResourceName resource;                   // a resource: the name it is found by
-  ItemCode selected = ResultOk;  // ResultIdNotFound: a listed name the module lacks
+  pe::NameKey resource;                              // a resource: the key it is found by
+  ItemCode selected = ItemCode::ResultOk;  // ResultIdNotFound: a listed name the module lacks
 
   bool IsFile() const { return module == nullptr; }
 };
@@ -28,8 +28,8 @@ using AnnounceItem = void (*)(const std::wstring& name);
 
 // Runs one conversion of the blob into `sink`, in the output files' encoding,
 // and records its outcome in `result`: `status` always; `code` ResultWarnings
-// with the warning details for StatusWarnings, ResultConvertFailed for any other
-// failure; `code` untouched on success.
+// with the warning details for ConvertStatus::Warnings, ResultConvertFailed for
+// any other failure; `code` untouched on success.
 void ConvertItem(ItemResult& result, const std::uint8_t* blob, std::uint32_t size,
                  OutputSink& sink);
 

@@ -5,26 +5,28 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/convert_status.h"
+
 namespace tamro {
 
-using ItemCode = std::int32_t;
-
-inline constexpr ItemCode ResultOk = 0;
-inline constexpr ItemCode ResultOpenFailed = 1;
-inline constexpr ItemCode ResultNotDuib = 2;
-inline constexpr ItemCode ResultConvertFailed = 3;
-inline constexpr ItemCode ResultWarnings = 4;
-inline constexpr ItemCode ResultCreateFailed = 5;
-inline constexpr ItemCode ResultIdNotFound = 6;
-inline constexpr ItemCode ResultNotFound = 7;
-inline constexpr ItemCode ResultLoadFailed = 8;
+enum class ItemCode : std::int32_t {
+  ResultOk = 0,             // converted and written
+  ResultOpenFailed = 1,     // the source file cannot be opened or read
+  ResultNotDuib = 2,        // the bytes do not begin with the DUIB signature
+  ResultConvertFailed = 3,  // the conversion failed; `status` says how
+  ResultWarnings = 4,       // converted and written, with warnings
+  ResultCreateFailed = 5,   // the output file cannot be created or written
+  ResultIdNotFound = 6,     // a listed resource name names no UIFILE resource
+  ResultNotFound = 7,       // the resource cannot be found when its bytes are sought
+  ResultLoadFailed = 8,     // the resource's bytes cannot be loaded
+};
 
 struct ItemResult {
-  std::wstring name;               // file name or resource name text; base of the output name
-  ItemCode code = ResultOk;        // one of the Result* codes
-  std::uint32_t status = 0;        // converter status of the item's conversion
-  std::uint32_t unknownCount = 0;  // set only for a conversion with warnings
-  bool residFailed = false;        // set only for a conversion with warnings
+  std::wstring name;                         // file name or resource name text
+  ItemCode code = ItemCode::ResultOk;        // the item's outcome
+  ConvertStatus status = ConvertStatus::Ok;  // of the item's conversion, if one ran
+  std::uint32_t unknownCount = 0;            // set only for a conversion with warnings
+  bool residFailed = false;                  // set only for a conversion with warnings
 };
 
 }  // namespace tamro

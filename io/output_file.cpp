@@ -64,7 +64,7 @@ void OutputFileSink::Write(std::string_view bytes) {
 
 ItemCode OutputFileSink::Commit() {
   if (!failed_ && !file_) Open();
-  return !failed_ && file_->Commit() ? ResultOk : ResultCreateFailed;
+  return !failed_ && file_->Commit() ? ItemCode::ResultOk : ItemCode::ResultCreateFailed;
 }
 
 void OutputFileSink::Open() {

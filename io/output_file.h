@@ -28,8 +28,8 @@ class OutputFileSink final : public OutputSink {
 
   void Write(std::string_view bytes) override;
 
-  // ResultOk when the complete file stands at the path (an empty one when no
-  // bytes came); ResultCreateFailed when it could not be created, written or put
+  // ItemCode::ResultOk when the complete file stands at the path (an empty one when no
+  // bytes came); ItemCode::ResultCreateFailed when it could not be created, written or put
   // in place, in which case an existing file is left as it was.
   ItemCode Commit();
 

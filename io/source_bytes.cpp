@@ -8,32 +8,37 @@ namespace tamro {
 namespace {
 
 ItemCode Classify(const std::uint8_t* data, std::uint32_t size) {
-  return IsDuibBuffer(data, size) ? ResultOk : ResultNotDuib;
+  return IsDuibBuffer(data, size) ? ItemCode::ResultOk : ItemCode::ResultNotDuib;
 }
 
 }  // namespace
 
 ItemCode ReadSourceFile(const std::wstring& path, std::vector<std::uint8_t>& buffer) {
-  if (platform::ReadWholeFile(path, buffer) != platform::ReadOutcome::Ok) return ResultOpenFailed;
+  if (platform::ReadWholeFile(path, buffer) != platform::ReadOutcome::Ok)
+    return ItemCode::ResultOpenFailed;
   // ReadWholeFile refuses files of 2 GiB or more, so the count fits.
   return Classify(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
 }
 
-ItemCode LoadResourceBytes(const platform::ResourceModule& module,
-                           const platform::ResourceName& name, const std::uint8_t*& data,
-                           std::uint32_t& size) {
+const pe::NameKey& UifileType() {
+  static const pe::NameKey type = pe::KeyFromStored(L"UIFILE");
+  return type;
+}
+
+ItemCode LoadResourceBytes(const platform::ResourceModule& module, const pe::NameKey& name,
+                           const std::uint8_t*& data, std::uint32_t& size) {
   data = nullptr;
   size = 0;
-  const platform::ResourceBytes found = module.Find(L"UIFILE", name);
+  const pe::ResourceData found = module.Find(UifileType(), name);
   switch (found.lookup) {
-    case platform::ResourceLookup::NotFound:
-      return ResultNotFound;
-    case platform::ResourceLookup::LoadFailed:
-      return ResultLoadFailed;
-    case platform::ResourceLookup::Found:
+    case pe::DataLookup::NotFound:
+      return ItemCode::ResultNotFound;
+    case pe::DataLookup::LoadFailed:
+      return ItemCode::ResultLoadFailed;
+    case pe::DataLookup::Found:
       break;
   }
-  if (found.data == nullptr) return ResultLoadFailed;  // LockResource gave no pointer
+  if (found.data == nullptr) return ItemCode::ResultLoadFailed;  // LockResource gave no pointer
   data = found.data;
   size = found.size;
   return Classify(data, size);

@@ -15,10 +15,13 @@ namespace tamro {
 // as the signature test decides.
 ItemCode ReadSourceFile(const std::wstring& path, std::vector<std::uint8_t>& buffer);
 
-// Locates one "UIFILE" resource of a loaded module. ResultNotFound, ResultLoadFailed,
-// or ResultOk / ResultNotDuib with `data` and `size` pointing into the module.
-ItemCode LoadResourceBytes(const platform::ResourceModule& module,
-                           const platform::ResourceName& name, const std::uint8_t*& data,
-                           std::uint32_t& size);
+// The resource type that holds UI files: the string "UIFILE".
+const pe::NameKey& UifileType();
+
+// Locates one "UIFILE" resource of a loaded module. ResultNotFound,
+// ResultLoadFailed, or ResultOk / ResultNotDuib with `data` and `size` pointing
+// into the module.
+ItemCode LoadResourceBytes(const platform::ResourceModule& module, const pe::NameKey& name,
+                           const std::uint8_t*& data, std::uint32_t& size);
 
 }  // namespace tamro

@@ -124,12 +124,13 @@ PeImage::Verdict PeImage::ReadSections(Reading& in, std::uint64_t table, std::ui
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint64_t header = table + i * kSectionHeaderSize;
     const std::uint64_t virtualSize =
-        bytes.U32At(static_cast<std::uint32_t>(header + kSecVirtualSize));
-    const std::uint64_t rva = bytes.U32At(static_cast<std::uint32_t>(header + kSecVirtualAddress));
+        bytes.U32Unchecked(static_cast<std::uint32_t>(header + kSecVirtualSize));
+    const std::uint64_t rva =
+        bytes.U32Unchecked(static_cast<std::uint32_t>(header + kSecVirtualAddress));
     const std::uint64_t rawSize =
-        bytes.U32At(static_cast<std::uint32_t>(header + kSecSizeOfRawData));
+        bytes.U32Unchecked(static_cast<std::uint32_t>(header + kSecSizeOfRawData));
     const std::uint64_t rawOffset =
-        bytes.U32At(static_cast<std::uint32_t>(header + kSecPointerToRawData)) &
+        bytes.U32Unchecked(static_cast<std::uint32_t>(header + kSecPointerToRawData)) &
         ~(kRawDataRounding - 1);
     const std::uint64_t span = virtualSize != 0 ? virtualSize : rawSize;
     const std::uint64_t extent = AlignUp(span, image.sectionAlignment_);
@@ -199,13 +200,13 @@ bool PeImage::Copy(std::uint64_t rva, std::uint64_t length, std::uint8_t* out) c
 std::optional<std::uint16_t> PeImage::U16(std::uint64_t rva) const {
   std::uint8_t raw[2];
   if (!Copy(rva, 2, raw)) return std::nullopt;
-  return ByteView(raw, 2).U16At(0);
+  return ByteView(raw, 2).U16Unchecked(0);
 }
 
 std::optional<std::uint32_t> PeImage::U32(std::uint64_t rva) const {
   std::uint8_t raw[4];
   if (!Copy(rva, 4, raw)) return std::nullopt;
-  return ByteView(raw, 4).U32At(0);
+  return ByteView(raw, 4).U32Unchecked(0);
 }
 
 }  // namespace tamro::pe

@@ -1,5 +1,7 @@
 #include "pe/resource_names.h"
 
+#include "bytes/utf16.h"
+
 namespace tamro::pe {
 
 char16_t FoldCase(char16_t c) {
@@ -23,15 +25,18 @@ NameKey KeyFromStored(std::wstring_view text) {
   key.kind = NameKey::Kind::Text;
   for (const wchar_t c : text.substr(0, end)) {
     // As UTF-16, the form in which the module stores names.
-    const auto code = static_cast<std::uint32_t>(c);
+    const auto code = static_cast<char32_t>(c);
     if (code > 0xFFFF) {
-      key.folded.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
-      key.folded.push_back(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
+      AppendUtf16(code, key.folded);
     } else {
       key.folded.push_back(FoldCase(static_cast<char16_t>(code)));
     }
   }
   return key;
+}
+
+NameKey KeyFromEnumerated(const EnumeratedName& name) {
+  return name.isId ? KeyFromId(name.id) : KeyFromStored(name.text);
 }
 
 NameKey KeyFromTyped(std::wstring_view text) {

@@ -23,6 +23,14 @@ struct NameKey {
   std::u16string folded;  // Kind::Text: UTF-16 units folded with FoldCase, up to the first U+0000
 };
 
+// A name as an enumeration hands it over: an integer identifier (0 included) or
+// a string up to its first U+0000.
+struct EnumeratedName {
+  bool isId = false;
+  std::uint16_t id = 0;
+  std::wstring text;
+};
+
 NameKey KeyFromId(std::uint16_t id);
 
 // A typed argument: a string that begins with '#' is an identifier, the rest read
@@ -34,5 +42,9 @@ NameKey KeyFromTyped(std::wstring_view text);
 
 // A string name exactly as an enumeration gave it: never read as "#123".
 NameKey KeyFromStored(std::wstring_view text);
+
+// The key that finds an enumerated name again under the identity the enumeration
+// gave it: a string name such as "25X" or "#25" is never taken for the id 25.
+NameKey KeyFromEnumerated(const EnumeratedName& name);
 
 }  // namespace tamro::pe

@@ -28,6 +28,12 @@ bool IsDirectory(std::uint32_t target) {
   return (target & kHighBit) != 0;
 }
 
+// Where `id` lies against the identifier of an entry's name field.
+std::optional<int> CompareId(std::uint16_t id, std::uint32_t nameField) {
+  const auto entryId = static_cast<std::uint16_t>(nameField & 0xFFFF);
+  return id < entryId ? -1 : (id > entryId ? 1 : 0);
+}
+
 }  // namespace
 
 std::unique_ptr<ResourceReader> ResourceReader::Parse(ByteView file) {
@@ -67,46 +73,29 @@ std::optional<int> ResourceReader::CompareName(const std::u16string& key,
   return key.size() == *length ? 0 : 1;
 }
 
-ResourceReader::Hit ResourceReader::SearchId(std::uint32_t table, const Table& header,
-                                             std::uint16_t id, bool wantDirectory) const {
-  int low = static_cast<int>(header.named);
-  int high = low + static_cast<int>(header.ids) - 1;
+// One level of the loader's lookup: a search by halves over the table's string
+// names (which come first, sorted) or over its ids (sorted, after them).
+// `notFound` is the error for "no such entry".
+ResourceReader::Hit ResourceReader::Search(std::uint32_t table, const NameKey& key,
+                                           bool wantDirectory, ResourceError notFound) const {
+  if (key.kind == NameKey::Kind::Invalid) return Hit{ResourceError::InvalidParameter};
+  const std::optional<Table> header = TableAt(table);
+  if (!header) return Hit{ResourceError::NoAccess};
+  const bool byId = key.kind == NameKey::Kind::Id;
+  int low = byId ? static_cast<int>(header->named) : 0;
+  int high = low + static_cast<int>(byId ? header->ids : header->named) - 1;
   while (low <= high) {
     const int pos = (low + high) / 2;
     const std::optional<std::uint32_t> name = EntryField(table, pos, kEntryName);
-    if (!name) return Hit{kErrorNoAccess};
-    const auto entryId = static_cast<std::uint16_t>(*name & 0xFFFF);
-    if (entryId == id) {
-      const std::optional<std::uint32_t> target = EntryField(table, pos, kEntryTarget);
-      if (!target) return Hit{kErrorNoAccess};
-      if (IsDirectory(*target) != wantDirectory) return Hit{kErrorResourceNameNotFound};
-      return Hit{0, *target & kOffsetMask};
-    }
-    if (entryId > id) {
-      high = pos - 1;
-    } else {
-      low = pos + 1;
-    }
-  }
-  return Hit{kErrorResourceNameNotFound};
-}
-
-ResourceReader::Hit ResourceReader::SearchText(std::uint32_t table, const Table& header,
-                                               const std::u16string& key,
-                                               bool wantDirectory) const {
-  int low = 0;
-  int high = static_cast<int>(header.named) - 1;
-  while (low <= high) {
-    const int pos = (low + high) / 2;
-    const std::optional<std::uint32_t> name = EntryField(table, pos, kEntryName);
-    if (!name) return Hit{kErrorNoAccess};
-    const std::optional<int> order = CompareName(key, *name & kOffsetMask);
-    if (!order) return Hit{kErrorNoAccess};
+    if (!name) return Hit{ResourceError::NoAccess};
+    const std::optional<int> order =
+        byId ? CompareId(key.id, *name) : CompareName(key.folded, *name & kOffsetMask);
+    if (!order) return Hit{ResourceError::NoAccess};
     if (*order == 0) {
       const std::optional<std::uint32_t> target = EntryField(table, pos, kEntryTarget);
-      if (!target) return Hit{kErrorNoAccess};
-      if (IsDirectory(*target) != wantDirectory) return Hit{kErrorResourceNameNotFound};
-      return Hit{0, *target & kOffsetMask};
+      if (!target) return Hit{ResourceError::NoAccess};
+      if (IsDirectory(*target) != wantDirectory) return Hit{notFound};
+      return Hit{ResourceError::None, *target & kOffsetMask};
     }
     if (*order < 0) {
       high = pos - 1;
@@ -114,35 +103,23 @@ ResourceReader::Hit ResourceReader::SearchText(std::uint32_t table, const Table&
       low = pos + 1;
     }
   }
-  return Hit{kErrorResourceNameNotFound};
-}
-
-// One level of the loader's lookup; `notFound` is the code for "no such entry".
-ResourceReader::Hit ResourceReader::Search(std::uint32_t table, const NameKey& key,
-                                           bool wantDirectory, std::uint32_t notFound) const {
-  if (key.kind == NameKey::Kind::Invalid) return Hit{kErrorInvalidParameter};
-  const std::optional<Table> header = TableAt(table);
-  if (!header) return Hit{kErrorNoAccess};
-  Hit hit = key.kind == NameKey::Kind::Id ? SearchId(table, *header, key.id, wantDirectory)
-                                          : SearchText(table, *header, key.folded, wantDirectory);
-  if (hit.error == kErrorResourceNameNotFound) hit.error = notFound;
-  return hit;
+  return Hit{notFound};
 }
 
 ResourceReader::Hit ResourceReader::NameTable(const NameKey& type) const {
-  if (type.kind == NameKey::Kind::Invalid) return Hit{kErrorInvalidParameter};
-  if (image_.ResourceRva() == 0) return Hit{kErrorResourceTypeNotFound};
-  return Search(0, type, true, kErrorResourceTypeNotFound);
+  if (type.kind == NameKey::Kind::Invalid) return Hit{ResourceError::InvalidParameter};
+  if (image_.ResourceRva() == 0) return Hit{ResourceError::TypeNotFound};
+  return Search(0, type, true, ResourceError::TypeNotFound);
 }
 
 ResourceReader::Hit ResourceReader::LanguageTable(const NameKey& type, const NameKey& name) const {
-  if (name.kind == NameKey::Kind::Invalid) return Hit{kErrorInvalidParameter};
+  if (name.kind == NameKey::Kind::Invalid) return Hit{ResourceError::InvalidParameter};
   const Hit names = NameTable(type);
-  if (names.error != 0) return names;
-  return Search(names.target, name, true, kErrorResourceNameNotFound);
+  if (names.error != ResourceError::None) return names;
+  return Search(names.target, name, true, ResourceError::NameNotFound);
 }
 
-std::uint32_t ResourceReader::AppendName(std::uint32_t nameField,
+ResourceError ResourceReader::AppendName(std::uint32_t nameField,
                                          std::vector<EnumeratedName>& names,
                                          std::uint64_t& units) const {
   EnumeratedName name;
@@ -152,9 +129,11 @@ std::uint32_t ResourceReader::AppendName(std::uint32_t nameField,
   } else {
     const std::uint64_t at = std::uint64_t{image_.ResourceRva()} + (nameField & kOffsetMask);
     const std::optional<std::uint16_t> length = image_.U16(at);
-    if (!length || !image_.Mapped(at + 2, 2 * std::uint64_t{*length})) return kErrorNoAccess;
+    if (!length || !image_.Mapped(at + 2, 2 * std::uint64_t{*length}))
+      return ResourceError::NoAccess;
     units += *length;
-    if (units > kMaxNameUnitsTotal) return 0;  // left out, as a name that cannot be stored
+    if (units > kMaxNameUnitsTotal)
+      return ResourceError::None;  // left out, as a name that cannot be stored
     std::vector<std::uint8_t> raw(2 * std::size_t{*length});
     image_.Copy(at + 2, raw.size(), raw.data());
     name.text = WideFromUtf16Le(ByteView(raw.data(), static_cast<std::uint32_t>(raw.size())));
@@ -166,67 +145,69 @@ std::uint32_t ResourceReader::AppendName(std::uint32_t nameField,
   } catch (const std::bad_alloc&) {
     // As the Windows callback: a name that cannot be stored is left out.
   }
-  return 0;
+  return ResourceError::None;
 }
 
-std::uint32_t ResourceReader::EnumNames(const NameKey& type,
+ResourceError ResourceReader::EnumNames(const NameKey& type,
                                         std::vector<EnumeratedName>& names) const {
   try {
     const Hit table = NameTable(type);
-    if (table.error != 0) return table.error;
+    if (table.error != ResourceError::None) return table.error;
     const std::optional<Table> header = TableAt(table.target);
-    if (!header) return kErrorNoAccess;
+    if (!header) return ResourceError::NoAccess;
     const std::uint32_t count = header->named + header->ids;
-    if (count == 0) return kErrorGenFailure;
+    if (count == 0) return ResourceError::GenFailure;
     std::uint64_t units = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
       const std::optional<std::uint32_t> field = EntryField(table.target, i, kEntryName);
-      if (!field) return kErrorNoAccess;
-      if (const std::uint32_t error = AppendName(*field, names, units)) return error;
+      if (!field) return ResourceError::NoAccess;
+      const ResourceError error = AppendName(*field, names, units);
+      if (error != ResourceError::None) return error;
     }
-    return 0;
+    return ResourceError::None;
   } catch (const std::bad_alloc&) {
-    return kErrorGenFailure;
+    return ResourceError::GenFailure;
   }
 }
 
-std::uint32_t ResourceReader::CheckName(const NameKey& type, const NameKey& name) const {
+ResourceError ResourceReader::CheckName(const NameKey& type, const NameKey& name) const {
   const Hit languages = LanguageTable(type, name);
-  if (languages.error != 0) return languages.error;
+  if (languages.error != ResourceError::None) return languages.error;
   const std::optional<Table> header = TableAt(languages.target);
-  if (!header) return kErrorNoAccess;
+  if (!header) return ResourceError::NoAccess;
   const std::uint32_t count = header->named + header->ids;
-  if (count == 0) return kErrorGenFailure;
+  if (count == 0) return ResourceError::GenFailure;
   // The enumeration reads each entry's identifier.
   const std::uint64_t first =
       std::uint64_t{image_.ResourceRva()} + languages.target + kDirectorySize;
-  if (!image_.Mapped(first, std::uint64_t{count - 1} * kEntrySize + 4)) return kErrorNoAccess;
-  return 0;
+  if (!image_.Mapped(first, std::uint64_t{count - 1} * kEntrySize + 4))
+    return ResourceError::NoAccess;
+  return ResourceError::None;
 }
 
 ResourceReader::Hit ResourceReader::ChooseLanguage(std::uint32_t languages) const {
   for (std::uint16_t language : kLanguagePreference) {
-    const Hit hit = Search(languages, KeyFromId(language), false, kErrorResourceNameNotFound);
-    if (hit.error != kErrorResourceNameNotFound) return hit;
+    const Hit hit = Search(languages, KeyFromId(language), false, ResourceError::NameNotFound);
+    if (hit.error != ResourceError::NameNotFound) return hit;
   }
   const std::optional<Table> header = TableAt(languages);
-  if (!header) return Hit{kErrorNoAccess};
+  if (!header) return Hit{ResourceError::NoAccess};
   for (std::uint32_t i = 0; i < header->named + header->ids; ++i) {
     const std::optional<std::uint32_t> target = EntryField(languages, i, kEntryTarget);
-    if (!target) return Hit{kErrorNoAccess};
-    if (!IsDirectory(*target)) return Hit{0, *target};
+    if (!target) return Hit{ResourceError::NoAccess};
+    if (!IsDirectory(*target)) return Hit{ResourceError::None, *target};
   }
-  return Hit{kErrorResourceNameNotFound};
+  return Hit{ResourceError::NameNotFound};
 }
 
 ResourceData ResourceReader::Find(const NameKey& type, const NameKey& name) const {
   const Hit languages = LanguageTable(type, name);
   ResourceData found;
-  if (languages.error == kErrorNoAccess) found.lookup = DataLookup::LoadFailed;
-  if (languages.error != 0) return found;
+  if (languages.error == ResourceError::NoAccess) found.lookup = DataLookup::LoadFailed;
+  if (languages.error != ResourceError::None) return found;
   const Hit entry = ChooseLanguage(languages.target);
-  if (entry.error == kErrorNoAccess) found.lookup = DataLookup::LoadFailed;
-  if (entry.error != 0) return found;
+  if (entry.error == ResourceError::NoAccess) found.lookup = DataLookup::LoadFailed;
+  if (entry.error != ResourceError::None) return found;
   return Load(entry.target);
 }
 

@@ -6,7 +6,7 @@
 // is given and nothing else.
 //
 // Hostile input: every read goes through the image's bounds; where the loader
-// would read outside the image the answer is kErrorNoAccess (a lookup for bytes
+// would read outside the image the answer is ResourceError::NoAccess (a lookup for bytes
 // gives LoadFailed); the tree has three fixed levels (type, name, language), so a
 // directory that points back at itself cannot loop; a lookup costs O(log n) reads.
 #pragma once
@@ -18,16 +18,10 @@
 
 #include "bytes/byte_view.h"
 #include "pe/pe_image.h"
+#include "pe/resource_error.h"
 #include "pe/resource_names.h"
 
 namespace tamro::pe {
-
-// Error codes, with their Windows values.
-inline constexpr std::uint32_t kErrorGenFailure = 31;        // ERROR_GEN_FAILURE
-inline constexpr std::uint32_t kErrorInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
-inline constexpr std::uint32_t kErrorNoAccess = 998;         // ERROR_NOACCESS: outside the image
-inline constexpr std::uint32_t kErrorResourceTypeNotFound = 1813;
-inline constexpr std::uint32_t kErrorResourceNameNotFound = 1814;
 
 // Enumerated names beyond this many UTF-16 units in all are left out, as names
 // that a list cannot store (real modules have a few thousand short names).
@@ -35,14 +29,6 @@ inline constexpr std::uint64_t kMaxNameUnitsTotal = std::uint64_t{1} << 22;
 // A resource that the image does not hold in one stretch of the file is copied;
 // larger ones fail to load.
 inline constexpr std::uint32_t kMaxCopiedResource = 64u << 20;
-
-// A name as the enumeration hands it over: an integer identifier (0 included) or
-// a string up to its first U+0000.
-struct EnumeratedName {
-  bool isId = false;
-  std::uint16_t id = 0;
-  std::wstring text;
-};
 
 enum class DataLookup { Found, NotFound, LoadFailed };
 
@@ -61,14 +47,14 @@ class ResourceReader {
   const PeImage& Image() const { return image_; }
 
   // EnumResourceNamesW: appends every name of `type` in the directory's order.
-  // 0; kErrorResourceTypeNotFound when the image has no resource directory or no
-  // such type; kErrorGenFailure when the type has no names; kErrorNoAccess;
-  // kErrorInvalidParameter for an invalid key.
-  std::uint32_t EnumNames(const NameKey& type, std::vector<EnumeratedName>& names) const;
+  // TypeNotFound when the image has no resource directory or no such type;
+  // GenFailure when the type has no names; NoAccess; InvalidParameter for an
+  // invalid key.
+  ResourceError EnumNames(const NameKey& type, std::vector<EnumeratedName>& names) const;
 
-  // EnumResourceLanguagesW as an existence test: 0 when the name has a language
-  // table with at least one entry; the codes above, or kErrorResourceNameNotFound.
-  std::uint32_t CheckName(const NameKey& type, const NameKey& name) const;
+  // EnumResourceLanguagesW as an existence test: None when the name has a
+  // language table with at least one entry; the errors above, or NameNotFound.
+  ResourceError CheckName(const NameKey& type, const NameKey& name) const;
 
   // FindResourceW, LoadResource and SizeofResource: the bytes in the language that
   // the loader chooses: neutral, 0x400, 0x800, 0x409, then the first listed.
@@ -77,7 +63,7 @@ class ResourceReader {
  private:
   // The outcome of a search: a target offset from the root, nothing, or a fault.
   struct Hit {
-    std::uint32_t error = 0;  // 0, kErrorNoAccess, or a not-found code
+    ResourceError error = ResourceError::None;  // None, NoAccess, or a not-found error
     std::uint32_t target = 0;
   };
   struct Table {
@@ -92,15 +78,11 @@ class ResourceReader {
                                           std::uint32_t field) const;
   std::optional<int> CompareName(const std::u16string& key, std::uint32_t nameOffset) const;
   Hit Search(std::uint32_t table, const NameKey& key, bool wantDirectory,
-             std::uint32_t notFound) const;
-  Hit SearchId(std::uint32_t table, const Table& header, std::uint16_t id,
-               bool wantDirectory) const;
-  Hit SearchText(std::uint32_t table, const Table& header, const std::u16string& key,
-                 bool wantDirectory) const;
+             ResourceError notFound) const;
   Hit NameTable(const NameKey& type) const;
   Hit LanguageTable(const NameKey& type, const NameKey& name) const;
   Hit ChooseLanguage(std::uint32_t languages) const;
-  std::uint32_t AppendName(std::uint32_t nameField, std::vector<EnumeratedName>& names,
+  ResourceError AppendName(std::uint32_t nameField, std::vector<EnumeratedName>& names,
                            std::uint64_t& units) const;
   ResourceData Load(std::uint32_t dataEntry) const;
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace tamro::platform {
@@ -62,15 +63,16 @@ std::optional<std::wstring> FullPath(const std::wstring& path);
 
 // ---- File system -------------------------------------------------------------
 
-// 0 when `path` names an existing file or folder, otherwise the platform's error
-// code (ERROR_FILE_NOT_FOUND / ENOENT style). Windows brackets the test with the
-// WOW64 redirection switch.
-std::uint32_t PathExists(const std::wstring& path);
+// Success when `path` names an existing file or folder, otherwise the platform's
+// error (ERROR_FILE_NOT_FOUND / ENOENT style), so that
+// `if (auto error = PathExists(path))` reads as it runs. Windows brackets the
+// test with the WOW64 redirection switch.
+std::error_code PathExists(const std::wstring& path);
 
-// 0 when `folder` is a folder or was created with all missing parents, otherwise
-// the platform's error code. On Linux this is mkdir -p on the path as written, and
-// a failure removes again every folder that the call made.
-std::uint32_t EnsureFolder(const std::wstring& folder);
+// Success when `folder` is a folder or was created with all missing parents,
+// otherwise the platform's error. On Linux this is mkdir -p on the path as
+// written, and a failure removes again every folder that the call made.
+std::error_code EnsureFolder(const std::wstring& folder);
 
 struct FoundEntry {
   std::wstring name;  // the entry's name without its folder
@@ -78,9 +80,11 @@ struct FoundEntry {
 };
 
 // Every entry that the wild-card `pattern` (a folder part and a mask with * and ?)
-// matches, in the platform's order, except the temporary files of OutputFile.
-// Empty when nothing matches.
-std::vector<FoundEntry> FindEntries(const std::wstring& pattern);
+// matches, in the platform's order, except the temporary files of OutputFile,
+// into `found`. A folder that cannot be listed matches nothing; an error is a
+// search that failed on the way (out of memory, a read error of the folder), and
+// leaves `found` empty.
+std::error_code FindEntries(const std::wstring& pattern, std::vector<FoundEntry>& found);
 
 enum class ReadOutcome { Ok, OpenFailed };
 

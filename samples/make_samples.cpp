@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/duib_builder.h"
-#include "tests/support/pe_builder.h"
+#include "tests/builders/duib_builder.h"
+#include "tests/builders/pe_builder.h"
 
 namespace {
 

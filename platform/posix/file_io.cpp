@@ -1,4 +1,4 @@
-// Source files opened for reading on Linux.
+// Source and module files opened for reading on Linux.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,18 +41,13 @@ class PosixSourceFile final : public SourceFile {
     return static_cast<std::uint64_t>(info.st_size);
   }
 
-  bool ReadFully(std::uint8_t* data, std::size_t size) override {
-    std::size_t done = 0;
-    while (done < size) {
-      const ssize_t n = ::read(fd_, data + done, size - done);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      if (n == 0) return false;  // the file is shorter than fstat said
-      done += static_cast<std::size_t>(n);
+  std::optional<std::size_t> ReadAt(std::uint64_t offset, std::uint8_t* data,
+                                    std::size_t size) override {
+    for (;;) {
+      const ssize_t n = ::pread(fd_, data, size, static_cast<off_t>(offset));
+      if (n >= 0) return static_cast<std::size_t>(n);
+      if (errno != EINTR) return std::nullopt;
     }
-    return true;
   }
 
  private:
@@ -61,7 +56,8 @@ class PosixSourceFile final : public SourceFile {
 
 }  // namespace
 
-std::unique_ptr<SourceFile> SourceFile::Open(const std::wstring& path) {
+// Both kinds of file open alike here: Linux has no sharing modes to ask for.
+std::unique_ptr<SourceFile> SourceFile::Open(const std::wstring& path, Sharing) {
   const std::optional<std::string> native = posix::EncodeNative(path);
   if (!native || native->empty()) return nullptr;
   auto file = std::make_unique<PosixSourceFile>();  // made before the open: nothing can leak

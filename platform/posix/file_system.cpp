@@ -10,6 +10,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -20,8 +21,9 @@
 namespace tamro::platform {
 namespace {
 
-std::uint32_t ErrnoCode(int error) {
-  return error > 0 ? static_cast<std::uint32_t>(error) : EIO;
+// errno as an error; never success, so that a failure cannot read as one.
+std::error_code ErrnoError(int error) {
+  return std::error_code(error > 0 ? error : EIO, std::generic_category());
 }
 
 bool IsFolder(const std::string& path) {
@@ -69,68 +71,72 @@ bool EntryIsFolder(DIR* dir, const dirent& entry) {
 
 }  // namespace
 
-std::uint32_t PathExists(const std::wstring& path) {
+std::error_code PathExists(const std::wstring& path) {
   const std::optional<std::string> native = posix::EncodeNative(path);
-  if (!native) return EINVAL;
+  if (!native) return std::make_error_code(std::errc::invalid_argument);
   struct stat info {};
-  if (::stat(native->c_str(), &info) == 0) return 0;
-  return ErrnoCode(errno);
+  if (::stat(native->c_str(), &info) == 0) return {};
+  return ErrnoError(errno);
 }
 
 // mkdir -p on the path as written: each prefix that ends before a '/' is made
 // where the kernel resolves it, so "nosuch/../made" makes nosuch and then made
 // inside its parent, and PathExists of the same text agrees with the result. A
 // failure removes again, deepest first, every folder that this call made.
-std::uint32_t EnsureFolder(const std::wstring& folder) {
+std::error_code EnsureFolder(const std::wstring& folder) {
   try {
     const std::optional<std::string> path = posix::EncodeNative(folder);
-    if (!path) return EINVAL;
-    if (path->empty()) return ENOENT;
-    if (IsFolder(*path)) return 0;
+    if (!path) return std::make_error_code(std::errc::invalid_argument);
+    if (path->empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
+    if (IsFolder(*path)) return {};
 
     std::vector<std::string> made;
-    std::uint32_t result = 0;
-    for (std::size_t end = 1; end <= path->size() && result == 0; ++end) {
+    std::error_code result;
+    for (std::size_t end = 1; end <= path->size() && !result; ++end) {
       end = std::min(path->find('/', end), path->size());
       if ((*path)[end - 1] == '/') continue;  // "//": no new component
       const std::string prefix = path->substr(0, end);
       if (::mkdir(prefix.c_str(), 0777) == 0) {
         made.push_back(prefix);
       } else if (errno != EEXIST) {
-        result = ErrnoCode(errno);
+        result = ErrnoError(errno);
       } else if (!IsFolder(prefix)) {
-        result = end == path->size() ? EEXIST : ENOTDIR;
+        result = std::make_error_code(end == path->size() ? std::errc::file_exists
+                                                          : std::errc::not_a_directory);
       }
     }
-    if (result != 0) {
+    if (result) {
       for (auto it = made.rbegin(); it != made.rend(); ++it) ::rmdir(it->c_str());
     }
     return result;
   } catch (const std::bad_alloc&) {
-    return ENOMEM;
+    return std::make_error_code(std::errc::not_enough_memory);
   }
 }
 
-std::vector<FoundEntry> FindEntries(const std::wstring& pattern) {
-  std::vector<FoundEntry> found;
+std::error_code FindEntries(const std::wstring& pattern, std::vector<FoundEntry>& found) {
+  found.clear();
   try {
     const std::size_t slash = pattern.rfind(L'/');
     const std::wstring folder =
         slash == std::wstring::npos ? std::wstring(L".") : pattern.substr(0, slash + 1);
     const std::wstring_view mask =
         std::wstring_view(pattern).substr(slash == std::wstring::npos ? 0 : slash + 1);
-    if (mask.empty()) return found;
+    if (mask.empty()) return {};
     const std::optional<std::string> nativeFolder = posix::EncodeNative(folder);
-    if (!nativeFolder) return found;
+    if (!nativeFolder) return {};
 
     const std::unique_ptr<DIR, DirCloser> dir(::opendir(nativeFolder->c_str()));
-    if (!dir) return found;
+    if (!dir) return {};
     // Sorted by the name's bytes, as the kernel holds them.
     std::vector<std::pair<std::string, FoundEntry>> matches;
     for (;;) {
       errno = 0;
       const dirent* entry = ::readdir(dir.get());
-      if (entry == nullptr) break;
+      if (entry == nullptr) {
+        if (errno != 0) return ErrnoError(errno);
+        break;
+      }
       std::wstring name = posix::DecodeNative(entry->d_name);
       if (!MatchesMask(mask, name) || IsTemporaryFileName(name)) continue;
       FoundEntry result;
@@ -142,9 +148,10 @@ std::vector<FoundEntry> FindEntries(const std::wstring& pattern) {
               [](const auto& a, const auto& b) { return a.first < b.first; });
     found.reserve(matches.size());
     for (auto& match : matches) found.push_back(std::move(match.second));
-    return found;
-  } catch (const std::bad_alloc&) {
     return {};
+  } catch (const std::bad_alloc&) {
+    found.clear();
+    return std::make_error_code(std::errc::not_enough_memory);
   }
 }
 

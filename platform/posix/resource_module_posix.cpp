@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "pe/resource_reader.h"
-#include "platform/posix/module_file.h"
-#include "platform/resource_keys.h"
+#include "platform/module_file.h"
 #include "platform/resource_module.h"
 
 namespace tamro::platform {
@@ -20,14 +19,15 @@ namespace {
 
 class PosixResourceModule final : public ResourceModule {
  public:
-  std::uint32_t EnumNames(std::wstring_view type, std::vector<ResourceName>& names) const override {
-    return AppendNames(*reader_, type, names);
+  ResourceStatus EnumNames(const pe::NameKey& type,
+                           std::vector<pe::EnumeratedName>& names) const override {
+    return StatusOf(reader_->EnumNames(type, names));
   }
-  std::uint32_t CheckName(std::wstring_view type, const ResourceName& name) const override {
-    return reader_->CheckName(TypeKey(type), KeyOf(name));
+  ResourceStatus CheckName(const pe::NameKey& type, const pe::NameKey& name) const override {
+    return StatusOf(reader_->CheckName(type, name));
   }
-  ResourceBytes Find(std::wstring_view type, const ResourceName& name) const override {
-    return BytesOf(reader_->Find(TypeKey(type), KeyOf(name)));
+  pe::ResourceData Find(const pe::NameKey& type, const pe::NameKey& name) const override {
+    return reader_->Find(type, name);
   }
 
   std::vector<std::uint8_t> bytes_;
@@ -39,7 +39,7 @@ class PosixResourceModule final : public ResourceModule {
 std::unique_ptr<ResourceModule> ResourceModule::Load(const std::wstring& path) {
   try {
     auto module = std::make_unique<PosixResourceModule>();
-    if (!posix::ReadModuleFile(path, module->bytes_)) return nullptr;
+    if (!ReadModuleFile(path, module->bytes_)) return nullptr;
     module->reader_ = pe::ResourceReader::Parse(
         ByteView(module->bytes_.data(), static_cast<std::uint32_t>(module->bytes_.size())));
     if (!module->reader_) return nullptr;

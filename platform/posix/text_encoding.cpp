@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "bytes/utf16.h"
 #include "platform/platform.h"
 #include "platform/posix/native_text.h"
 
@@ -112,6 +113,7 @@ std::optional<std::string> EncodeNative(std::wstring_view text) {
 // Surrogate pairs combine into one code point; a surrogate without its partner
 // becomes U+FFFD. ASCII, nearly all of a UI file's text, goes byte for byte.
 void EncodeOutputString(std::u16string_view units, std::string& bytes) {
+  const auto unitAt = [&](std::size_t i) { return std::uint32_t{units[i]}; };
   char buffer[4];
   const std::size_t n = units.size();
   std::size_t i = 0;
@@ -125,10 +127,8 @@ void EncodeOutputString(std::u16string_view units, std::string& bytes) {
       i = run;
       continue;
     }
-    std::uint32_t c = units[i++];
-    if (c >= 0xD800 && c <= 0xDBFF && i < n && units[i] >= 0xDC00 && units[i] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (units[i++] - 0xDC00u);
-    }
+    char32_t c = 0;
+    i += NextCodePoint(unitAt, i, n, c);
     const char* end = posix::PutCodePoint(c, buffer);
     bytes.append(buffer, static_cast<std::size_t>(end - buffer));
   }

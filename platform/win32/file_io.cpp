@@ -75,8 +75,10 @@ std::wstring ExtendedLength(const std::wstring& absolute) {
 
 class Win32SourceFile final : public SourceFile {
  public:
-  bool Open(const std::wstring& path) {
-    file_.reset(OpenFile(path, GENERIC_READ, OPEN_EXISTING));
+  bool Open(const std::wstring& path, DWORD share) {
+    SECURITY_ATTRIBUTES attributes = InheritableHandle();
+    file_.reset(CreateFileW(path.c_str(), GENERIC_READ, share, &attributes, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
     return file_.valid();
   }
 
@@ -86,15 +88,15 @@ class Win32SourceFile final : public SourceFile {
     return static_cast<std::uint64_t>(size.QuadPart);
   }
 
-  bool ReadFully(std::uint8_t* data, std::size_t size) override {
-    for (std::size_t done = 0; done < size;) {
-      const std::size_t rest = size - done;
-      const DWORD chunk = rest < kMaxChunk ? static_cast<DWORD>(rest) : kMaxChunk;
-      DWORD read = 0;
-      if (!ReadFile(file_.get(), data + done, chunk, &read, nullptr) || read == 0) return false;
-      done += read;
-    }
-    return true;
+  std::optional<std::size_t> ReadAt(std::uint64_t offset, std::uint8_t* data,
+                                    std::size_t size) override {
+    OVERLAPPED at{};  // on a synchronous handle, only the position
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    const DWORD chunk = size < kMaxChunk ? static_cast<DWORD>(size) : kMaxChunk;
+    DWORD read = 0;
+    if (ReadFile(file_.get(), data, chunk, &read, &at)) return read;
+    return GetLastError() == ERROR_HANDLE_EOF ? std::optional<std::size_t>(0) : std::nullopt;
   }
 
  private:
@@ -180,12 +182,15 @@ class Win32OutputFile final : public OutputFile {
 
 }  // namespace
 
-// The path and its absolute form below MAX_PATH, then read access only and no
-// sharing while the file is open.
-std::unique_ptr<SourceFile> SourceFile::Open(const std::wstring& path) {
-  if (!ShortFullPath(path)) return nullptr;
+// A source file: the path and its absolute form below MAX_PATH, then read access
+// only and no sharing while the file is open. A module file: shared for reading,
+// as the loader's mapping holds it.
+std::unique_ptr<SourceFile> SourceFile::Open(const std::wstring& path, Sharing sharing) {
+  if (path.find(L'\0') != std::wstring::npos) return nullptr;
+  if (sharing == Sharing::Exclusive && !ShortFullPath(path)) return nullptr;
+  const DWORD share = sharing == Sharing::Exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_DELETE;
   auto file = std::make_unique<Win32SourceFile>();
-  if (!file->Open(path)) return nullptr;
+  if (!file->Open(path, share)) return nullptr;
   return file;
 }
 

@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/platform.h"
@@ -33,13 +34,24 @@ bool RunsUnderWow64() {
 // only. A failure to switch it off returns at once; a failure to switch it back
 // replaces the test's result.
 template <class Test>
-std::uint32_t WithoutRedirection(Test test) {
+std::error_code WithoutRedirection(Test test) {
   const bool wow64 = RunsUnderWow64();
   PVOID previous = nullptr;
-  if (wow64 && !Wow64DisableWow64FsRedirection(&previous)) return GetLastError();
-  const std::uint32_t result = test();
-  if (wow64 && !Wow64RevertWow64FsRedirection(previous)) return GetLastError();
+  if (wow64 && !Wow64DisableWow64FsRedirection(&previous)) return LastError(ERROR_GEN_FAILURE);
+  const std::error_code result = test();
+  if (wow64 && !Wow64RevertWow64FsRedirection(previous)) return LastError(ERROR_GEN_FAILURE);
   return result;
+}
+
+std::error_code SystemError(DWORD error) {
+  return std::error_code(static_cast<int>(error), std::system_category());
+}
+
+// The last error of a call that failed, or `fallback` where the call set none:
+// a failure must never read as success.
+std::error_code LastError(DWORD fallback) {
+  const DWORD error = GetLastError();
+  return SystemError(error != 0 ? error : fallback);
 }
 
 bool HoldsNul(const std::wstring& text) {
@@ -48,34 +60,34 @@ bool HoldsNul(const std::wstring& text) {
 
 }  // namespace
 
-std::uint32_t PathExists(const std::wstring& path) {
-  if (HoldsNul(path)) return ERROR_INVALID_NAME;
-  return WithoutRedirection([&]() -> std::uint32_t {
-    if (PathFileExistsW(path.c_str())) return 0;
-    const DWORD error = GetLastError();
-    return error != 0 ? error : ERROR_FILE_NOT_FOUND;  // "missing" must never read as 0
+std::error_code PathExists(const std::wstring& path) {
+  if (HoldsNul(path)) return SystemError(ERROR_INVALID_NAME);
+  return WithoutRedirection([&]() -> std::error_code {
+    if (PathFileExistsW(path.c_str())) return {};
+    return LastError(ERROR_FILE_NOT_FOUND);
   });
 }
 
 // SHCreateDirectoryExW takes only absolute paths with backslashes, which
 // GetFullPathNameW makes.
-std::uint32_t EnsureFolder(const std::wstring& folder) {
-  if (HoldsNul(folder)) return ERROR_INVALID_NAME;
-  return WithoutRedirection([&]() -> std::uint32_t {
-    if (PathIsDirectoryW(folder.c_str())) return 0;
+std::error_code EnsureFolder(const std::wstring& folder) {
+  if (HoldsNul(folder)) return SystemError(ERROR_INVALID_NAME);
+  return WithoutRedirection([&]() -> std::error_code {
+    if (PathIsDirectoryW(folder.c_str())) return {};
     const std::optional<std::wstring> absolute = FullPath(folder);
-    if (!absolute) return ERROR_BAD_PATHNAME;
+    if (!absolute) return SystemError(ERROR_BAD_PATHNAME);
     const int result = SHCreateDirectoryExW(nullptr, absolute->c_str(), nullptr);
-    return static_cast<std::uint32_t>(result);
+    return result == ERROR_SUCCESS ? std::error_code() : SystemError(static_cast<DWORD>(result));
   });
 }
 
-std::vector<FoundEntry> FindEntries(const std::wstring& pattern) {
-  std::vector<FoundEntry> found;
-  if (pattern.size() >= MAX_PATH || HoldsNul(pattern)) return found;
+std::error_code FindEntries(const std::wstring& pattern, std::vector<FoundEntry>& found) {
+  found.clear();
+  if (pattern.size() >= MAX_PATH || HoldsNul(pattern)) return {};
   WIN32_FIND_DATAW data{};
   const HANDLE search = FindFirstFileW(pattern.c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return found;
+  if (search == INVALID_HANDLE_VALUE) return {};
+  std::error_code error;
   try {
     do {
       if (IsTemporaryFileName(data.cFileName)) continue;  // another run's output being written
@@ -84,11 +96,13 @@ std::vector<FoundEntry> FindEntries(const std::wstring& pattern) {
       entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       found.push_back(std::move(entry));
     } while (FindNextFileW(search, &data));
+    if (GetLastError() != ERROR_NO_MORE_FILES) error = LastError(ERROR_GEN_FAILURE);
   } catch (const std::bad_alloc&) {
-    found.clear();
+    error = SystemError(ERROR_NOT_ENOUGH_MEMORY);
   }
   FindClose(search);
-  return found;
+  if (error) found.clear();
+  return error;
 }
 
 }  // namespace tamro::platform

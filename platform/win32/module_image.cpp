@@ -11,7 +11,6 @@ namespace {
 
 constexpr std::uint32_t kDosLfanew = 0x3C;
 constexpr std::uint32_t kNtSizeOfImage = 4 + 20 + 56;  // signature, file header, optional header
-constexpr std::uint64_t kMaxModuleBytes = 0x7FFFFFFF;
 
 bool ReadablePages(const MEMORY_BASIC_INFORMATION& info) {
   constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
@@ -59,33 +58,6 @@ bool ModuleImage::MayRead(const void* data, std::uint64_t size) const {
   const auto offset = static_cast<std::uint64_t>(at - base_);
   if (offset > size_ || size > size_ - offset) return false;
   return Readable(at, size);
-}
-
-bool ReadModuleBytes(const std::wstring& path, std::vector<std::uint8_t>& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool read = false;
-  LARGE_INTEGER size{};
-  try {
-    if (GetFileSizeEx(file, &size) && size.QuadPart >= 0 &&
-        static_cast<std::uint64_t>(size.QuadPart) <= kMaxModuleBytes) {
-      bytes.resize(static_cast<std::size_t>(size.QuadPart));
-      std::size_t done = 0;
-      DWORD got = 1;
-      while (done < bytes.size() && got != 0 &&
-             ReadFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got,
-                      nullptr)) {
-        done += got;
-      }
-      read = done == bytes.size();
-    }
-  } catch (const std::bad_alloc&) {
-    read = false;
-  }
-  CloseHandle(file);
-  if (!read) std::vector<std::uint8_t>().swap(bytes);
-  return read;
 }
 
 }  // namespace tamro::platform::win32

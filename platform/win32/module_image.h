@@ -30,8 +30,4 @@ class ModuleImage {
   std::uint32_t size_ = 0;
 };
 
-// The whole module file at `path`, read beside the loader's mapping (shared for
-// reading, as the mapping holds the file); false when it cannot be read.
-bool ReadModuleBytes(const std::wstring& path, std::vector<std::uint8_t>& bytes);
-
 }  // namespace tamro::platform::win32

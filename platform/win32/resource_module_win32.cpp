@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "pe/resource_reader.h"
-#include "platform/resource_keys.h"
+#include "platform/module_file.h"
 #include "platform/resource_module.h"
 #include "platform/win32/module_image.h"
 #include "platform/win32/windows_api.h"
@@ -24,14 +24,16 @@ using win32::ModuleImage;
 // be stored is left out and the enumeration continues; no exception may cross
 // the system's frames.
 BOOL CALLBACK AppendName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
-  auto& names = *reinterpret_cast<std::vector<ResourceName>*>(param);
+  auto& names = *reinterpret_cast<std::vector<pe::EnumeratedName>*>(param);
   try {
+    pe::EnumeratedName entry;
     if (IS_INTRESOURCE(name)) {
-      names.push_back(ResourceName::FromId(
-          static_cast<std::uint16_t>(reinterpret_cast<ULONG_PTR>(name) & 0xFFFF)));
+      entry.isId = true;
+      entry.id = static_cast<std::uint16_t>(reinterpret_cast<ULONG_PTR>(name) & 0xFFFF);
     } else {
-      names.push_back(ResourceName::FromStored(name));
+      entry.text = name;
     }
+    names.push_back(std::move(entry));
   } catch (...) {
   }
   return TRUE;
@@ -42,15 +44,34 @@ BOOL CALLBACK IgnoreLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD, LONG_PTR) {
   return TRUE;
 }
 
-LPCWSTR NameArgument(const ResourceName& name) {
-  return name.IsId() ? MAKEINTRESOURCEW(name.id) : name.text.c_str();
+// A key as the resource functions take it: an id as MAKEINTRESOURCEW, a string
+// name as its folded text, which the loader compares without regard to case just
+// as it compares the text it came from.
+class NameArgument {
+ public:
+  explicit NameArgument(const pe::NameKey& key)
+      : id_(key.kind == pe::NameKey::Kind::Id),
+        number_(key.id),
+        text_(key.folded.begin(), key.folded.end()) {}
+  LPCWSTR get() const { return id_ ? MAKEINTRESOURCEW(number_) : text_.c_str(); }
+
+ private:
+  bool id_;
+  std::uint16_t number_;
+  std::wstring text_;
+};
+
+// A stored name that begins with '#' cannot be passed to the loader, which would
+// read it as an identifier.
+bool LoaderMisreads(const pe::NameKey& key) {
+  return key.kind == pe::NameKey::Kind::Text && !key.folded.empty() && key.folded[0] == u'#';
 }
 
-// The last error of a call that failed; never 0, so that a failure cannot read as
+// The status of a call that failed; never Ok, so that a failure cannot read as
 // success. The calls start with a cleared error, so no earlier one shows through.
-std::uint32_t FailureCode() {
+ResourceStatus FailureStatus() {
   const DWORD error = GetLastError();
-  return error != 0 ? static_cast<std::uint32_t>(error) : ERROR_GEN_FAILURE;
+  return error != 0 ? StatusOf(static_cast<pe::ResourceError>(error)) : ResourceStatus::Failed;
 }
 
 class Win32ResourceModule final : public ResourceModule {
@@ -64,37 +85,41 @@ class Win32ResourceModule final : public ResourceModule {
   Win32ResourceModule& operator=(const Win32ResourceModule&) = delete;
   ~Win32ResourceModule() override { FreeLibrary(module_); }
 
-  std::uint32_t EnumNames(std::wstring_view type, std::vector<ResourceName>& names) const override {
+  ResourceStatus EnumNames(const pe::NameKey& type,
+                           std::vector<pe::EnumeratedName>& names) const override {
     std::vector<pe::EnumeratedName> ignored;
-    if (reader_ && reader_->EnumNames(TypeKey(type), ignored) == pe::kErrorNoAccess) {
-      return pe::kErrorNoAccess;
+    if (reader_ && reader_->EnumNames(type, ignored) == pe::ResourceError::NoAccess) {
+      return ResourceStatus::Failed;
     }
-    const std::wstring typeText(type);
+    if (type.kind == pe::NameKey::Kind::Invalid) return ResourceStatus::Failed;
     SetLastError(0);
-    if (!EnumResourceNamesW(module_, typeText.c_str(), AppendName,
+    if (!EnumResourceNamesW(module_, NameArgument(type).get(), AppendName,
                             reinterpret_cast<LONG_PTR>(&names))) {
-      return FailureCode();
+      return FailureStatus();
     }
-    return 0;
+    return ResourceStatus::Ok;
   }
 
-  std::uint32_t CheckName(std::wstring_view type, const ResourceName& name) const override {
-    if (reader_ && reader_->CheckName(TypeKey(type), KeyOf(name)) == pe::kErrorNoAccess) {
-      return pe::kErrorNoAccess;
+  ResourceStatus CheckName(const pe::NameKey& type, const pe::NameKey& name) const override {
+    if (reader_ && reader_->CheckName(type, name) == pe::ResourceError::NoAccess) {
+      return ResourceStatus::Failed;
     }
-    const std::wstring typeText(type);
+    if (type.kind == pe::NameKey::Kind::Invalid || name.kind == pe::NameKey::Kind::Invalid) {
+      return ResourceStatus::Failed;
+    }
     SetLastError(0);
-    if (!EnumResourceLanguagesW(module_, typeText.c_str(), NameArgument(name), IgnoreLanguage, 0)) {
-      return FailureCode();
+    if (!EnumResourceLanguagesW(module_, NameArgument(type).get(), NameArgument(name).get(),
+                                IgnoreLanguage, 0)) {
+      return FailureStatus();
     }
-    return 0;
+    return ResourceStatus::Ok;
   }
 
-  ResourceBytes Find(std::wstring_view type, const ResourceName& name) const override;
+  pe::ResourceData Find(const pe::NameKey& type, const pe::NameKey& name) const override;
 
  private:
-  ResourceBytes FromEntry(const pe::ResourceData& data) const;
-  ResourceBytes Checked(const void* data, std::uint64_t size) const;
+  pe::ResourceData FromEntry(const pe::ResourceData& data) const;
+  pe::ResourceData Checked(const void* data, std::uint64_t size) const;
 
   HMODULE module_;
   ModuleImage image_;
@@ -102,45 +127,43 @@ class Win32ResourceModule final : public ResourceModule {
   std::unique_ptr<pe::ResourceReader> reader_;
 };
 
-ResourceBytes Win32ResourceModule::Checked(const void* data, std::uint64_t size) const {
-  ResourceBytes bytes;
-  bytes.lookup = ResourceLookup::LoadFailed;
+pe::ResourceData Win32ResourceModule::Checked(const void* data, std::uint64_t size) const {
+  pe::ResourceData bytes;
+  bytes.lookup = pe::DataLookup::LoadFailed;
   if (data == nullptr || !image_.MayRead(data, size)) return bytes;
-  bytes.lookup = ResourceLookup::Found;
+  bytes.lookup = pe::DataLookup::Found;
   bytes.data = static_cast<const std::uint8_t*>(data);
   bytes.size = static_cast<std::uint32_t>(size);
   return bytes;
 }
 
-// A stored name that begins with '#' cannot be passed to the loader, which would
-// read it as an identifier: its data entry, as the reader found it in the file,
-// names its bytes in the image instead.
-ResourceBytes Win32ResourceModule::FromEntry(const pe::ResourceData& data) const {
-  ResourceBytes bytes;
+// The data entry, as the reader found it in the file, names the bytes in the image.
+pe::ResourceData Win32ResourceModule::FromEntry(const pe::ResourceData& data) const {
+  pe::ResourceData bytes;
   if (data.lookup == pe::DataLookup::NotFound) return bytes;
-  bytes.lookup = ResourceLookup::LoadFailed;
+  bytes.lookup = pe::DataLookup::LoadFailed;
   if (data.lookup != pe::DataLookup::Found || image_.Base() == nullptr) return bytes;
   if (data.rva > image_.Size()) return bytes;
   return Checked(image_.Base() + data.rva, data.size);
 }
 
-ResourceBytes Win32ResourceModule::Find(std::wstring_view type, const ResourceName& name) const {
-  ResourceBytes bytes;
+pe::ResourceData Win32ResourceModule::Find(const pe::NameKey& type, const pe::NameKey& name) const {
+  pe::ResourceData bytes;
   if (reader_) {
-    const pe::ResourceData data = reader_->Find(TypeKey(type), KeyOf(name));
-    if (name.kind == ResourceName::Kind::Stored && !name.text.empty() && name.text[0] == L'#') {
-      return FromEntry(data);
-    }
+    const pe::ResourceData data = reader_->Find(type, name);
+    if (LoaderMisreads(name)) return FromEntry(data);
     if (data.lookup == pe::DataLookup::LoadFailed) {
-      bytes.lookup = ResourceLookup::LoadFailed;
+      bytes.lookup = pe::DataLookup::LoadFailed;
       return bytes;
     }
   }
-  const std::wstring typeText(type);
-  HRSRC found = FindResourceW(module_, NameArgument(name), typeText.c_str());
+  if (type.kind == pe::NameKey::Kind::Invalid || name.kind == pe::NameKey::Kind::Invalid) {
+    return bytes;
+  }
+  HRSRC found = FindResourceW(module_, NameArgument(name).get(), NameArgument(type).get());
   if (found == nullptr) return bytes;
   // The handle is the data entry in the image: LoadResource and SizeofResource read it.
-  bytes.lookup = ResourceLookup::LoadFailed;
+  bytes.lookup = pe::DataLookup::LoadFailed;
   if (!image_.MayRead(found, sizeof(IMAGE_RESOURCE_DATA_ENTRY))) return bytes;
   HGLOBAL loaded = LoadResource(module_, found);
   if (loaded == nullptr) return bytes;
@@ -155,7 +178,7 @@ std::unique_ptr<ResourceModule> ResourceModule::Load(const std::wstring& path) {
   if (module == nullptr) return nullptr;
   try {
     std::vector<std::uint8_t> file;
-    if (!win32::ReadModuleBytes(path, file)) file.clear();  // no veto: the checks remain
+    if (!ReadModuleFile(path, file)) file.clear();  // no veto: the checks remain
     return std::make_unique<Win32ResourceModule>(module, std::move(file));
   } catch (const std::bad_alloc&) {
     FreeLibrary(module);

@@ -16,7 +16,7 @@
 
 #include "tests/differential/mutated_modules.h"
 #include "tests/differential/run_program.h"
-#include "tests/resources/fault_cases.h"
+#include "tests/pe/fault_cases.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro::test {

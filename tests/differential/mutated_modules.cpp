@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "tests/support/duib_builder.h"
-#include "tests/support/little_endian.h"
-#include "tests/support/pe_builder.h"
+#include "tests/builders/duib_builder.h"
+#include "tests/builders/little_endian.h"
+#include "tests/builders/pe_builder.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro::test {

@@ -1,7 +1,7 @@
 #include "tests/e2e/e2e_samples.h"
 
+#include "tests/builders/duib_builder.h"
 #include "tests/e2e/e2e_support.h"
-#include "tests/support/duib_builder.h"
 
 namespace tamro::e2e {
 

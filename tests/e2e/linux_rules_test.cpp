@@ -7,9 +7,9 @@
 
 #include <unistd.h>
 
+#include "tests/builders/pe_builder.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/e2e_samples.h"
-#include "tests/support/pe_builder.h"
 
 namespace tamro::e2e {
 namespace {

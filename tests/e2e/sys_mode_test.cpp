@@ -2,9 +2,9 @@
 // the PE builder.
 #include <sys/stat.h>
 
+#include "tests/builders/pe_builder.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/e2e_samples.h"
-#include "tests/support/pe_builder.h"
 
 namespace tamro::e2e {
 namespace {

@@ -1,8 +1,8 @@
 // tamro -sys on a module whose resource names are hostile: paths, a drive prefix,
 // digits and format text. Every output stays inside the destination folder.
+#include "tests/builders/pe_builder.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/e2e_samples.h"
-#include "tests/support/pe_builder.h"
 
 namespace tamro::e2e {
 namespace {

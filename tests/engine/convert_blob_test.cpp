@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/builders/duib_builder.h"
 #include "tests/engine/engine_support.h"
-#include "tests/support/duib_builder.h"
 
 namespace tamro {
 namespace {
@@ -49,7 +49,7 @@ TEST(ConvertBlob, ReportsTheWarningDetails) {
   test::StringSink sink;
   const ConvertResult result =
       ConvertBlob(bytes.data(), static_cast<std::uint32_t>(bytes.size()), test::ShowUnits, sink);
-  EXPECT_EQ(result.status, StatusWarnings);
+  EXPECT_EQ(result.status, ConvertStatus::Warnings);
   EXPECT_EQ(result.unknownCount, 3u);
   EXPECT_TRUE(result.residFailed);
   EXPECT_EQ(sink.text,

@@ -13,7 +13,8 @@
 
 #include "engine/duib_convert.h"
 #include "engine/output_sink.h"
-#include "tests/support/duib_builder.h"
+#include "tests/builders/duib_builder.h"
+#include "tests/support/code_printers.h"
 
 namespace tamro::test {
 

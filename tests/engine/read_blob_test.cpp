@@ -8,10 +8,10 @@
 
 #include "bytes/byte_view.h"
 #include "engine/duib_convert.h"
+#include "tests/builders/duib_builder.h"
+#include "tests/builders/little_endian.h"
 #include "tests/engine/engine_support.h"
 #include "tests/support/case_name.h"
-#include "tests/support/duib_builder.h"
-#include "tests/support/little_endian.h"
 
 namespace tamro {
 namespace {
@@ -62,21 +62,22 @@ struct ReadCase {
 };
 
 const ReadCase kReadCases[] = {
-    {"valid blob", [] { return Build([](DuibBuilder&) {}); }, StatusOk},
-    {"19 bytes", [] { return Bytes(19, 0); }, StatusSizeCheck},
-    {"header only, 20 bytes of zeros", [] { return Bytes(20, 0); }, StatusBadSignature},
+    {"valid blob", [] { return Build([](DuibBuilder&) {}); }, ConvertStatus::Ok},
+    {"19 bytes", [] { return Bytes(19, 0); }, ConvertStatus::SizeCheck},
+    {"header only, 20 bytes of zeros", [] { return Bytes(20, 0); }, ConvertStatus::BadSignature},
     {"magic in capitals", [] { return Build([](DuibBuilder& d) { d.magic = 0x42495544; }); },
-     StatusBadSignature},
-    {"version 4", [] { return Build([](DuibBuilder& d) { d.version = 4; }); }, StatusBadSignature},
+     ConvertStatus::BadSignature},
+    {"version 4", [] { return Build([](DuibBuilder& d) { d.version = 4; }); },
+     ConvertStatus::BadSignature},
     {"version 0x105", [] { return Build([](DuibBuilder& d) { d.version = 0x105; }); },
-     StatusBadSignature},
+     ConvertStatus::BadSignature},
     {"resid flag set, 27 bytes",
      [] {
        Bytes bytes = Build([](DuibBuilder&) {});
        bytes.resize(27);
        return bytes;
      },
-     StatusSizeCheck},
+     ConvertStatus::SizeCheck},
     {"28 bytes: every section is the resid head",
      [] {
        // Resid, element and string section all start at 20: size 8, count 0.
@@ -89,7 +90,7 @@ const ReadCase kReadCases[] = {
        Put32(bytes, 20, 8);   // section size; count 0
        return bytes;
      },
-     StatusOk},
+     ConvertStatus::Ok},
     {"resid flag 0 leaves a resid-like head at offset 20 unread",
      [] {
        DuibBuilder d;
@@ -101,30 +102,31 @@ const ReadCase kReadCases[] = {
        Put32(bytes, 24, 0xFFFFFFF0);
        return bytes;
      },
-     StatusOk},
+     ConvertStatus::Ok},
     {"resid section ends one byte past the blob",
      [] {
        Bytes bytes = Build([](DuibBuilder&) {});
        Put32(bytes, 20, static_cast<std::uint32_t>(bytes.size() - 20 + 1));
        return bytes;
      },
-     StatusSizeCheck},
+     ConvertStatus::SizeCheck},
     {"resid section ends exactly at the blob's end",
      [] {
        Bytes bytes = Build([](DuibBuilder&) {});
        Put32(bytes, 20, static_cast<std::uint32_t>(bytes.size() - 20));
        return bytes;
      },
-     StatusOk},
+     ConvertStatus::Ok},
     {"resid entries run past the blob",
-     [] { return Build([](DuibBuilder& d) { d.residCount = 0x10000000; }); }, StatusSizeCheck},
+     [] { return Build([](DuibBuilder& d) { d.residCount = 0x10000000; }); },
+     ConvertStatus::SizeCheck},
     {"resid count one past the blob's room for 8-byte entries",
      [] {
        Bytes bytes = Build([](DuibBuilder&) {});
        Put32(bytes, 24, static_cast<std::uint32_t>((bytes.size() - 28) / 8 + 1));
        return bytes;
      },
-     StatusSizeCheck},
+     ConvertStatus::SizeCheck},
     {"resid count filling the blob's room for 8-byte entries reads",
      [] {
        // The entries then overlap the later sections and stay unmatched.
@@ -132,7 +134,7 @@ const ReadCase kReadCases[] = {
        Put32(bytes, 24, static_cast<std::uint32_t>((bytes.size() - 28) / 8));
        return bytes;
      },
-     StatusWarnings},
+     ConvertStatus::Warnings},
     {"resid count filling a larger blob's room for 8-byte entries reads",
      [] {
        // Over 7 entries: no room that a ninth byte per entry would still fit.
@@ -142,9 +144,10 @@ const ReadCase kReadCases[] = {
        Put32(bytes, 24, static_cast<std::uint32_t>((bytes.size() - 28) / 8));
        return bytes;
      },
-     StatusWarnings},
+     ConvertStatus::Warnings},
     {"resid count with 2^32 - 1 entries",
-     [] { return Build([](DuibBuilder& d) { d.residCount = 0xFFFFFFFF; }); }, StatusSizeCheck},
+     [] { return Build([](DuibBuilder& d) { d.residCount = 0xFFFFFFFF; }); },
+     ConvertStatus::SizeCheck},
     {"element section ends one byte past the blob",
      [] {
        Bytes bytes = Build([](DuibBuilder&) {});
@@ -152,28 +155,32 @@ const ReadCase kReadCases[] = {
        Put32(bytes, at, static_cast<std::uint32_t>(bytes.size() - at + 1));
        return bytes;
      },
-     StatusSizeCheck},
+     ConvertStatus::SizeCheck},
     {"element section head past the blob",
-     [] { return Build([](DuibBuilder& d) { d.elementOffset = 0xFFFFFFFC; }); }, StatusSizeCheck},
+     [] { return Build([](DuibBuilder& d) { d.elementOffset = 0xFFFFFFFC; }); },
+     ConvertStatus::SizeCheck},
     {"element section size past the blob",
      [] { return Build([](DuibBuilder& d) { d.elementSectionSize = 0x7FFFFFFF; }); },
-     StatusSizeCheck},
+     ConvertStatus::SizeCheck},
     {"element section size wraps 32 bits",
      [] { return Build([](DuibBuilder& d) { d.elementSectionSize = 0xFFFFFFF0; }); },
-     StatusSizeCheck},
+     ConvertStatus::SizeCheck},
     {"string section one byte short of the blob's end",
      [] {
        Bytes bytes = Build([](DuibBuilder&) {});
        bytes.push_back(0);
        return bytes;
      },
-     StatusSizeCheck},
+     ConvertStatus::SizeCheck},
     {"string section head past the blob",
-     [] { return Build([](DuibBuilder& d) { d.stringOffset = 0xFFFFFFFF; }); }, StatusSizeCheck},
+     [] { return Build([](DuibBuilder& d) { d.stringOffset = 0xFFFFFFFF; }); },
+     ConvertStatus::SizeCheck},
     {"string section size past the blob",
-     [] { return Build([](DuibBuilder& d) { d.stringSectionSize = 0x1000; }); }, StatusSizeCheck},
+     [] { return Build([](DuibBuilder& d) { d.stringSectionSize = 0x1000; }); },
+     ConvertStatus::SizeCheck},
     {"string offset table runs past the blob",
-     [] { return Build([](DuibBuilder& d) { d.stringCount = 0x40000000; }); }, StatusSizeCheck},
+     [] { return Build([](DuibBuilder& d) { d.stringCount = 0x40000000; }); },
+     ConvertStatus::SizeCheck},
     {"string offset table runs past the blob after valid entries",
      [] {
        // Two entries of 8, each the one-unit string 0008 at the first entry, then
@@ -187,18 +194,20 @@ const ReadCase kReadCases[] = {
        Put32(bytes, at + 12, 8);
        return bytes;
      },
-     StatusSizeCheck},
+     ConvertStatus::SizeCheck},
     {"string offset points past the blob",
-     [] { return Build([](DuibBuilder& d) { d.AddStringOffset(0x7FFFFFFF); }); }, StatusSizeCheck},
+     [] { return Build([](DuibBuilder& d) { d.AddStringOffset(0x7FFFFFFF); }); },
+     ConvertStatus::SizeCheck},
     {"string offset wraps 32 bits from the section start",
-     [] { return Build([](DuibBuilder& d) { d.AddStringOffset(0xFFFFFFFF); }); }, StatusSizeCheck},
+     [] { return Build([](DuibBuilder& d) { d.AddStringOffset(0xFFFFFFFF); }); },
+     ConvertStatus::SizeCheck},
     {"string runs to the blob's end without a zero unit",
      [] {
        Bytes bytes = Build([](DuibBuilder&) {});
        bytes.back() = 'x';  // the last string's terminator
        return bytes;
      },
-     StatusSizeCheck},
+     ConvertStatus::SizeCheck},
     {"string ends in an odd byte",
      [] {
        Bytes bytes = Build([](DuibBuilder&) {});
@@ -208,7 +217,7 @@ const ReadCase kReadCases[] = {
        Put32(bytes, s, static_cast<std::uint32_t>(bytes.size() - s));
        return bytes;
      },
-     StatusSizeCheck},
+     ConvertStatus::SizeCheck},
     {"zero units on the other byte grid do not end a string",
      [] {
        // Bytes 00 61 61 00 00 at an odd offset: the last two form a zero unit on
@@ -223,16 +232,16 @@ const ReadCase kReadCases[] = {
        Put32(bytes, s, static_cast<std::uint32_t>(bytes.size() - s));
        return bytes;
      },
-     StatusSizeCheck},
+     ConvertStatus::SizeCheck},
     {"string whose terminator fills the last two bytes", [] { return Build([](DuibBuilder&) {}); },
-     StatusOk},
+     ConvertStatus::Ok},
     {"string count 0",
      [] {
        DuibBuilder d;
        d.Empty(b::Element);
        return d.Build();
      },
-     StatusOk},
+     ConvertStatus::Ok},
 };
 
 void PrintTo(const ReadCase& row, std::ostream* os) {
@@ -246,7 +255,7 @@ TEST_P(ReadBlobTest, GivesTheExpectedStatus) {
   test::StringSink sink;
   const ConvertStatus status = ConvertExact(bytes, sink);
   EXPECT_EQ(status, GetParam().expected) << std::hex << status;
-  if (GetParam().expected != StatusOk && GetParam().expected != StatusWarnings) {
+  if (GetParam().expected != ConvertStatus::Ok && GetParam().expected != ConvertStatus::Warnings) {
     EXPECT_EQ(sink.writes, 0) << "a failed read must write nothing";
   }
 }
@@ -256,9 +265,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReadBlobTest, ::testing::ValuesIn(kReadCases), t
 TEST(ReadBlob, NullBytesFailTheHeaderRead) {
   CDuibConvert converter(test::ShowUnits);
   test::StringSink sink;
-  EXPECT_EQ(converter.Convert(nullptr, 20, sink), StatusHeaderRead);
+  EXPECT_EQ(converter.Convert(nullptr, 20, sink), ConvertStatus::HeaderRead);
   CDuibConvert other(test::ShowUnits);
-  EXPECT_EQ(other.Convert(nullptr, 19, sink), StatusSizeCheck);
+  EXPECT_EQ(other.Convert(nullptr, 19, sink), ConvertStatus::SizeCheck);
 }
 
 TEST(ReadBlob, ElementSectionSizesLeaveStrayBytesUnread) {
@@ -267,7 +276,7 @@ TEST(ReadBlob, ElementSectionSizesLeaveStrayBytesUnread) {
     d.Empty(b::Element);
     d.elementTailBytes = tail;
     test::StringSink sink;
-    EXPECT_EQ(ConvertExact(d.Build(), sink), StatusOk) << tail;
+    EXPECT_EQ(ConvertExact(d.Build(), sink), ConvertStatus::Ok) << tail;
     EXPECT_EQ(sink.text, "<Element/>\r\n") << tail;
   }
 }
@@ -280,7 +289,7 @@ TEST(ReadBlob, SectionsMayComeInAnyOrderAndWithGaps) {
   d.gapBeforeStrings = 5;
   d.oddStringAlignment = true;
   test::StringSink sink;
-  EXPECT_EQ(ConvertExact(d.Build(), sink), StatusOk);
+  EXPECT_EQ(ConvertExact(d.Build(), sink), ConvertStatus::Ok);
   EXPECT_EQ(sink.text, "<Element id=\"value\"/>\r\n");
 }
 

@@ -9,8 +9,8 @@
 
 #include "engine/duib_convert.h"
 #include "engine/read_ahead.h"
+#include "tests/builders/duib_builder.h"
 #include "tests/engine/engine_support.h"
-#include "tests/support/duib_builder.h"
 #include "tests/support/same_bytes.h"
 
 namespace tamro {
@@ -40,12 +40,12 @@ TEST(Render, OutputThatWouldPassTheCapFails) {
   ASSERT_GT(full, 0u);
 
   const Rendered exact = Render(d, full);
-  EXPECT_EQ(exact.status, StatusOk);
+  EXPECT_EQ(exact.status, ConvertStatus::Ok);
   EXPECT_EQ(exact.text.size(), full);
 
   for (std::size_t cap : {full - 1, full / 2, std::size_t{3}, std::size_t{0}}) {
     const Rendered r = Render(d, cap);
-    EXPECT_EQ(r.status, StatusTooLarge) << cap;
+    EXPECT_EQ(r.status, ConvertStatus::TooLarge) << cap;
     EXPECT_LE(r.text.size(), cap);
   }
 }
@@ -62,7 +62,7 @@ TEST(Render, DefaultCapIsExactly256MiB) {
     for (int i = 0; i < 4095; ++i) d.Empty(b::Element, {{b::id, full}});
     d.Empty(b::Element, {{b::id, longer}});
     test::StringSink sink(false);
-    EXPECT_EQ(Stream(d, sink), extra == 0 ? StatusOk : StatusTooLarge) << extra;
+    EXPECT_EQ(Stream(d, sink), extra == 0 ? ConvertStatus::Ok : ConvertStatus::TooLarge) << extra;
     if (extra == 0) {
       EXPECT_EQ(sink.size, kCap);
     } else {
@@ -75,7 +75,7 @@ TEST(Render, DefaultCapIsExactly256MiB) {
 // few enough that each but the last carries at least half of one.
 void ExpectStreamed(const DuibBuilder& d, std::uint64_t size) {
   test::StringSink sink(false);
-  EXPECT_EQ(Stream(d, sink), StatusOk);
+  EXPECT_EQ(Stream(d, sink), ConvertStatus::Ok);
   EXPECT_EQ(sink.size, size);
   EXPECT_GT(sink.writes, 8);
   EXPECT_LE(sink.largestWrite, std::size_t{1} << 20);
@@ -122,7 +122,7 @@ TEST(Render, StringsLongerThanAChunkRenderExactly) {
     expected += "<Element id=\"" + std::string(text.begin() + id, text.end()) + "\"/>\r\n";
   }
   const Rendered r = Render(d);
-  EXPECT_EQ(r.status, StatusOk);
+  EXPECT_EQ(r.status, ConvertStatus::Ok);
   EXPECT_SAME_BYTES(r.text, expected);
 }
 
@@ -137,7 +137,7 @@ TEST(Render, MillionReferencesToALongStringHitTheRealCap) {
   d.Close(b::duixml);
   // 20000 * 50 * 4096 bytes is far past the cap; the blob is under 5 MiB.
   test::StringSink sink(false);
-  EXPECT_EQ(Stream(d, sink), StatusTooLarge);
+  EXPECT_EQ(Stream(d, sink), ConvertStatus::TooLarge);
   EXPECT_LE(sink.size, kMaxOutputBytes);
 }
 
@@ -145,7 +145,7 @@ TEST(Render, DeepNestingIsBoundedByTheCap) {
   DuibBuilder d;
   for (int i = 0; i < 200000; ++i) d.Open(b::Element);
   // Indentation alone would need 200000^2 / 2 bytes.
-  EXPECT_EQ(Render(d, std::uint64_t{64} << 20).status, StatusTooLarge);
+  EXPECT_EQ(Render(d, std::uint64_t{64} << 20).status, ConvertStatus::TooLarge);
 }
 
 // Many table entries pointing into one long string encode to far more bytes than
@@ -165,7 +165,7 @@ TEST(Render, OverlappingStringsRenderExactlyPastThePoolBudget) {
     }
   }
   const Rendered r = Render(d);
-  EXPECT_EQ(r.status, StatusOk);
+  EXPECT_EQ(r.status, ConvertStatus::Ok);
   EXPECT_SAME_BYTES(r.text, expected);
 }
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "engine/duib_convert.h"
+#include "tests/builders/duib_builder.h"
 #include "tests/engine/engine_support.h"
 #include "tests/support/case_name.h"
-#include "tests/support/duib_builder.h"
 #include "tests/support/same_bytes.h"
 
 namespace tamro {
@@ -38,39 +38,39 @@ const RenderCase kRenderCases[] = {
        d.Open(b::duixml).Empty(b::Element, {{b::resid, main}}).Close(b::duixml);
        d.Resid(main, 1);
      },
-     StatusOk, "<duixml>\r\n\t<Element resid=\"main\"/>\r\n</duixml>\r\n", 0, false},
-    {"empty stream, declared 0", [](DuibBuilder&) {}, StatusOk, "", 0, false},
+     ConvertStatus::Ok, "<duixml>\r\n\t<Element resid=\"main\"/>\r\n</duixml>\r\n", 0, false},
+    {"empty stream, declared 0", [](DuibBuilder&) {}, ConvertStatus::Ok, "", 0, false},
     {"empty stream with an unmatched resid entry", [](DuibBuilder& d) { d.Resid(0, 0); },
-     StatusWarnings, "", 0, true},
+     ConvertStatus::Warnings, "", 0, true},
     {"any nonzero resid flag reads the resid section",
      [](DuibBuilder& d) {
        d.Resid(0, 0);
        d.residFlag = 0x80000000;
      },
-     StatusWarnings, "", 0, true},
+     ConvertStatus::Warnings, "", 0, true},
     {"declared count one too high",
      [](DuibBuilder& d) {
        d.Empty(b::Element);
        d.elementCount = 2;
      },
-     StatusElementCount, "<Element/>\r\n", 0, false},
+     ConvertStatus::ElementCount, "<Element/>\r\n", 0, false},
     {"declared count one too low",
      [](DuibBuilder& d) {
        d.Empty(b::Element).Empty(b::Element);
        d.elementCount = 1;
      },
-     StatusElementCount, "<Element/>\r\n<Element/>\r\n", 0, false},
+     ConvertStatus::ElementCount, "<Element/>\r\n<Element/>\r\n", 0, false},
     {"element name beyond the string table",
      [](DuibBuilder& d) {
        for (char16_t c = u'a'; c < u'f'; ++c) d.String(std::u16string(1, c));
        d.Empty(5);
      },
-     StatusWarnings, "<UNKNOWN_ELEM(   5)/>\r\n", 1, false},
+     ConvertStatus::Warnings, "<UNKNOWN_ELEM(   5)/>\r\n", 1, false},
     {"unknown built-ins by kind",
      [](DuibBuilder& d) {
        d.Empty(0xFFFF, {{0xFFFF, 0xFFFF}, {0x802D, 0x8040}});
      },
-     StatusWarnings,
+     ConvertStatus::Warnings,
      "<UNKNOWN_ELEM(FFFF) UNKNOWN_ATTR(FFFF)=\"UNKNOWN_VAL(FFFF)\" "
      "UNKNOWN_ATTR(802D)=\"UNKNOWN_VAL(8040)\"/>\r\n",
      5, false},
@@ -79,19 +79,19 @@ const RenderCase kRenderCases[] = {
        const auto empty = d.String(u"");
        d.Empty(b::Element, {{b::id, empty}});
      },
-     StatusWarnings, "<Element id=\"UNKNOWN_VAL(   0)\"/>\r\n", 1, false},
+     ConvertStatus::Warnings, "<Element id=\"UNKNOWN_VAL(   0)\"/>\r\n", 1, false},
     {"unknown open and close names count twice",
-     [](DuibBuilder& d) { d.Open(0x4142).Close(0x4142); }, StatusWarnings,
+     [](DuibBuilder& d) { d.Open(0x4142).Close(0x4142); }, ConvertStatus::Warnings,
      "<UNKNOWN_ELEM(4142)>\r\n</UNKNOWN_ELEM(4142)>\r\n", 2, false},
     {"indentation by depth",
      [](DuibBuilder& d) {
        d.Open(b::duixml).Open(b::Element).Empty(b::style).Close(b::Element).Close(b::duixml);
      },
-     StatusOk, "<duixml>\r\n\t<Element>\r\n\t\t<style/>\r\n\t</Element>\r\n</duixml>\r\n", 0,
-     false},
+     ConvertStatus::Ok, "<duixml>\r\n\t<Element>\r\n\t\t<style/>\r\n\t</Element>\r\n</duixml>\r\n",
+     0, false},
     {"close without open goes below depth 0 without indentation",
      [](DuibBuilder& d) { d.Close(b::Element).Empty(b::style).Open(b::duixml).Empty(b::id); },
-     StatusOk, "</Element>\r\n<style/>\r\n<duixml>\r\n<id/>\r\n", 0, false},
+     ConvertStatus::Ok, "</Element>\r\n<style/>\r\n<duixml>\r\n<id/>\r\n", 0, false},
     {"element types 3 to 15 render like open without raising the depth",
      [](DuibBuilder& d) {
        d.Item(ElementItem(3, 0, b::duixml));
@@ -99,30 +99,30 @@ const RenderCase kRenderCases[] = {
        d.Empty(b::style);
        d.elementCount = 3;
      },
-     StatusOk, "<duixml>\r\n<Element id=\"true\">\r\n<style/>\r\n", 0, false},
+     ConvertStatus::Ok, "<duixml>\r\n<Element id=\"true\">\r\n<style/>\r\n", 0, false},
     {"close item with attributes",
      [](DuibBuilder& d) {
        d.Open(b::duixml).Close(b::duixml, {{b::width, b::none}});
      },
-     StatusOk, "<duixml>\r\n</duixml width=\"none\">\r\n", 0, false},
+     ConvertStatus::Ok, "<duixml>\r\n</duixml width=\"none\">\r\n", 0, false},
     {"stream ends inside an element's attributes",
      [](DuibBuilder& d) {
        d.Item(ElementItem(1, 3, b::Element)).Item(AttributeItem(b::id, b::True));
        d.elementCount = 1;
      },
-     StatusOk, "<Element id=\"true\" ", 0, false},
+     ConvertStatus::Ok, "<Element id=\"true\" ", 0, false},
     {"stream ends one attribute short",
      [](DuibBuilder& d) {
        d.Item(ElementItem(1, 2, b::Element)).Item(AttributeItem(b::id, b::True));
        d.elementCount = 1;
      },
-     StatusOk, "<Element id=\"true\" ", 0, false},
+     ConvertStatus::Ok, "<Element id=\"true\" ", 0, false},
     {"values are not escaped",
      [](DuibBuilder& d) {
        const auto odd = d.String(u"a\"<b>&c");
        d.Empty(b::Element, {{b::content, odd}});
      },
-     StatusOk, "<Element content=\"a\"<b>&c\"/>\r\n", 0, false},
+     ConvertStatus::Ok, "<Element content=\"a\"<b>&c\"/>\r\n", 0, false},
     {"string names are plain text, not the built-in roles",
      [](DuibBuilder& d) {
        const auto sheets = d.String(u"stylesheets");
@@ -130,8 +130,8 @@ const RenderCase kRenderCases[] = {
        d.Open(sheets).Empty(b::Element, {{resid, sheets}}).Close(sheets);
        d.Resid(1, 1);
      },
-     StatusWarnings, "<stylesheets>\r\n\t<Element resid=\"stylesheets\"/>\r\n</stylesheets>\r\n", 0,
-     true},
+     ConvertStatus::Warnings,
+     "<stylesheets>\r\n\t<Element resid=\"stylesheets\"/>\r\n</stylesheets>\r\n", 0, true},
     {"resid inside stylesheets is not checked; on its close item it is",
      [](DuibBuilder& d) {
        const auto x = d.String(u"x");
@@ -140,7 +140,7 @@ const RenderCase kRenderCases[] = {
        d.Close(b::stylesheets, {{b::resid, x}});
        d.Resid(x, 0).Resid(x, 1).Resid(x, 2);
      },
-     StatusWarnings,
+     ConvertStatus::Warnings,
      "<stylesheets resid=\"x\">\r\n\t<Element resid=\"x\"/>\r\n</stylesheets resid=\"x\">\r\n", 0,
      true},
     {"an empty stylesheets element turns the check off for good",
@@ -149,7 +149,7 @@ const RenderCase kRenderCases[] = {
        d.Empty(b::stylesheets).Empty(b::Element, {{b::resid, x}});
        d.Resid(x, 1);
      },
-     StatusWarnings, "<stylesheets/>\r\n<Element resid=\"x\"/>\r\n", 0, true},
+     ConvertStatus::Warnings, "<stylesheets/>\r\n<Element resid=\"x\"/>\r\n", 0, true},
     {"resid value differs from its entry",
      [](DuibBuilder& d) {
        const auto x = d.String(u"x");
@@ -157,21 +157,21 @@ const RenderCase kRenderCases[] = {
        d.Empty(b::Element, {{b::resid, x}});
        d.Resid(y, 0);
      },
-     StatusWarnings, "<Element resid=\"x\"/>\r\n", 0, true},
+     ConvertStatus::Warnings, "<Element resid=\"x\"/>\r\n", 0, true},
     {"resid entry value needs its upper 16 bits clear",
      [](DuibBuilder& d) {
        const auto x = d.String(u"x");
        d.Empty(b::Element, {{b::resid, x}});
        d.Resid(0x10000u | x, 0);
      },
-     StatusWarnings, "<Element resid=\"x\"/>\r\n", 0, true},
+     ConvertStatus::Warnings, "<Element resid=\"x\"/>\r\n", 0, true},
     {"two entries for one element: only the first matches",
      [](DuibBuilder& d) {
        const auto x = d.String(u"x");
        d.Empty(b::Element, {{b::resid, x}});
        d.Resid(x, 0).Resid(x, 0);
      },
-     StatusWarnings, "<Element resid=\"x\"/>\r\n", 0, true},
+     ConvertStatus::Warnings, "<Element resid=\"x\"/>\r\n", 0, true},
     {"a close item ends stylesheets: resid after it is checked and matches",
      [](DuibBuilder& d) {
        const auto x = d.String(u"x");
@@ -179,7 +179,7 @@ const RenderCase kRenderCases[] = {
        d.Empty(b::Element, {{b::resid, x}}).Close(b::duixml);
        d.Resid(x, 3);
      },
-     StatusOk,
+     ConvertStatus::Ok,
      "<duixml>\r\n\t<stylesheets>\r\n\t</stylesheets>\r\n\t<Element resid=\"x\"/>\r\n</duixml>\r\n",
      0, false},
     {"two checks against one entry count twice",
@@ -188,7 +188,7 @@ const RenderCase kRenderCases[] = {
        d.Empty(b::Element, {{b::resid, x}, {b::resid, x}});
        d.Resid(x, 0);
      },
-     StatusWarnings, "<Element resid=\"x\" resid=\"x\"/>\r\n", 0, true},
+     ConvertStatus::Warnings, "<Element resid=\"x\" resid=\"x\"/>\r\n", 0, true},
     {"the first of two differing entries is the one compared",
      [](DuibBuilder& d) {
        // Two resid attributes make two checks, so the count matches both entries.
@@ -197,14 +197,15 @@ const RenderCase kRenderCases[] = {
        d.Empty(b::Element, {{b::resid, x}, {b::resid, x}});
        d.Resid(x, 0).Resid(y, 0);
      },
-     StatusOk, "<Element resid=\"x\" resid=\"x\"/>\r\n", 0, false},
+     ConvertStatus::Ok, "<Element resid=\"x\" resid=\"x\"/>\r\n", 0, false},
     {"resid attribute without an entry is no failure",
      [](DuibBuilder& d) {
        const auto x = d.String(u"x");
        d.Open(b::duixml).Empty(b::Element, {{b::resid, x}}).Close(b::duixml, {{b::resid, x}});
        d.Resid(x, 2);
      },
-     StatusOk, "<duixml>\r\n\t<Element resid=\"x\"/>\r\n</duixml resid=\"x\">\r\n", 0, false},
+     ConvertStatus::Ok, "<duixml>\r\n\t<Element resid=\"x\"/>\r\n</duixml resid=\"x\">\r\n", 0,
+     false},
     {"resid attribute on an element past the highest entry's",
      [](DuibBuilder& d) {
        // Element 1 lies past the resid table's index: its check must not read a
@@ -214,13 +215,13 @@ const RenderCase kRenderCases[] = {
        d.Empty(b::Element, {{b::resid, x}}).Empty(b::Element, {{b::resid, x}});
        d.Resid(x, 0);
      },
-     StatusOk, "<Element resid=\"x\"/>\r\n<Element resid=\"x\"/>\r\n", 0, false},
+     ConvertStatus::Ok, "<Element resid=\"x\"/>\r\n<Element resid=\"x\"/>\r\n", 0, false},
     {"resid entries for indexes past the stream stay unmatched",
      [](DuibBuilder& d) {
        d.Empty(b::Element);
        d.Resid(0, 0xFFFFFFFF);
      },
-     StatusWarnings, "<Element/>\r\n", 0, true},
+     ConvertStatus::Warnings, "<Element/>\r\n", 0, true},
     {"three elements, each with its own entry",
      [](DuibBuilder& d) {
        const auto x = d.String(u"x");
@@ -229,8 +230,8 @@ const RenderCase kRenderCases[] = {
        d.Empty(b::Element, {{b::resid, x}});
        d.Resid(x, 0).Resid(y, 1).Resid(x, 2);
      },
-     StatusOk, "<Element resid=\"x\"/>\r\n<Element resid=\"y\"/>\r\n<Element resid=\"x\"/>\r\n", 0,
-     false},
+     ConvertStatus::Ok,
+     "<Element resid=\"x\"/>\r\n<Element resid=\"y\"/>\r\n<Element resid=\"x\"/>\r\n", 0, false},
     {"entries for the stream's last item and for the index just past it",
      [](DuibBuilder& d) {
        // Two items, so the index has two slots: the entry for index 2 has none.
@@ -238,7 +239,7 @@ const RenderCase kRenderCases[] = {
        d.Empty(b::Element, {{b::resid, x}});
        d.Resid(x, 0).Resid(x, 1).Resid(x, 2);
      },
-     StatusWarnings, "<Element resid=\"x\"/>\r\n", 0, true},
+     ConvertStatus::Warnings, "<Element resid=\"x\"/>\r\n", 0, true},
     {"an entry just past the table's count is no entry",
      [](DuibBuilder& d) {
        // The section holds two entries but counts one: element 0's entry lies past
@@ -248,14 +249,14 @@ const RenderCase kRenderCases[] = {
        d.Resid(x, 1).Resid(x, 0);
        d.residCount = 1;
      },
-     StatusOk, "<Element resid=\"x\"/>\r\n<Element resid=\"x\"/>\r\n", 0, false},
+     ConvertStatus::Ok, "<Element resid=\"x\"/>\r\n<Element resid=\"x\"/>\r\n", 0, false},
     {"table entries sharing a start",
      [](DuibBuilder& d) {
        d.AddRawString(u"same");
        d.AddStringOffset(8 + 4 * 2);  // string 1 starts where string 0 does
        d.Empty(b::Element, {{b::id, 0}, {b::content, 1}, {b::id, 1}});
      },
-     StatusOk, "<Element id=\"same\" content=\"same\" id=\"same\"/>\r\n", 0, false},
+     ConvertStatus::Ok, "<Element id=\"same\" content=\"same\" id=\"same\"/>\r\n", 0, false},
     {"strings on both byte grids",
      [](DuibBuilder& d) {
        // String 1 starts one byte into string 0: "a\0b\0\0\0" read from its second byte.
@@ -263,20 +264,20 @@ const RenderCase kRenderCases[] = {
        d.AddStringOffset(8 + 4 * 2 + 1);
        d.Empty(b::Element, {{b::id, 0}, {b::content, 1}});
      },
-     StatusOk, "<Element id=\"ab\" content=\"{6200}\"/>\r\n", 0, false},
+     ConvertStatus::Ok, "<Element id=\"ab\" content=\"{6200}\"/>\r\n", 0, false},
     {"a string at an odd offset",
      [](DuibBuilder& d) {
        d.oddStringAlignment = true;
        const auto v = d.String(u"odd");
        d.Empty(b::Element, {{b::id, v}});
      },
-     StatusOk, "<Element id=\"odd\"/>\r\n", 0, false},
+     ConvertStatus::Ok, "<Element id=\"odd\"/>\r\n", 0, false},
     {"string ID 0x7FFF names string 32767",
      [](DuibBuilder& d) {
        for (int i = 0; i < 0x8000; ++i) d.AddRawString(i == 0x7FFF ? u"last" : u"s");
        d.Empty(b::Element, {{b::id, 0x7FFF}, {b::class_, 0x8000}});
      },
-     StatusOk, "<Element id=\"last\" class=\"Element\"/>\r\n", 0, false},
+     ConvertStatus::Ok, "<Element id=\"last\" class=\"Element\"/>\r\n", 0, false},
 };
 
 void PrintTo(const RenderCase& row, std::ostream* os) {
@@ -304,7 +305,7 @@ TEST(Render, AttributeCountOf4095) {
   for (int i = 0; i < 4095; ++i) d.Item(AttributeItem(b::id, b::True));
   d.elementCount = 1;
   const Rendered r = Render(d);
-  ASSERT_EQ(r.status, StatusOk);
+  ASSERT_EQ(r.status, ConvertStatus::Ok);
   std::string expected = "<Element";
   for (int i = 0; i < 4095; ++i) expected += " id=\"true\"";
   expected += "/>\r\n";
@@ -319,7 +320,7 @@ TEST(Render, EachStringGoesToTheEncoderWholeAndGetsCrLfLineEnds) {
   const auto lines = d.String(u"\r\na\rb\nc\n\r");
   d.Empty(b::Element, {{b::id, pair}, {b::content, lines}});
   const Rendered r = Render(d);
-  ASSERT_EQ(r.status, StatusOk);
+  ASSERT_EQ(r.status, ConvertStatus::Ok);
   EXPECT_EQ(r.text, "<Element id=\"a{D83D}{DE00}b{D800}z\" content=\"\r\nab\r\nc\r\n\"/>\r\n");
 }
 

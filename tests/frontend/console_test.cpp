@@ -8,12 +8,15 @@
 
 #include "frontend/console.h"
 #include "frontend/messages.h"
+#include "tests/support/code_printers.h"
 
 #ifndef _WIN32
 #include <unistd.h>
 
 namespace tamro {
 namespace {
+
+using enum ItemCode;
 
 // Everything written to standard output while `action` runs.
 std::string Capture(const std::function<void()>& action) {
@@ -71,7 +74,7 @@ TEST(ReportItemTest, OkCountsAndOthersDoNot) {
   for (ItemCode code : {ResultOpenFailed, ResultNotDuib, ResultConvertFailed, ResultWarnings,
                         ResultCreateFailed, ResultIdNotFound, ResultNotFound, ResultLoadFailed}) {
     item.code = code;
-    item.status = 0x8005;
+    item.status = ConvertStatus::BadSignature;
     const std::string text = Capture([&] { counted = ReportItem(item); });
     EXPECT_FALSE(counted) << code;
     ASSERT_FALSE(text.empty()) << code;

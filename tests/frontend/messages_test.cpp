@@ -5,11 +5,20 @@
 
 #include "frontend/messages.h"
 #include "tests/support/case_name.h"
+#include "tests/support/code_printers.h"
 
 namespace tamro {
 namespace {
 
-ItemResult Item(ItemCode code, std::uint32_t status = 0, std::uint32_t unknown = 0,
+using enum ItemCode;
+using enum BatchError;
+
+// A status the converter never gives, for the number's format alone.
+ConvertStatus Raw(std::uint32_t value) {
+  return static_cast<ConvertStatus>(value);
+}
+
+ItemResult Item(ItemCode code, ConvertStatus status = ConvertStatus::Ok, std::uint32_t unknown = 0,
                 bool residFailed = false) {
   ItemResult item;
   item.name = L"%s {} %d.raw";
@@ -38,29 +47,31 @@ INSTANTIATE_TEST_SUITE_P(
         ResultCase{"Ok", Item(ResultOk), L"OK"},
         ResultCase{"OpenFailed", Item(ResultOpenFailed), L"Error: unable to open source file"},
         ResultCase{"NotDuib", Item(ResultNotDuib), L"Skipped: not in DUIB format"},
-        ResultCase{"ConvertFailed8005", Item(ResultConvertFailed, 0x8005),
+        ResultCase{"ConvertFailed8005", Item(ResultConvertFailed, ConvertStatus::BadSignature),
                    L"Error: DUIB conversion failed (0x8005)"},
-        ResultCase{"ConvertFailed8001", Item(ResultConvertFailed, 0x8001),
+        ResultCase{"ConvertFailed8001", Item(ResultConvertFailed, ConvertStatus::SizeCheck),
                    L"Error: DUIB conversion failed (0x8001)"},
-        ResultCase{"ConvertFailed8006", Item(ResultConvertFailed, 0x8006),
+        ResultCase{"ConvertFailed8006", Item(ResultConvertFailed, ConvertStatus::ElementCount),
                    L"Error: DUIB conversion failed (0x8006)"},
-        ResultCase{"ConvertFailedTooLarge", Item(ResultConvertFailed, 0x8008),
+        ResultCase{"ConvertFailedTooLarge", Item(ResultConvertFailed, ConvertStatus::TooLarge),
                    L"Error: DUIB conversion failed (0x8008)"},
-        ResultCase{"ConvertFailedPadsToFour", Item(ResultConvertFailed, 0xA),
+        ResultCase{"ConvertFailedPadsToFour", Item(ResultConvertFailed, Raw(0xA)),
                    L"Error: DUIB conversion failed (0x000A)"},
-        ResultCase{"ConvertFailedWider", Item(ResultConvertFailed, 0x12345),
+        ResultCase{"ConvertFailedWider", Item(ResultConvertFailed, Raw(0x12345)),
                    L"Error: DUIB conversion failed (0x12345)"},
-        ResultCase{"ConvertFailedUpperCase", Item(ResultConvertFailed, 0xabcd),
+        ResultCase{"ConvertFailedUpperCase", Item(ResultConvertFailed, Raw(0xabcd)),
                    L"Error: DUIB conversion failed (0xABCD)"},
-        ResultCase{"WarningsBoth", Item(ResultWarnings, 0x8FFF, 3, true),
+        ResultCase{"WarningsBoth", Item(ResultWarnings, ConvertStatus::Warnings, 3, true),
                    L"Warning: ResID check failed, 3 unknown XML tags found"},
-        ResultCase{"WarningsOneUnknown", Item(ResultWarnings, 0x8FFF, 1, false),
+        ResultCase{"WarningsOneUnknown", Item(ResultWarnings, ConvertStatus::Warnings, 1, false),
                    L"Warning: 1 unknown XML tags found"},
-        ResultCase{"WarningsManyUnknown", Item(ResultWarnings, 0x8FFF, 4294967295u, false),
+        ResultCase{"WarningsManyUnknown",
+                   Item(ResultWarnings, ConvertStatus::Warnings, 4294967295u, false),
                    L"Warning: 4294967295 unknown XML tags found"},
-        ResultCase{"WarningsResidOnly", Item(ResultWarnings, 0x8FFF, 0, true),
+        ResultCase{"WarningsResidOnly", Item(ResultWarnings, ConvertStatus::Warnings, 0, true),
                    L"Warning: ResID check failed"},
-        ResultCase{"WarningsNeither", Item(ResultWarnings, 0x8FFF, 0, false), L"Warning: "},
+        ResultCase{"WarningsNeither", Item(ResultWarnings, ConvertStatus::Warnings, 0, false),
+                   L"Warning: "},
         ResultCase{"CreateFailed", Item(ResultCreateFailed),
                    L"Error: failed to create output XML file"},
         ResultCase{"IdNotFound", Item(ResultIdNotFound), L"Error: resource not found"},
@@ -69,12 +80,13 @@ INSTANTIATE_TEST_SUITE_P(
     test::CaseNamer());
 
 TEST(ResultTextTest, StatusIsReadOnlyForConversionFailures) {
-  EXPECT_EQ(ResultText(Item(ResultOk, 0x8006)), L"OK");
-  EXPECT_EQ(ResultText(Item(ResultNotDuib, 0x8006)), L"Skipped: not in DUIB format");
+  EXPECT_EQ(ResultText(Item(ResultOk, ConvertStatus::ElementCount)), L"OK");
+  EXPECT_EQ(ResultText(Item(ResultNotDuib, ConvertStatus::ElementCount)),
+            L"Skipped: not in DUIB format");
 }
 
 TEST(ResultTextTest, WarningDetailsAreReadOnlyForWarnings) {
-  EXPECT_EQ(ResultText(Item(ResultCreateFailed, 0x8FFF, 3, true)),
+  EXPECT_EQ(ResultText(Item(ResultCreateFailed, ConvertStatus::Warnings, 3, true)),
             L"Error: failed to create output XML file");
 }
 
@@ -120,7 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
                   L"No UIFILE resources found in system file \"/mods/%s {} shell32.dll\""},
         BatchCase{"EnumFailed", ErrEnumFailed,
                   L"Failed to enumerate UIFILE resources in system file \"/mods/%s {} "
-                  L"shell32.dll\""}),
+                  L"shell32.dll\""},
+        BatchCase{"SearchFailed", ErrSearchFailed,
+                  L"Failed to search source folder \"/in %s {}/\""}),
     test::CaseNamer());
 
 TEST(BatchErrorTextTest, EmptyFieldsGiveEmptyQuotes) {

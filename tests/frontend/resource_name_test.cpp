@@ -19,13 +19,14 @@ class ResourceNameTest : public testing::TestWithParam<NameCase> {};
 
 TEST_P(ResourceNameTest, MapsTextToName) {
   const NameCase& c = GetParam();
-  const platform::ResourceName name = ResourceNameFromText(c.text);
+  const pe::NameKey name = ResourceNameFromText(c.text);
   if (c.id != 0) {
-    EXPECT_TRUE(name.IsId());
+    EXPECT_EQ(name.kind, pe::NameKey::Kind::Id);
     EXPECT_EQ(name.id, c.id);
   } else {
-    EXPECT_FALSE(name.IsId());
-    EXPECT_EQ(name.text, c.text);
+    // The text itself, as the loader takes a typed name.
+    EXPECT_EQ(name.kind, pe::NameKey::Kind::Text);
+    EXPECT_EQ(name.folded, pe::KeyFromTyped(c.text).folded);
   }
 }
 
@@ -47,13 +48,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Clamped, not wrapped: 2^32 + 1 must not become the id 1.
         NameCase{"NoWrap", L"4294967297", 0}, NameCase{"NoWrapHuge", L"18446744073709551617", 0},
         NameCase{"ClampsLow", L"-4294967295", 0}, NameCase{"FullwidthDigits", L"\uFF12\uFF14", 0},
-        NameCase{"NonBreakingSpace", L"\u00A024", 0}, NameCase{"Percent", L"%s", 0}),
+        NameCase{"NonBreakingSpace", L"\u00A024", 0}, NameCase{"Percent", L"%s", 0},
+        // No digits for wcstol, but the loader's own "#" form of an id.
+        NameCase{"LoadersHashForm", L"#5", 5}),
     test::CaseNamer());
-
-TEST(ResourceNameTest, IdHasNoText) {
-  const platform::ResourceName name = ResourceNameFromText(L"23");
-  EXPECT_TRUE(name.text.empty());
-}
 
 }  // namespace
 }  // namespace tamro

@@ -3,8 +3,7 @@
 #pragma once
 
 #include <new>
-#include <string>
-#include <string_view>
+#include <optional>
 #include <vector>
 
 #include "platform/resource_module.h"
@@ -13,26 +12,26 @@ namespace tamro::test {
 
 class FakeModule : public platform::ResourceModule {
  public:
-  explicit FakeModule(platform::ResourceBytes bytes) : bytes_(bytes) {}
-  std::uint32_t EnumNames(std::wstring_view, std::vector<platform::ResourceName>&) const override {
-    return 0;
+  explicit FakeModule(pe::ResourceData bytes) : bytes_(bytes) {}
+  platform::ResourceStatus EnumNames(const pe::NameKey&,
+                                     std::vector<pe::EnumeratedName>&) const override {
+    return platform::ResourceStatus::Ok;
   }
-  std::uint32_t CheckName(std::wstring_view, const platform::ResourceName&) const override {
-    return 0;
+  platform::ResourceStatus CheckName(const pe::NameKey&, const pe::NameKey&) const override {
+    return platform::ResourceStatus::Ok;
   }
-  platform::ResourceBytes Find(std::wstring_view type,
-                               const platform::ResourceName& name) const override {
-    lastType = std::wstring(type);
+  pe::ResourceData Find(const pe::NameKey& type, const pe::NameKey& name) const override {
+    lastType = type;
     lastName = name;
     if (outOfMemory) throw std::bad_alloc();
     return bytes_;
   }
-  mutable std::wstring lastType;  // empty until the first lookup
-  mutable platform::ResourceName lastName;
+  mutable std::optional<pe::NameKey> lastType;  // empty until the first lookup
+  mutable std::optional<pe::NameKey> lastName;
   bool outOfMemory = false;  // Find runs out of memory
 
  private:
-  platform::ResourceBytes bytes_;
+  pe::ResourceData bytes_;
 };
 
 }  // namespace tamro::test

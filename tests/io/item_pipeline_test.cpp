@@ -12,13 +12,15 @@
 #include <vector>
 
 #include "engine/convert_status.h"
+#include "tests/builders/duib_builder.h"
 #include "tests/io/fake_module.h"
 #include "tests/support/case_name.h"
-#include "tests/support/duib_builder.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro {
 namespace {
+
+using enum ItemCode;
 
 using Bytes = std::vector<std::uint8_t>;
 using test::DuibBuilder;
@@ -93,22 +95,24 @@ TEST_P(FileItemTest, ConvertsWritesAndReports) {
 INSTANTIATE_TEST_SUITE_P(
     Table, FileItemTest,
     ::testing::Values(
-        ItemRow{"converts", Clean, false, ResultOk, StatusOk, 0, "<Element/>\r\n"},
-        ItemRow{"warnings are written", Unknown, false, ResultWarnings, StatusWarnings, 1,
+        ItemRow{"converts", Clean, false, ResultOk, ConvertStatus::Ok, 0, "<Element/>\r\n"},
+        ItemRow{"warnings are written", Unknown, false, ResultWarnings, ConvertStatus::Warnings, 1,
                 "<UNKNOWN_ELEM(9999)/>\r\n"},
-        ItemRow{"not duib", [] { return Text("<duixml/>"); }, false, ResultNotDuib, 0, 0, nullptr},
-        ItemRow{"failed conversion", CountMismatch, false, ResultConvertFailed, StatusElementCount,
-                0, nullptr},
-        ItemRow{"output cannot be created", Clean, true, ResultCreateFailed, StatusOk, 0, nullptr},
+        ItemRow{"not duib", [] { return Text("<duixml/>"); }, false, ResultNotDuib,
+                ConvertStatus::Ok, 0, nullptr},
+        ItemRow{"failed conversion", CountMismatch, false, ResultConvertFailed,
+                ConvertStatus::ElementCount, 0, nullptr},
+        ItemRow{"output cannot be created", Clean, true, ResultCreateFailed, ConvertStatus::Ok, 0,
+                nullptr},
         ItemRow{"a failed conversion wins over a missing folder", CountMismatch, true,
-                ResultConvertFailed, StatusElementCount, 0, nullptr},
-        ItemRow{"missing source", nullptr, false, ResultOpenFailed, 0, 0, nullptr}),
+                ResultConvertFailed, ConvertStatus::ElementCount, 0, nullptr},
+        ItemRow{"missing source", nullptr, false, ResultOpenFailed, ConvertStatus::Ok, 0, nullptr}),
     test::CaseNamer());
 
 TEST(RunItem, ConversionOutOfMemoryFailsAsTooLarge) {
   const Bytes blob = Clean();
   const test::FakeModule module(
-      {platform::ResourceLookup::Found, blob.data(), static_cast<std::uint32_t>(blob.size())});
+      {pe::DataLookup::Found, blob.data(), static_cast<std::uint32_t>(blob.size())});
   test::TempFolder folder;
   ItemSource source;
   source.name = L"9";
@@ -117,14 +121,14 @@ TEST(RunItem, ConversionOutOfMemoryFailsAsTooLarge) {
   const ItemResult result = RunItem(source, folder.WideFolder(), Announce);
   failAllocationsFrom = 0;
   EXPECT_EQ(result.code, ResultConvertFailed);
-  EXPECT_EQ(result.status, StatusTooLarge);
+  EXPECT_EQ(result.status, ConvertStatus::TooLarge);
   EXPECT_TRUE(std::filesystem::is_empty(folder.Root()));
 }
 
 struct ResourceRow {
   const char* what;
   std::wstring name;
-  platform::ResourceLookup lookup;
+  pe::DataLookup lookup;
   ItemCode selected;
   ItemCode code;
   const char* outputName;    // null: no output file
@@ -142,12 +146,14 @@ TEST_P(ResourceItemTest, ConvertsWritesAndReports) {
   ItemSource source;
   source.name = row.name;
   source.module = &module;
-  source.resource = platform::ResourceName::FromText(L"looked up");
+  source.resource = pe::KeyFromStored(L"looked up");
   source.selected = row.selected;
 
   const ItemResult result = RunItem(source, folder.WideFolder(), Announce);
   EXPECT_EQ(result.code, row.code);
-  EXPECT_EQ(module.lastName.text, row.selected == ResultOk ? L"looked up" : L"");
+  // Looked up under the key the batch chose, unless the batch already knows better.
+  EXPECT_EQ(module.lastName.has_value() ? module.lastName->folded : u"",
+            row.selected == ResultOk ? u"LOOKED UP" : u"");
   if (row.outputName == nullptr) {
     EXPECT_TRUE(std::filesystem::is_empty(folder.Root()));
   } else {
@@ -158,20 +164,19 @@ TEST_P(ResourceItemTest, ConvertsWritesAndReports) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ResourceItemTest,
     ::testing::Values(
-        ResourceRow{"the name keeps its extension", L"a.b", platform::ResourceLookup::Found,
-                    ResultOk, ResultOk, "a.b.tamro.txt"},
-        ResourceRow{"unsafe characters", L"..\\x/y:z", platform::ResourceLookup::Found, ResultOk,
-                    ResultOk, ".._x_y_z.tamro.txt"},
-        ResourceRow{"device name", L"CON", platform::ResourceLookup::Found, ResultOk, ResultOk,
+        ResourceRow{"the name keeps its extension", L"a.b", pe::DataLookup::Found, ResultOk,
+                    ResultOk, "a.b.tamro.txt"},
+        ResourceRow{"unsafe characters", L"..\\x/y:z", pe::DataLookup::Found, ResultOk, ResultOk,
+                    ".._x_y_z.tamro.txt"},
+        ResourceRow{"device name", L"CON", pe::DataLookup::Found, ResultOk, ResultOk,
                     "_CON.tamro.txt"},
-        ResourceRow{"listed name the module lacks is not looked up", L"9",
-                    platform::ResourceLookup::Found, ResultIdNotFound, ResultIdNotFound, nullptr},
-        ResourceRow{"not found", L"9", platform::ResourceLookup::NotFound, ResultOk, ResultNotFound,
+        ResourceRow{"listed name the module lacks is not looked up", L"9", pe::DataLookup::Found,
+                    ResultIdNotFound, ResultIdNotFound, nullptr},
+        ResourceRow{"not found", L"9", pe::DataLookup::NotFound, ResultOk, ResultNotFound, nullptr},
+        ResourceRow{"load failed", L"9", pe::DataLookup::LoadFailed, ResultOk, ResultLoadFailed,
                     nullptr},
-        ResourceRow{"load failed", L"9", platform::ResourceLookup::LoadFailed, ResultOk,
-                    ResultLoadFailed, nullptr},
-        ResourceRow{"no memory for the lookup is a load failure", L"9",
-                    platform::ResourceLookup::Found, ResultOk, ResultLoadFailed, nullptr, true}),
+        ResourceRow{"no memory for the lookup is a load failure", L"9", pe::DataLookup::Found,
+                    ResultOk, ResultLoadFailed, nullptr, true}),
     test::CaseNamer());
 
 struct ConvertRow {
@@ -206,8 +211,8 @@ TEST_P(ConvertItemTest, MapsTheStatusOntoTheItem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ConvertItemTest,
-    ::testing::Values(ConvertRow{"success leaves the code alone", Clean, ResultOk, StatusOk, 0,
-                                 false},
+    ::testing::Values(ConvertRow{"success leaves the code alone", Clean, ResultOk,
+                                 ConvertStatus::Ok, 0, false},
                       ConvertRow{"warnings carry their details",
                                  [] {
                                    DuibBuilder d;
@@ -215,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    d.Resid(0, 7);
                                    return d.Build();
                                  },
-                                 ResultWarnings, StatusWarnings, 1, true},
+                                 ResultWarnings, ConvertStatus::Warnings, 1, true},
                       ConvertRow{"count mismatch fails without details",
                                  [] {
                                    DuibBuilder d;
@@ -223,16 +228,16 @@ INSTANTIATE_TEST_SUITE_P(
                                    d.elementCount = 9;
                                    return d.Build();
                                  },
-                                 ResultConvertFailed, StatusElementCount, 0, false},
+                                 ResultConvertFailed, ConvertStatus::ElementCount, 0, false},
                       ConvertRow{"bad version fails",
                                  [] {
                                    DuibBuilder d;
                                    d.version = 0x105;
                                    return d.Build();
                                  },
-                                 ResultConvertFailed, StatusBadSignature, 0, false},
+                                 ResultConvertFailed, ConvertStatus::BadSignature, 0, false},
                       ConvertRow{"short blob fails", [] { return Bytes(10, 0); },
-                                 ResultConvertFailed, StatusSizeCheck, 0, false}),
+                                 ResultConvertFailed, ConvertStatus::SizeCheck, 0, false}),
     test::CaseNamer());
 
 }  // namespace

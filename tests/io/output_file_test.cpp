@@ -14,6 +14,8 @@
 namespace tamro {
 namespace {
 
+using enum ItemCode;
+
 namespace fs = std::filesystem;
 
 struct SafeRow {

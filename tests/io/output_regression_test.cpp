@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "io/item_pipeline.h"
-#include "tests/support/output_corpus.h"
+#include "tests/builders/output_corpus.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro {
 namespace {
+
+using enum ItemCode;
 
 struct File {
   std::size_t size;  // 0 where no file is written
@@ -24,33 +26,77 @@ struct File {
 struct Expected {
   const char* name;
   ItemCode code;
-  std::uint32_t status;
+  ConvertStatus status;
   File utf8;    // on Linux
   File cp1252;  // on Windows, with the tests' code page
 };
 
 const Expected kExpected[] = {
-    {"shapes", 4, 0x8FFF, {353, 0xF979B1465890A29Bull}, {353, 0xF979B1465890A29Bull}},
-    {"ends inside attributes", 0, 0x0000, {30, 0x11F817D89BD9BE38ull}, {30, 0x11F817D89BD9BE38ull}},
-    {"count mismatch", 3, 0x8006, {0, 0xCBF29CE484222325ull}, {0, 0xCBF29CE484222325ull}},
+    {"shapes",
+     ResultWarnings,
+     ConvertStatus::Warnings,
+     {353, 0xF979B1465890A29Bull},
+     {353, 0xF979B1465890A29Bull}},
+    {"ends inside attributes",
+     ResultOk,
+     ConvertStatus::Ok,
+     {30, 0x11F817D89BD9BE38ull},
+     {30, 0x11F817D89BD9BE38ull}},
+    {"count mismatch",
+     ResultConvertFailed,
+     ConvertStatus::ElementCount,
+     {0, 0xCBF29CE484222325ull},
+     {0, 0xCBF29CE484222325ull}},
     {"many attributes and strings",
-     0,
-     0x0000,
+     ResultOk,
+     ConvertStatus::Ok,
      {28715, 0xF5F87432924BB0C3ull},
      {28715, 0xF5F87432924BB0C3ull}},
     {"overlapping strings",
-     0,
-     0x0000,
+     ResultOk,
+     ConvertStatus::Ok,
      {650200, 0x57E5D3D391899845ull},
      {649800, 0x177CED004CF0A7C5ull}},
-    {"generated", 4, 0x8FFF, {816948, 0xFD992838CDC29A23ull}, {738330, 0x489D423B4D81BAB3ull}},
-    {"non-ascii", 0, 0x0000, {192, 0xD0946E00C5C47A05ull}, {173, 0xE2AA68599C65011Aull}},
-    {"surrogates", 0, 0x0000, {188, 0xDEC5C6EE3A3D805Cull}, {168, 0x059DF668D5ABF41Aull}},
-    {"line ends", 0, 0x0000, {259, 0x7EFA5E4F4E7F5E92ull}, {259, 0x7EFA5E4F4E7F5E92ull}},
-    {"23.raw", 0, 0x0000, {157, 0xF30DE2467FB7A422ull}, {157, 0xF30DE2467FB7A422ull}},
-    {"40960.raw", 0, 0x0000, {377, 0xE2F992BE54038A0Eull}, {377, 0xE2F992BE54038A0Eull}},
-    {"legacy.bin", 4, 0x8FFF, {118, 0x7D6F74635418DC66ull}, {118, 0x7D6F74635418DC66ull}},
-    {"ribbon.xml", 2, 0x0000, {0, 0xCBF29CE484222325ull}, {0, 0xCBF29CE484222325ull}},
+    {"generated",
+     ResultWarnings,
+     ConvertStatus::Warnings,
+     {816948, 0xFD992838CDC29A23ull},
+     {738330, 0x489D423B4D81BAB3ull}},
+    {"non-ascii",
+     ResultOk,
+     ConvertStatus::Ok,
+     {192, 0xD0946E00C5C47A05ull},
+     {173, 0xE2AA68599C65011Aull}},
+    {"surrogates",
+     ResultOk,
+     ConvertStatus::Ok,
+     {188, 0xDEC5C6EE3A3D805Cull},
+     {168, 0x059DF668D5ABF41Aull}},
+    {"line ends",
+     ResultOk,
+     ConvertStatus::Ok,
+     {259, 0x7EFA5E4F4E7F5E92ull},
+     {259, 0x7EFA5E4F4E7F5E92ull}},
+    {"23.raw",
+     ResultOk,
+     ConvertStatus::Ok,
+     {157, 0xF30DE2467FB7A422ull},
+     {157, 0xF30DE2467FB7A422ull}},
+    {"40960.raw",
+     ResultOk,
+     ConvertStatus::Ok,
+     {377, 0xE2F992BE54038A0Eull},
+     {377, 0xE2F992BE54038A0Eull}},
+    {"legacy.bin",
+     ResultWarnings,
+     ConvertStatus::Warnings,
+     {118, 0x7D6F74635418DC66ull},
+     {118, 0x7D6F74635418DC66ull}},
+    {"ribbon.xml",
+     ResultNotDuib,
+     ConvertStatus::Ok,
+     {0, 0xCBF29CE484222325ull},
+     {0, 0xCBF29CE484222325ull}},
 };
 
 void Announce(const std::wstring&) {}

@@ -170,7 +170,7 @@ TEST(ProgramFolder, IsTheFolderOfTheProgramWithSeparator) {
   ASSERT_FALSE(folder.empty());
   EXPECT_TRUE(platform::IsPathSeparator(folder.back()));
   EXPECT_EQ(folder, FolderOfPath(platform::ProgramPath()));
-  EXPECT_EQ(platform::PathExists(folder), 0u);
+  EXPECT_EQ(platform::PathExists(folder), std::error_code());
 }
 
 }  // namespace

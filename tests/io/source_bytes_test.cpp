@@ -14,6 +14,8 @@
 namespace tamro {
 namespace {
 
+using enum ItemCode;
+
 struct SourceRow {
   const char* what;
   std::string content;
@@ -56,7 +58,7 @@ const std::uint8_t kShort[] = {'d', 'u', 'i', 'b'};
 
 struct ResourceRow {
   const char* what;
-  platform::ResourceBytes found;
+  pe::ResourceData found;
   ItemCode code;
   bool pointsIntoModule;
 };
@@ -67,10 +69,11 @@ TEST_P(LoadResourceBytesTest, MapsTheLookup) {
   const FakeModule module(GetParam().found);
   const std::uint8_t* data = kShort;
   std::uint32_t size = 99;
-  EXPECT_EQ(LoadResourceBytes(module, platform::ResourceName::FromId(40960), data, size),
-            GetParam().code);
-  EXPECT_EQ(module.lastType, L"UIFILE");
-  EXPECT_EQ(module.lastName.id, 40960);
+  EXPECT_EQ(LoadResourceBytes(module, pe::KeyFromId(40960), data, size), GetParam().code);
+  ASSERT_TRUE(module.lastType && module.lastName);
+  EXPECT_EQ(module.lastType->folded, u"UIFILE");
+  EXPECT_EQ(module.lastName->kind, pe::NameKey::Kind::Id);
+  EXPECT_EQ(module.lastName->id, 40960);
   if (GetParam().pointsIntoModule) {
     EXPECT_EQ(data, GetParam().found.data);
     EXPECT_EQ(size, GetParam().found.size);
@@ -80,30 +83,24 @@ TEST_P(LoadResourceBytesTest, MapsTheLookup) {
 INSTANTIATE_TEST_SUITE_P(
     Table, LoadResourceBytesTest,
     ::testing::Values(
-        ResourceRow{"duib", {platform::ResourceLookup::Found, kDuib, sizeof kDuib}, ResultOk, true},
+        ResourceRow{"duib", {pe::DataLookup::Found, kDuib, sizeof kDuib}, ResultOk, true},
+        ResourceRow{"short", {pe::DataLookup::Found, kShort, sizeof kShort}, ResultNotDuib, true},
+        ResourceRow{"empty", {pe::DataLookup::Found, kDuib, 0}, ResultNotDuib, true},
+        ResourceRow{"not found", {pe::DataLookup::NotFound, nullptr, 0}, ResultNotFound, false},
         ResourceRow{
-            "short", {platform::ResourceLookup::Found, kShort, sizeof kShort}, ResultNotDuib, true},
-        ResourceRow{"empty", {platform::ResourceLookup::Found, kDuib, 0}, ResultNotDuib, true},
+            "load failed", {pe::DataLookup::LoadFailed, nullptr, 0}, ResultLoadFailed, false},
         ResourceRow{
-            "not found", {platform::ResourceLookup::NotFound, nullptr, 0}, ResultNotFound, false},
-        ResourceRow{"load failed",
-                    {platform::ResourceLookup::LoadFailed, nullptr, 0},
-                    ResultLoadFailed,
-                    false},
-        ResourceRow{"found without pointer",
-                    {platform::ResourceLookup::Found, nullptr, 5},
-                    ResultLoadFailed,
-                    false}),
+            "found without pointer", {pe::DataLookup::Found, nullptr, 5}, ResultLoadFailed, false}),
     test::CaseNamer());
 
 TEST(LoadResourceBytes, StringNameIsPassedThrough) {
-  const FakeModule module({platform::ResourceLookup::Found, kDuib, sizeof kDuib});
+  const FakeModule module({pe::DataLookup::Found, kDuib, sizeof kDuib});
   const std::uint8_t* data = nullptr;
   std::uint32_t size = 0;
-  EXPECT_EQ(LoadResourceBytes(module, platform::ResourceName::FromText(L"RIBBON"), data, size),
-            ResultOk);
-  EXPECT_FALSE(module.lastName.IsId());
-  EXPECT_EQ(module.lastName.text, L"RIBBON");
+  EXPECT_EQ(LoadResourceBytes(module, pe::KeyFromStored(L"Ribbon"), data, size), ResultOk);
+  ASSERT_TRUE(module.lastName);
+  EXPECT_EQ(module.lastName->kind, pe::NameKey::Kind::Text);
+  EXPECT_EQ(module.lastName->folded, u"RIBBON");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/platform/find_all.h"
 #include "tests/support/case_name.h"
 #include "tests/support/temp_folder.h"
 
@@ -25,19 +26,22 @@ namespace fs = std::filesystem;
 TEST(PathExists, ExistingFileAndFolderGiveZero) {
   test::TempFolder folder;
   test::WriteBytes(folder.Path("file.raw"), "x");
-  EXPECT_EQ(PathExists(folder.Wide("file.raw")), 0u);
-  EXPECT_EQ(PathExists(folder.WideFolder()), 0u);
-  EXPECT_EQ(PathExists(L"/"), 0u);
+  EXPECT_EQ(PathExists(folder.Wide("file.raw")), std::error_code());
+  EXPECT_EQ(PathExists(folder.WideFolder()), std::error_code());
+  EXPECT_EQ(PathExists(L"/"), std::error_code());
 }
 
 TEST(PathExists, MissingPathGivesErrnoCode) {
   test::TempFolder folder;
   test::WriteBytes(folder.Path("file.raw"), "x");
-  EXPECT_EQ(PathExists(folder.Wide("missing.raw")), static_cast<std::uint32_t>(ENOENT));
-  EXPECT_EQ(PathExists(folder.Wide("missing/x")), static_cast<std::uint32_t>(ENOENT));
-  EXPECT_EQ(PathExists(folder.Wide("file.raw/x")), static_cast<std::uint32_t>(ENOTDIR));
-  EXPECT_NE(PathExists(L""), 0u);
-  EXPECT_NE(PathExists(std::wstring(L"a\0b", 3)), 0u);
+  EXPECT_EQ(PathExists(folder.Wide("missing.raw")),
+            std::make_error_code(std::errc::no_such_file_or_directory));
+  EXPECT_EQ(PathExists(folder.Wide("missing/x")),
+            std::make_error_code(std::errc::no_such_file_or_directory));
+  EXPECT_EQ(PathExists(folder.Wide("file.raw/x")),
+            std::make_error_code(std::errc::not_a_directory));
+  EXPECT_NE(PathExists(L""), std::error_code());
+  EXPECT_NE(PathExists(std::wstring(L"a\0b", 3)), std::error_code());
 }
 
 // ---- EnsureFolder ------------------------------------------------------------
@@ -45,13 +49,13 @@ TEST(PathExists, MissingPathGivesErrnoCode) {
 TEST(EnsureFolder, CreatesAllMissingParents) {
   test::TempFolder folder;
   const mode_t mask = ::umask(002);  // 0777 less this mask: no folder is made 0755
-  EXPECT_EQ(EnsureFolder(folder.Wide("a/b/c/")), 0u);
+  EXPECT_EQ(EnsureFolder(folder.Wide("a/b/c/")), std::error_code());
   ::umask(mask);
   EXPECT_TRUE(fs::is_directory(folder.Path("a/b/c")));
   for (const char* made : {"a", "a/b/c"}) {
     EXPECT_EQ(fs::status(folder.Path(made)).permissions(), static_cast<fs::perms>(0775)) << made;
   }
-  EXPECT_EQ(EnsureFolder(folder.Wide("x/y")), 0u);
+  EXPECT_EQ(EnsureFolder(folder.Wide("x/y")), std::error_code());
   EXPECT_TRUE(fs::is_directory(folder.Path("x/y")));
 }
 
@@ -59,16 +63,16 @@ TEST(EnsureFolder, ExistingFolderGivesZeroAndChangesNothing) {
   test::TempFolder folder;
   fs::create_directory(folder.Path("d"));
   test::WriteBytes(folder.Path("d/keep"), "k");
-  EXPECT_EQ(EnsureFolder(folder.Wide("d/")), 0u);
-  EXPECT_EQ(EnsureFolder(folder.Wide("d")), 0u);
-  EXPECT_EQ(EnsureFolder(L"/"), 0u);
+  EXPECT_EQ(EnsureFolder(folder.Wide("d/")), std::error_code());
+  EXPECT_EQ(EnsureFolder(folder.Wide("d")), std::error_code());
+  EXPECT_EQ(EnsureFolder(L"/"), std::error_code());
   EXPECT_EQ(test::NamesIn(folder.Path("d")), std::vector<std::string>{"keep"});
 }
 
 struct BlockedRow {
   const char* what;
   const char* folder;  // relative to the test folder, which holds the file "file"
-  std::uint32_t code;  // EEXIST when the last component is the file, else ENOTDIR
+  std::errc code;      // file_exists when the last component is the file, else not_a_directory
 };
 
 class EnsureFolderBlockedTest : public ::testing::TestWithParam<BlockedRow> {};
@@ -76,19 +80,19 @@ class EnsureFolderBlockedTest : public ::testing::TestWithParam<BlockedRow> {};
 TEST_P(EnsureFolderBlockedTest, FailsAndCreatesNothing) {
   test::TempFolder folder;
   test::WriteBytes(folder.Path("file"), "content");
-  EXPECT_EQ(EnsureFolder(folder.Wide(GetParam().folder)), GetParam().code);
+  EXPECT_EQ(EnsureFolder(folder.Wide(GetParam().folder)), std::make_error_code(GetParam().code));
   EXPECT_EQ(test::NamesIn(folder.Root()), std::vector<std::string>{"file"});
   EXPECT_EQ(test::ReadBytes(folder.Path("file")), "content");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, EnsureFolderBlockedTest,
-    ::testing::Values(BlockedRow{"names a file", "file", EEXIST},
-                      BlockedRow{"names a file with slash", "file/", ENOTDIR},
-                      BlockedRow{"file in the way", "file/sub/deeper", ENOTDIR},
-                      BlockedRow{"dot dot back to the file", "new/../file", EEXIST},
+    ::testing::Values(BlockedRow{"names a file", "file", std::errc::file_exists},
+                      BlockedRow{"names a file with slash", "file/", std::errc::not_a_directory},
+                      BlockedRow{"file in the way", "file/sub/deeper", std::errc::not_a_directory},
+                      BlockedRow{"dot dot back to the file", "new/../file", std::errc::file_exists},
                       BlockedRow{"made folders removed again", "new/deeper/../../file/sub",
-                                 ENOTDIR}),
+                                 std::errc::not_a_directory}),
     test::CaseNamer());
 
 // mkdir -p on the text as written: each component where the kernel resolves it,
@@ -99,8 +103,8 @@ TEST(EnsureFolder, MakesEachComponentWhereTheKernelResolvesIt) {
   fs::create_directories(folder.Path("real/deep"));
   fs::create_directory_symlink(folder.Path("real/deep"), folder.Path("link"));
   for (const char* made : {"nosuch/../made/", "link/../newdest/"}) {
-    EXPECT_EQ(EnsureFolder(folder.Wide(made)), 0u) << made;
-    EXPECT_EQ(PathExists(folder.Wide(made)), 0u) << made;
+    EXPECT_EQ(EnsureFolder(folder.Wide(made)), std::error_code()) << made;
+    EXPECT_EQ(PathExists(folder.Wide(made)), std::error_code()) << made;
   }
   EXPECT_EQ(test::NamesIn(folder.Root()),
             (std::vector<std::string>{"link", "made", "nosuch", "real"}));
@@ -112,17 +116,17 @@ TEST(EnsureFolder, RelativePathIsResolvedAgainstTheCurrentFolder) {
   char previous[PATH_MAX + 1] = {};
   ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
   ASSERT_EQ(::chdir(folder.Root().c_str()), 0);
-  const std::uint32_t result = EnsureFolder(L"rel/sub/");
-  const std::uint32_t oneLetter = EnsureFolder(L"r/s");  // a first component of one byte
+  const std::error_code result = EnsureFolder(L"rel/sub/");
+  const std::error_code oneLetter = EnsureFolder(L"r/s");  // a first component of one byte
   ASSERT_EQ(::chdir(previous), 0);
-  EXPECT_EQ(result, 0u);
-  EXPECT_EQ(oneLetter, 0u);
+  EXPECT_EQ(result, std::error_code());
+  EXPECT_EQ(oneLetter, std::error_code());
   EXPECT_TRUE(fs::is_directory(folder.Path("rel/sub")));
   EXPECT_TRUE(fs::is_directory(folder.Path("r/s")));
 }
 
 TEST(EnsureFolder, EmptyPathFails) {
-  EXPECT_NE(EnsureFolder(L""), 0u);
+  EXPECT_NE(EnsureFolder(L""), std::error_code());
 }
 
 // ---- FindEntries -------------------------------------------------------------
@@ -143,7 +147,7 @@ class FindEntriesTest : public ::testing::Test {
   // "name" for files, "name/" for entries flagged as folders.
   std::vector<std::string> Find(const std::string& mask) const {
     std::vector<std::string> found;
-    for (const FoundEntry& entry : FindEntries(folder_.Wide(mask))) {
+    for (const FoundEntry& entry : test::FindAll(folder_.Wide(mask))) {
       std::string name(entry.name.begin(), entry.name.end());
       found.push_back(entry.isDirectory ? name + "/" : name);
     }
@@ -183,22 +187,22 @@ TEST_F(FindEntriesTest, StarListsEverythingIncludingDotEntriesAsFolders) {
   EXPECT_EQ(all[1], "../");
   EXPECT_EQ(all.size(), 2u + 13u);
   std::vector<std::wstring> names;
-  for (const FoundEntry& entry : FindEntries(folder_.Wide("*"))) names.push_back(entry.name);
+  for (const FoundEntry& entry : test::FindAll(folder_.Wide("*"))) names.push_back(entry.name);
   EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
 }
 
 TEST_F(FindEntriesTest, MissingFolderOrEmptyMaskGivesNothing) {
-  EXPECT_TRUE(FindEntries(folder_.Wide("missing/*.raw")).empty());
-  EXPECT_TRUE(FindEntries(folder_.Wide("a.raw/*")).empty());
-  EXPECT_TRUE(FindEntries(folder_.WideFolder()).empty());
-  EXPECT_TRUE(FindEntries(folder_.Wide("s*/*.raw")).empty()) << "no wild cards in the folder";
+  EXPECT_TRUE(test::FindAll(folder_.Wide("missing/*.raw")).empty());
+  EXPECT_TRUE(test::FindAll(folder_.Wide("a.raw/*")).empty());
+  EXPECT_TRUE(test::FindAll(folder_.WideFolder()).empty());
+  EXPECT_TRUE(test::FindAll(folder_.Wide("s*/*.raw")).empty()) << "no wild cards in the folder";
 }
 
 TEST_F(FindEntriesTest, PatternWithoutFolderSearchesTheCurrentFolder) {
   char previous[PATH_MAX + 1] = {};
   ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
   ASSERT_EQ(::chdir(folder_.Root().c_str()), 0);
-  const std::vector<FoundEntry> found = FindEntries(L"?.bin");
+  const std::vector<FoundEntry> found = test::FindAll(L"?.bin");
   ASSERT_EQ(::chdir(previous), 0);
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].name, L"c.bin");
@@ -215,7 +219,7 @@ TEST(FindEntries, LeavesOutTemporaryOutputFilesOnly) {
     test::WriteBytes(folder.Path(name), "x");
   }
   std::vector<std::string> listed;
-  for (const FoundEntry& entry : FindEntries(folder.Wide("*tamro-*"))) {
+  for (const FoundEntry& entry : test::FindAll(folder.Wide("*tamro-*"))) {
     listed.emplace_back(entry.name.begin(), entry.name.end());
   }
   EXPECT_EQ(listed, (std::vector<std::string>{
@@ -228,7 +232,7 @@ TEST(FindEntries, NamesThatAreNotUtf8RoundTripToTheFile) {
   test::TempFolder folder;
   const std::string name = "caf\xE9.raw";  // Latin-1, not UTF-8
   test::WriteBytes(folder.Root() / name, "bytes");
-  const std::vector<FoundEntry> found = FindEntries(folder.Wide("*.raw"));
+  const std::vector<FoundEntry> found = test::FindAll(folder.Wide("*.raw"));
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].name, std::wstring(L"caf") + wchar_t(0x1100E9) + L".raw");
   std::vector<std::uint8_t> bytes;
@@ -239,7 +243,7 @@ TEST(FindEntries, NamesThatAreNotUtf8RoundTripToTheFile) {
 TEST(FindEntries, Utf8NamesDecodeToTheirCharacters) {
   test::TempFolder folder;
   test::WriteBytes(folder.Root() / "\xE4\xB8\xAD.raw", "x");
-  const std::vector<FoundEntry> found = FindEntries(folder.Wide("?.raw"));
+  const std::vector<FoundEntry> found = test::FindAll(folder.Wide("?.raw"));
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].name, L"\u4E2D.raw");
 }

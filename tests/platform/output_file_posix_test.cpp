@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/platform/find_all.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 
@@ -46,7 +47,7 @@ TEST(OutputFile, PiecesStandUnderThePathOnlyAfterCommit) {
   // The temporary file is there, but no search lists it.
   EXPECT_EQ(test::NamesIn(folder.Root()).size(), 2u);
   std::vector<std::wstring> listed;
-  for (const FoundEntry& entry : FindEntries(folder.Wide("*"))) listed.push_back(entry.name);
+  for (const FoundEntry& entry : test::FindAll(folder.Wide("*"))) listed.push_back(entry.name);
   EXPECT_EQ(listed, (std::vector<std::wstring>{L".", L"..", L"out.txt"}));
   EXPECT_TRUE(file->Commit());
   EXPECT_EQ(NextDescriptor(), free);  // the commit closed the file

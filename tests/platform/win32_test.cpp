@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/platform/find_all.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro::platform {
@@ -42,20 +43,20 @@ TEST(Win32ProgramPath, EndsWithTheExecutable) {
 
 TEST(Win32FileSystem, ExistsEnsureAndFind) {
   test::TempFolder folder;
-  EXPECT_NE(PathExists(folder.Wide("missing")), 0u);
-  EXPECT_EQ(EnsureFolder(folder.Wide("a/b\\c\\")), 0u);
+  EXPECT_NE(PathExists(folder.Wide("missing")), std::error_code());
+  EXPECT_EQ(EnsureFolder(folder.Wide("a/b\\c\\")), std::error_code());
   EXPECT_TRUE(fs::is_directory(folder.Path("a/b/c")));
-  EXPECT_EQ(PathExists(folder.Wide("a\\b\\c\\")), 0u);
+  EXPECT_EQ(PathExists(folder.Wide("a\\b\\c\\")), std::error_code());
   test::WriteBytes(folder.Path("f.raw"), "x");
-  EXPECT_NE(EnsureFolder(folder.Wide("f.raw")), 0u);
+  EXPECT_NE(EnsureFolder(folder.Wide("f.raw")), std::error_code());
 
   std::vector<std::wstring> names;
-  for (const FoundEntry& entry : FindEntries(folder.Wide("*"))) {
+  for (const FoundEntry& entry : test::FindAll(folder.Wide("*"))) {
     names.push_back(entry.name + (entry.isDirectory ? L"\\" : L""));
   }
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::wstring>{L"..\\", L".\\", L"a\\", L"f.raw"}));
-  EXPECT_TRUE(FindEntries(folder.Wide(std::string(300, 'x'))).empty());
+  EXPECT_TRUE(test::FindAll(folder.Wide(std::string(300, 'x'))).empty());
 }
 
 TEST(Win32Files, PathLengthLimits) {
@@ -94,7 +95,7 @@ TEST(Win32Files, OutputFileTemporaryIsUnlistedAndDiscarded) {
   EXPECT_TRUE(file->Write("<a/>\r\n"));
   EXPECT_EQ(test::NamesIn(folder.Root()).size(), 1u);
   std::vector<std::wstring> names;
-  for (const FoundEntry& entry : FindEntries(folder.Wide("*"))) names.push_back(entry.name);
+  for (const FoundEntry& entry : test::FindAll(folder.Wide("*"))) names.push_back(entry.name);
   EXPECT_EQ(names.size(), 2u);  // "." and ".." only
   file.reset();
   EXPECT_TRUE(test::NamesIn(folder.Root()).empty());

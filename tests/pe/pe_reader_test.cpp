@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/resource_module.h"
-#include "tests/resources/reader_test_support.h"
-#include "tests/support/pe_format.h"
+#include "tests/builders/pe_format.h"
+#include "tests/pe/reader_test_support.h"
 
 namespace tamro::test {
 namespace {
 
-using pe::kErrorInvalidParameter;
-using platform::kErrorResourceNameNotFound;
-using platform::kErrorResourceTypeNotFound;
+constexpr auto kInvalidParameter = ResourceError::InvalidParameter;
 
 class PeReaderTest : public ::testing::TestWithParam<PeFormat> {
  protected:
@@ -45,8 +43,8 @@ TEST_P(PeReaderTest, ParsesBothFormats) {
 
 TEST_P(PeReaderTest, EnumeratesStringNamesThenIdsInDirectoryOrder) {
   const ParsedImage image = ParseBuilt(Typical());
-  std::vector<ResourceName> names;
-  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  std::vector<EnumeratedName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
   EXPECT_EQ(NameTexts(names),
             (std::vector<std::wstring>{L"ELEMENT", L"Mixed", L"#1", L"#2", L"#40960"}));
 }
@@ -55,28 +53,28 @@ TEST_P(PeReaderTest, EnumerationKeepsTheDirectorysOwnOrder) {
   PeBuilder b = Typical();
   b.sortEntries = false;  // the order of Add, string names first
   const ParsedImage image = ParseBuilt(b);
-  std::vector<ResourceName> names;
-  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  std::vector<EnumeratedName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
   EXPECT_EQ(NameTexts(names),
             (std::vector<std::wstring>{L"Mixed", L"ELEMENT", L"#40960", L"#2", L"#1"}));
   // An unsorted table is searched as the loader searches it, by halves: ids
   // 40960, 2, 1 find 2 in the middle, but never 1; "Mixed", "ELEMENT" miss ELEMENT.
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(2))), "uifile 2");
-  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup, ResourceLookup::NotFound);
-  EXPECT_EQ(image.reader->Find(L"UIFILE", Text(L"element")).lookup, ResourceLookup::NotFound);
-  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), platform::kErrorResourceNameNotFound);
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup, DataLookup::NotFound);
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Text(L"element")).lookup, DataLookup::NotFound);
+  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), kNameNotFound);
 }
 
 TEST_P(PeReaderTest, EnumerationAppendsToTheList) {
   const ParsedImage image = ParseBuilt(Typical());
-  std::vector<ResourceName> names{Text(L"already")};
-  ASSERT_EQ(image.reader->EnumNames(L"#10", names), 0u);
+  std::vector<EnumeratedName> names{EnumeratedName{false, 0, L"already"}};
+  ASSERT_EQ(image.reader->EnumNames(L"#10", names), kOk);
   EXPECT_EQ(NameTexts(names), (std::vector<std::wstring>{L"already", L"#5"}));
 }
 
 struct Lookup {
   const wchar_t* type;
-  ResourceName name;
+  NameKey name;
   const char* expected;  // the bytes, or nullptr for "not found"
 };
 
@@ -115,12 +113,10 @@ TEST_P(PeReaderTest, FindsByIdAndByNameWithoutRegardToCase) {
       {L"", Id(1), nullptr},
   };
   for (const Lookup& l : lookups) {
-    SCOPED_TRACE(::testing::Message()
-                 << "type " << l.type << " name "
-                 << (l.name.IsId() ? std::to_wstring(l.name.id) : l.name.text));
-    const ResourceBytes found = image.reader->Find(l.type, l.name);
+    SCOPED_TRACE(::testing::Message() << "type " << l.type << " name " << Describe(l.name));
+    const ResourceData found = image.reader->Find(l.type, l.name);
     if (l.expected == nullptr) {
-      EXPECT_EQ(found.lookup, ResourceLookup::NotFound);
+      EXPECT_EQ(found.lookup, DataLookup::NotFound);
       EXPECT_EQ(found.data, nullptr);
     } else {
       EXPECT_EQ(FoundText(image, found), l.expected);
@@ -130,38 +126,36 @@ TEST_P(PeReaderTest, FindsByIdAndByNameWithoutRegardToCase) {
 
 struct Check {
   const wchar_t* type;
-  ResourceName name;
-  std::uint32_t expected;
+  NameKey name;
+  ResourceError expected;
 };
 
 TEST_P(PeReaderTest, CheckNameTellsTypeFromNameNotFound) {
   const ParsedImage image = ParseBuilt(Typical());
   const std::vector<Check> checks = {
-      {L"UIFILE", Id(1), 0},
-      {L"uifile", Text(L"Element"), 0},
-      {L"UIFILE", Text(L"#40960"), 0},
-      {L"UIFILE", Id(3), kErrorResourceNameNotFound},
-      {L"UIFILE", Text(L"NOPE"), kErrorResourceNameNotFound},
-      {L"UIFILE", Text(L"99999"), kErrorResourceNameNotFound},
-      {L"UIFILE", Text(L"*"), kErrorResourceNameNotFound},
-      {L"UIFILE", Text(L"#65535"), kErrorResourceNameNotFound},  // the largest id
-      {L"UIFILE", Text(L"#65536"), kErrorInvalidParameter},
-      {L"UIFILE", Text(L"#70000"), kErrorInvalidParameter},
-      {L"UIFILES", Id(1), kErrorResourceTypeNotFound},
-      {L"#23", Id(1), kErrorResourceTypeNotFound},
-      {L"#65535", Id(1), kErrorResourceTypeNotFound},
-      {L"#65536", Id(1), kErrorInvalidParameter},
-      {L"#70000", Id(1), kErrorInvalidParameter},
-      {L"#10", Id(5), 0},
+      {L"UIFILE", Id(1), kOk},
+      {L"uifile", Text(L"Element"), kOk},
+      {L"UIFILE", Text(L"#40960"), kOk},
+      {L"UIFILE", Id(3), kNameNotFound},
+      {L"UIFILE", Text(L"NOPE"), kNameNotFound},
+      {L"UIFILE", Text(L"99999"), kNameNotFound},
+      {L"UIFILE", Text(L"*"), kNameNotFound},
+      {L"UIFILE", Text(L"#65535"), kNameNotFound},  // the largest id
+      {L"UIFILE", Text(L"#65536"), kInvalidParameter},
+      {L"UIFILE", Text(L"#70000"), kInvalidParameter},
+      {L"UIFILES", Id(1), kTypeNotFound},
+      {L"#23", Id(1), kTypeNotFound},
+      {L"#65535", Id(1), kTypeNotFound},
+      {L"#65536", Id(1), kInvalidParameter},
+      {L"#70000", Id(1), kInvalidParameter},
+      {L"#10", Id(5), kOk},
   };
   for (const Check& c : checks) {
-    SCOPED_TRACE(::testing::Message()
-                 << "type " << c.type << " name "
-                 << (c.name.IsId() ? std::to_wstring(c.name.id) : c.name.text));
+    SCOPED_TRACE(::testing::Message() << "type " << c.type << " name " << Describe(c.name));
     EXPECT_EQ(image.reader->CheckName(c.type, c.name), c.expected);
   }
-  std::vector<ResourceName> names;
-  EXPECT_EQ(image.reader->EnumNames(L"UIFILES", names), kErrorResourceTypeNotFound);
+  std::vector<EnumeratedName> names;
+  EXPECT_EQ(image.reader->EnumNames(L"UIFILES", names), kTypeNotFound);
   EXPECT_TRUE(names.empty());
 }
 
@@ -170,10 +164,10 @@ TEST_P(PeReaderTest, NoResourcesAtAllIsTypeNotFound) {
   b.AddSection(".text", PeBytes("\xC3"));
   const ParsedImage image = ParseBuilt(b);
   ASSERT_NE(image.reader, nullptr);
-  std::vector<ResourceName> names;
-  EXPECT_EQ(image.reader->EnumNames(L"UIFILE", names), kErrorResourceTypeNotFound);
-  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), kErrorResourceTypeNotFound);
-  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup, ResourceLookup::NotFound);
+  std::vector<EnumeratedName> names;
+  EXPECT_EQ(image.reader->EnumNames(L"UIFILE", names), kTypeNotFound);
+  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), kTypeNotFound);
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup, DataLookup::NotFound);
 }
 
 TEST_P(PeReaderTest, OtherTypesButNoUifileIsTypeNotFound) {
@@ -181,10 +175,10 @@ TEST_P(PeReaderTest, OtherTypesButNoUifileIsTypeNotFound) {
   b.Add(PeKey::Id(16), PeKey::Id(1), 0x409, PeBytes("version"));
   b.Add(PeKey::Text(u"UIFILEX"), PeKey::Id(1), 0, PeBytes("x"));
   const ParsedImage image = ParseBuilt(b);
-  std::vector<ResourceName> names;
-  EXPECT_EQ(image.reader->EnumNames(L"UIFILE", names), kErrorResourceTypeNotFound);
-  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), kErrorResourceTypeNotFound);
-  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup, ResourceLookup::NotFound);
+  std::vector<EnumeratedName> names;
+  EXPECT_EQ(image.reader->EnumNames(L"UIFILE", names), kTypeNotFound);
+  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), kTypeNotFound);
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup, DataLookup::NotFound);
 }
 
 struct LanguageCase {
@@ -212,9 +206,9 @@ TEST_P(PeReaderTest, ChoosesTheLanguageAsTheLoaderDoes) {
     const ParsedImage image = ParseBuilt(b);
     EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(7))),
               "lang " + std::to_string(c.chosen));
-    EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(7)), 0u);
-    std::vector<ResourceName> names;
-    ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+    EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(7)), kOk);
+    std::vector<EnumeratedName> names;
+    ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
     EXPECT_EQ(names.size(), 1u);  // one name, however many languages
   }
 }
@@ -242,7 +236,7 @@ TEST_P(PeReaderTest, ZeroFilledTailOfTheSectionReadsAsZeros) {
   b.faults.resourceVirtualSize = static_cast<std::uint32_t>(layout.resourceSize - 4);
   const ParsedImage image = ParseBuilt(b);
   ASSERT_NE(image.reader, nullptr);
-  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), 0u);
+  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), kOk);
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(1))), std::string("b\0\0\0\0", 5));
   // A VirtualSize beyond the raw data changes nothing for the bytes in the file.
   b.faults.resourceVirtualSize = 0x10000;
@@ -272,8 +266,8 @@ TEST_P(PeReaderTest, EmptyResourceIsFoundWithSizeZero) {
   b.AddUifile(PeKey::Id(1), {});
   b.AddUifile(PeKey::Id(2), PeBytes("x"));
   const ParsedImage image = ParseBuilt(b);
-  const ResourceBytes found = image.reader->Find(L"UIFILE", Id(1));
-  EXPECT_EQ(found.lookup, ResourceLookup::Found);
+  const ResourceData found = image.reader->Find(L"UIFILE", Id(1));
+  EXPECT_EQ(found.lookup, DataLookup::Found);
   EXPECT_EQ(found.size, 0u);
 }
 
@@ -294,15 +288,15 @@ TEST_P(PeReaderTest, EnumeratedStringNamesKeepTheirIdentity) {
   b.AddUifile(PeKey::Text(u"#77"), PeBytes("the string #77"));
   b.AddUifile(PeKey::Id(23), PeBytes("the id 23"));
   const ParsedImage image = ParseBuilt(b);
-  std::vector<ResourceName> names;
-  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  std::vector<EnumeratedName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
   ASSERT_EQ(NameTexts(names), (std::vector<std::wstring>{L"#23", L"#77", L"#23"}));
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", names[0])), "the string #23");
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", names[1])), "the string #77");
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", names[2])), "the id 23");
   // Typed on the command line, "#23" is the id.
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"#23"))), "the id 23");
-  EXPECT_EQ(image.reader->Find(L"UIFILE", Text(L"#77")).lookup, ResourceLookup::NotFound);
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Text(L"#77")).lookup, DataLookup::NotFound);
 }
 
 TEST_P(PeReaderTest, AStringNameEndsAtItsFirstNul) {
@@ -310,8 +304,8 @@ TEST_P(PeReaderTest, AStringNameEndsAtItsFirstNul) {
   b.AddUifile(PeKey::Text(std::u16string(u"AB\0CD", 5)), PeBytes("with a nul"));
   b.AddUifile(PeKey::Text(u"AB"), PeBytes("plain AB"));
   const ParsedImage image = ParseBuilt(b);
-  std::vector<ResourceName> names;
-  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  std::vector<EnumeratedName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
   // Handed over as the API hands it over; looked up by that text, the loader
   // compares the stored length too and finds only the plain "AB".
   EXPECT_EQ(NameTexts(names), (std::vector<std::wstring>{L"AB", L"AB"}));
@@ -330,8 +324,8 @@ TEST_P(PeReaderTest, IdZeroIsEnumeratedAsAnIdAndFoundAgain) {
   b.AddUifile(PeKey::Id(0), PeBytes("zero"));
   b.AddUifile(PeKey::Id(1), PeBytes("one"));
   const ParsedImage image = ParseBuilt(b);
-  std::vector<ResourceName> names;
-  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  std::vector<EnumeratedName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
   EXPECT_EQ(NameTexts(names), (std::vector<std::wstring>{L"#0", L"#1"}));
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", names[0])), "zero");
 }
@@ -346,8 +340,8 @@ TEST_P(PeReaderTest, StringNamesAreDecodedFromUtf16) {
   b.AddUifile(PeKey::Text(u"\u00C0\u00DE\u00F7\u0178"), PeBytes("latin edges"));
   b.AddUifile(PeKey::Text(u"\U00010000\U0010FFFF"), PeBytes("first and last pair"));
   const ParsedImage image = ParseBuilt(b);
-  std::vector<ResourceName> names;
-  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  std::vector<EnumeratedName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
   const std::vector<std::wstring> texts = NameTexts(names);
   EXPECT_NE(std::find(texts.begin(), texts.end(), L"\U0001F600smile"), texts.end());
   EXPECT_NE(std::find(texts.begin(), texts.end(), L"\U00010000\U0010FFFF"), texts.end());
@@ -361,8 +355,8 @@ TEST_P(PeReaderTest, StringNamesAreDecodedFromUtf16) {
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"\u00E4RGER"))), "latin");
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"\U0001F600SMILE"))), "pair");
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Text(L"END\uFFFF"))), "last bmp");
-  for (const ResourceName& name : names) {
-    EXPECT_EQ(image.reader->Find(L"UIFILE", name).lookup, ResourceLookup::Found);
+  for (const EnumeratedName& name : names) {
+    EXPECT_EQ(image.reader->Find(L"UIFILE", name).lookup, DataLookup::Found);
   }
 }
 
@@ -376,13 +370,13 @@ TEST_P(PeReaderTest, EveryEnumeratedNameIsFoundWithItsOwnBytes) {
                 PeBytes("text " + std::to_string(id)));
   }
   const ParsedImage image = ParseBuilt(b);
-  std::vector<ResourceName> names;
-  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  std::vector<EnumeratedName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
   ASSERT_EQ(names.size(), 80u);
-  for (const ResourceName& name : names) {
-    EXPECT_EQ(image.reader->CheckName(L"UIFILE", name), 0u);
+  for (const EnumeratedName& name : names) {
+    EXPECT_EQ(image.reader->CheckName(L"UIFILE", name), kOk);
     const std::string text = FoundText(image, image.reader->Find(L"UIFILE", name));
-    if (name.IsId()) {
+    if (name.isId) {
       EXPECT_EQ(text, "id " + std::to_string(name.id));
     } else {
       EXPECT_EQ(text.rfind("text ", 0), 0u);

@@ -1,13 +1,13 @@
 // Every malformation of the PE builder gives the loader's answer: not an image,
-// type or name not found, a read outside the image (kErrorNoAccess), or a failed
+// type or name not found, a read outside the image (kNoAccess), or a failed
 // load; never a crash or a read outside the file (the asan build runs these too).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 
-#include "tests/resources/fault_cases.h"
-#include "tests/resources/reader_test_support.h"
+#include "tests/pe/fault_cases.h"
+#include "tests/pe/reader_test_support.h"
 
 namespace tamro::test {
 namespace {
@@ -22,15 +22,13 @@ const std::vector<FaultCase>& ReaderOnlyCases() {
          b.faults.sizeOfOptionalHeader = f == PeFormat::Pe32 ? 96 : 112;
          b.faults.numberOfSections = 0;
        },
-       kErrorResourceTypeNotFound, kErrorResourceTypeNotFound, kNotFound,
-       kErrorResourceTypeNotFound, kNotFound},
+       kTypeNotFound, kTypeNotFound, kNotFound, kTypeNotFound, kNotFound},
       {"optional header ending inside the resource directory entry",
        [](PeBuilder& b, PeFormat f) {
          b.faults.sizeOfOptionalHeader = (f == PeFormat::Pe32 ? 96 : 112) + 2 * 8 + 4;
          b.faults.numberOfSections = 0;
        },
-       kErrorResourceTypeNotFound, kErrorResourceTypeNotFound, kNotFound,
-       kErrorResourceTypeNotFound, kNotFound},
+       kTypeNotFound, kTypeNotFound, kNotFound, kTypeNotFound, kNotFound},
       // SizeOfImage cuts the resource section to its root's header.
       {"SizeOfImage 16 bytes into the resource section",
        [](PeBuilder& b, PeFormat f) {
@@ -38,7 +36,7 @@ const std::vector<FaultCase>& ReaderOnlyCases() {
          (void)BaseModule(f).Build(&layout);
          b.faults.sizeOfImage = layout.resourceRva + 16;
        },
-       kErrorNoAccess, kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
+       kNoAccess, kNoAccess, kLoadFailed, kNoAccess, kLoadFailed},
       {"SectionAlignment 0xFFF", [](PeBuilder& b, PeFormat) { b.faults.sectionAlignment = 0xFFF; },
        kNotAnImage},
       // One is a power of two: sections then extend exactly as far as they say.
@@ -73,35 +71,34 @@ const std::vector<FaultCase>& ReaderOnlyCases() {
          b.faults.hugeCountTable = PeTable::FirstNames;
          b.faults.hugeNamedCount = b.faults.hugeIdCount = 0;
        },
-       pe::kErrorGenFailure, kErrorResourceNameNotFound, kNotFound, kErrorResourceNameNotFound,
-       kNotFound},
+       ResourceError::GenFailure, kNameNotFound, kNotFound, kNameNotFound, kNotFound},
       // "NAMED" lies in the tree's first half page: half its bytes are in the image.
       {"string name whose second half lies past the image edge",
        [](PeBuilder& b, PeFormat f) {
          b.faults.firstNameLength = static_cast<std::uint16_t>(ImageEdgeFromRoot(f) / 2);
        },
-       kErrorNoAccess, kErrorResourceNameNotFound, kNotFound, 0, kFound},
+       kNoAccess, kNameNotFound, kNotFound, kOk, kFound},
       // One unit too long for the image: the last ends 2 bytes past its edge.
       {"string name whose last unit lies past the image edge",
        [](PeBuilder& b, PeFormat f) {
          b.faults.firstNameLength =
              static_cast<std::uint16_t>((ImageEdgeFromRoot(f) - NamedFromRoot(f)) / 2);
        },
-       kErrorNoAccess, kErrorResourceNameNotFound, kNotFound, 0, kFound},
+       kNoAccess, kNameNotFound, kNotFound, kOk, kFound},
       // One unit shorter: the name ends exactly at the edge, and reads.
       {"string name that ends exactly at the image edge",
        [](PeBuilder& b, PeFormat f) {
          b.faults.firstNameLength =
              static_cast<std::uint16_t>((ImageEdgeFromRoot(f) - NamedFromRoot(f)) / 2 - 1);
        },
-       0, kErrorResourceNameNotFound, kNotFound, 0, kFound},
+       kOk, kNameNotFound, kNotFound, kOk, kFound},
       // Without sections, which would be read from the directories' bytes.
       {"optional header ending right after the resource directory entry",
        [](PeBuilder& b, PeFormat f) {
          b.faults.sizeOfOptionalHeader = (f == PeFormat::Pe32 ? 96 : 112) + 3 * 8;
          b.faults.numberOfSections = 0;
        },
-       kErrorNoAccess, kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
+       kNoAccess, kNoAccess, kLoadFailed, kNoAccess, kLoadFailed},
       // The headers (0x200 bytes) are mapped to the end of their page, as zeros.
       {"data entries between SizeOfHeaders and the end of its page",
        [](PeBuilder& b, PeFormat) { b.faults.dataRva = pe_format::kSectionAlignment - 6; }},
@@ -111,8 +108,7 @@ const std::vector<FaultCase>& ReaderOnlyCases() {
          b.faults.numberOfRvaAndSizes = 2;
          b.faults.dosMaxAlloc = 0xFFFF;
        },
-       kErrorResourceTypeNotFound, kErrorResourceTypeNotFound, kNotFound,
-       kErrorResourceTypeNotFound, kNotFound},
+       kTypeNotFound, kTypeNotFound, kNotFound, kTypeNotFound, kNotFound},
       // The existence test reads each language's identifier, not its target,
       // which lies past a SizeOfImage 4 bytes short of the page.
       {"language count reaching an image edge 4 bytes into an entry",
@@ -158,7 +154,7 @@ TEST_P(PeReaderFaultTest, GivesACleanAnswer) {
   }
   ASSERT_NE(image.reader, nullptr);
   const TestReader& r = *image.reader;
-  std::vector<ResourceName> names;
+  std::vector<EnumeratedName> names;
   EXPECT_EQ(r.EnumNames(L"UIFILE", names), c.enumCode);
   EXPECT_EQ(r.CheckName(L"UIFILE", Text(L"NAMED")), c.checkNamed);
   EXPECT_EQ(r.Find(L"UIFILE", Text(L"NAMED")).lookup, c.findNamed);
@@ -168,17 +164,17 @@ TEST_P(PeReaderFaultTest, GivesACleanAnswer) {
   // Whatever the answers, everything found lies inside the file, and asking
   // again (from the caches) gives the same answers.
   for (const wchar_t* type : {L"UIFILE", L"#10", L"NAMED", L"#1", L"#2"}) {
-    std::vector<ResourceName> list;
-    const std::uint32_t code = r.EnumNames(type, list);
-    std::vector<ResourceName> again;
+    std::vector<EnumeratedName> list;
+    const ResourceError code = r.EnumNames(type, list);
+    std::vector<EnumeratedName> again;
     EXPECT_EQ(r.EnumNames(type, again), code);
     EXPECT_EQ(NameTexts(again), NameTexts(list));
-    list.push_back(Id(1));
-    list.push_back(Text(L"UIFILE"));
-    for (const ResourceName& name : list) {
-      const std::uint32_t check = r.CheckName(type, name);
+    std::vector<NameKey> keys = {Id(1), Text(L"UIFILE")};
+    for (const EnumeratedName& name : list) keys.push_back(pe::KeyFromEnumerated(name));
+    for (const NameKey& name : keys) {
+      const ResourceError check = r.CheckName(type, name);
       EXPECT_EQ(r.CheckName(type, name), check);
-      const ResourceBytes found = r.Find(type, name);
+      const ResourceData found = r.Find(type, name);
       EXPECT_EQ(r.Find(type, name).lookup, found.lookup);
       if (found.lookup == kFound && found.size != 0) {
         // Inside the file, or a copy the reader owns: the asan build sees any stray read.
@@ -214,8 +210,8 @@ TEST(PeReaderFaultsValid, SurrogateHalfAtTheEndOfANameStaysAlone) {
   b.AddUifile(PeKey::Text(u"X\U0001F600"), PeBytes("cut"));
   b.faults.firstNameLength = 2;
   const ParsedImage image = ParseBuilt(b);
-  std::vector<ResourceName> names;
-  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  std::vector<EnumeratedName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
   EXPECT_EQ(NameTexts(names), (std::vector<std::wstring>{{L'X', wchar_t(0xD83D)}}));
 }
 
@@ -223,12 +219,12 @@ TEST(PeReaderFaultsValid, TypePointingAtTheRootEnumeratesTheTypes) {
   PeBuilder b = BaseModule(PeFormat::Pe32Plus);
   b.faults.loop = PeLoop::TypeIsRoot;
   const ParsedImage image = ParseBuilt(b);
-  std::vector<ResourceName> names;
-  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  std::vector<EnumeratedName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
   EXPECT_EQ(NameTexts(names), (std::vector<std::wstring>{L"UIFILE", L"#10"}));
   // "UIFILE" as a name of UIFILE is the root again, taken as a language table
   // whose entries are all directories: it exists, but has no data.
-  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Text(L"UIFILE")), 0u);
+  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Text(L"UIFILE")), kOk);
   EXPECT_EQ(image.reader->Find(L"UIFILE", Text(L"UIFILE")).lookup, kNotFound);
 }
 

@@ -14,8 +14,8 @@
 #include <sstream>
 
 #include "platform/resource_module.h"
-#include "tests/resources/external_tools.h"
-#include "tests/resources/reader_test_support.h"
+#include "tests/pe/reader_test_support.h"
+#include "tests/platform/external_tools.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro::test {
@@ -113,12 +113,12 @@ TEST_P(WrestoolCrossCheck, SameNamesLanguagesAndBytes) {
     languagesById[l.name].push_back(&l);
   }
 
-  std::vector<ResourceName> names;
-  ASSERT_EQ(module->EnumNames(L"UIFILE", names), 0u);
+  std::vector<EnumeratedName> names;
+  ASSERT_EQ(module->EnumNames(Type(L"UIFILE"), names), platform::ResourceStatus::Ok);
   std::vector<std::string> ourIds;
   std::size_t stringNames = 0;
-  for (const ResourceName& name : names) {
-    if (name.IsId())
+  for (const EnumeratedName& name : names) {
+    if (name.isId)
       ourIds.push_back(std::to_string(name.id));
     else
       ++stringNames;
@@ -131,15 +131,16 @@ TEST_P(WrestoolCrossCheck, SameNamesLanguagesAndBytes) {
                     [](std::size_t sum, const auto& entry) { return sum + entry.second.size(); }),
             3u);  // the languages of the string names
 
-  for (const ResourceName& name : names) {
-    SCOPED_TRACE(name.IsId() ? std::to_string(name.id) : Narrow(name.text));
-    EXPECT_EQ(module->CheckName(L"UIFILE", name), 0u);
-    const ResourceBytes found = module->Find(L"UIFILE", name);
-    ASSERT_EQ(found.lookup, ResourceLookup::Found);
+  for (const EnumeratedName& name : names) {
+    SCOPED_TRACE(name.isId ? std::to_string(name.id) : Narrow(name.text));
+    EXPECT_EQ(module->CheckName(Type(L"UIFILE"), pe::KeyFromEnumerated(name)),
+              platform::ResourceStatus::Ok);
+    const ResourceData found = module->Find(Type(L"UIFILE"), pe::KeyFromEnumerated(name));
+    ASSERT_EQ(found.lookup, DataLookup::Found);
     const std::string ours(reinterpret_cast<const char*>(found.data), found.size);
     // The same resource through the reader over the bytes in memory: same offset.
-    const ResourceBytes inMemory = image.reader->Find(L"UIFILE", name);
-    ASSERT_EQ(inMemory.lookup, ResourceLookup::Found);
+    const ResourceData inMemory = image.reader->Find(L"UIFILE", name);
+    ASSERT_EQ(inMemory.lookup, DataLookup::Found);
     // wrestool lists RVAs; the data lie in the resource section.
     const auto offset = static_cast<std::uint64_t>(inMemory.data - image.bytes.data()) -
                         layout.resourceOffset + layout.resourceRva;
@@ -150,10 +151,10 @@ TEST_P(WrestoolCrossCheck, SameNamesLanguagesAndBytes) {
       if (l.offset == offset && l.size == found.size) match = &l;
     }
     ASSERT_NE(match, nullptr) << "wrestool lists no UIFILE at offset " << offset;
-    const std::string wrestoolName = name.IsId() ? std::to_string(name.id) : Narrow(name.text);
+    const std::string wrestoolName = name.isId ? std::to_string(name.id) : Narrow(name.text);
     EXPECT_EQ(Extract(file, wrestoolName, match->language), ours);
 
-    if (name.IsId()) {
+    if (name.isId) {
       // The language we chose is the loader's choice among those wrestool lists.
       const std::vector<const Listed*>& listed = languagesById[wrestoolName];
       EXPECT_EQ(match->name, wrestoolName);

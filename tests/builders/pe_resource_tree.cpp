@@ -1,10 +1,10 @@
-#include "tests/support/pe_resource_tree.h"
+#include "tests/builders/pe_resource_tree.h"
 
 #include <algorithm>
 #include <map>
 
-#include "tests/support/little_endian.h"
-#include "tests/support/pe_format.h"
+#include "tests/builders/little_endian.h"
+#include "tests/builders/pe_format.h"
 
 namespace tamro::test {
 

@@ -9,22 +9,16 @@
 #include <functional>
 #include <vector>
 
+#include "pe/resource_error.h"
 #include "pe/resource_reader.h"
-#include "platform/resource_keys.h"
-#include "tests/support/pe_builder.h"
-#include "tests/support/pe_format.h"
+#include "tests/builders/pe_builder.h"
+#include "tests/builders/pe_format.h"
+#include "tests/pe/reader_test_support.h"
 
 namespace tamro::test {
 
-using pe::kErrorNoAccess;
-using platform::kErrorResourceNameNotFound;
-using platform::kErrorResourceTypeNotFound;
-using platform::ResourceLookup;
-
-inline constexpr std::uint32_t kNotAnImage = 0xFFFFFFFFu;
-inline constexpr auto kFound = ResourceLookup::Found;
-inline constexpr auto kNotFound = ResourceLookup::NotFound;
-inline constexpr auto kLoadFailed = ResourceLookup::LoadFailed;
+// Not an error the reader gives: the module does not load at all.
+inline constexpr auto kNotAnImage = static_cast<pe::ResourceError>(0xFFFFFFFFu);
 
 // UIFILE "NAMED" (its first name), 1 and 2 (two languages), and RT_RCDATA 5.
 inline PeBuilder BaseModule(PeFormat format) {
@@ -87,16 +81,16 @@ inline std::uint16_t LanguagesToTheEdge(PeFormat format) {
 struct FaultCase {
   const char* label;
   std::function<void(PeBuilder&, PeFormat)> fault;
-  std::uint32_t enumCode = 0;  // EnumNames("UIFILE"), or kNotAnImage when the load fails
-  std::uint32_t checkNamed = 0;
-  ResourceLookup findNamed = kFound;
-  std::uint32_t checkTwo = 0;
-  ResourceLookup findTwo = kFound;
+  pe::ResourceError enumCode = kOk;  // EnumNames("UIFILE"), or kNotAnImage when the load fails
+  pe::ResourceError checkNamed = kOk;
+  pe::DataLookup findNamed = kFound;
+  pe::ResourceError checkTwo = kOk;
+  pe::DataLookup findTwo = kFound;
 };
 
 inline const std::vector<FaultCase>& FaultCases() {
   static const std::vector<FaultCase> cases = {
-      {"valid", [](PeBuilder&, PeFormat) {}, 0, 0, kFound, 0, kFound},
+      {"valid", [](PeBuilder&, PeFormat) {}, kOk, kOk, kFound, kOk, kFound},
       {"truncated in the DOS header", [](PeBuilder& b, PeFormat) { b.faults.truncateAt = 0x3E; },
        kNotAnImage},
       {"truncated in the PE signature", [](PeBuilder& b, PeFormat) { b.faults.truncateAt = 0x82; },
@@ -129,8 +123,7 @@ inline const std::vector<FaultCase>& FaultCases() {
          b.faults.optionalMagic = f == PeFormat::Pe32 ? 0x20B : 0x10B;
        },
        // Read with the other layout, the directory count is a zero field.
-       kErrorResourceTypeNotFound, kErrorResourceTypeNotFound, kNotFound,
-       kErrorResourceTypeNotFound, kNotFound},
+       kTypeNotFound, kTypeNotFound, kNotFound, kTypeNotFound, kNotFound},
       {"optional header too short",
        [](PeBuilder& b, PeFormat) { b.faults.sizeOfOptionalHeader = 0x40; }, kNotAnImage},
       {"optional header past the end",
@@ -142,59 +135,58 @@ inline const std::vector<FaultCase>& FaultCases() {
       {"section raw data past the end of the file",
        [](PeBuilder& b, PeFormat) { b.faults.rawDataPastEnd = true; }, kNotAnImage},
       {"no section table entries", [](PeBuilder& b, PeFormat) { b.faults.numberOfSections = 0; },
-       kErrorNoAccess, kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
+       kNoAccess, kNoAccess, kLoadFailed, kNoAccess, kLoadFailed},
       {"only two data directories",
-       [](PeBuilder& b, PeFormat) { b.faults.numberOfRvaAndSizes = 2; }, kErrorResourceTypeNotFound,
-       kErrorResourceTypeNotFound, kNotFound, kErrorResourceTypeNotFound, kNotFound},
+       [](PeBuilder& b, PeFormat) { b.faults.numberOfRvaAndSizes = 2; }, kTypeNotFound,
+       kTypeNotFound, kNotFound, kTypeNotFound, kNotFound},
       {"resource directory outside every section",
-       [](PeBuilder& b, PeFormat) { b.faults.resourceRvaOutside = true; }, kErrorNoAccess,
-       kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
+       [](PeBuilder& b, PeFormat) { b.faults.resourceRvaOutside = true; }, kNoAccess, kNoAccess,
+       kLoadFailed, kNoAccess, kLoadFailed},
       {"data entries at 0xFFFFFF00", [](PeBuilder& b, PeFormat) { b.faults.dataRva = 0xFFFFFF00u; },
-       0, 0, kLoadFailed, 0, kLoadFailed},
-      {"data entries in the headers", [](PeBuilder& b, PeFormat) { b.faults.dataRva = 0x10; }, 0, 0,
-       kFound, 0, kFound},
+       kOk, kOk, kLoadFailed, kOk, kLoadFailed},
+      {"data entries in the headers", [](PeBuilder& b, PeFormat) { b.faults.dataRva = 0x10; }, kOk,
+       kOk, kFound, kOk, kFound},
       {"type entry pointing at data",
-       [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::TypeIsData; },
-       kErrorResourceTypeNotFound, kErrorResourceTypeNotFound, kNotFound,
-       kErrorResourceTypeNotFound, kNotFound},
+       [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::TypeIsData; }, kTypeNotFound,
+       kTypeNotFound, kNotFound, kTypeNotFound, kNotFound},
       {"names pointing at data", [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::NameIsData; },
-       0, kErrorResourceNameNotFound, kNotFound, kErrorResourceNameNotFound, kNotFound},
+       kOk, kNameNotFound, kNotFound, kNameNotFound, kNotFound},
       // The zeros past the section's bytes: an empty resource at RVA 0.
       {"language entries pointing at a data entry that ends at the image edge",
-       [](PeBuilder& b, PeFormat f) { b.faults.languageTarget = DataEntryToTheEdge(f); }, 0, 0,
-       kFound, 0, kFound},
+       [](PeBuilder& b, PeFormat f) { b.faults.languageTarget = DataEntryToTheEdge(f); }, kOk, kOk,
+       kFound, kOk, kFound},
       {"language entries pointing at a data entry one byte past the image edge",
-       [](PeBuilder& b, PeFormat f) { b.faults.languageTarget = DataEntryToTheEdge(f) + 1; }, 0, 0,
-       kLoadFailed, 0, kLoadFailed},
+       [](PeBuilder& b, PeFormat f) { b.faults.languageTarget = DataEntryToTheEdge(f) + 1; }, kOk,
+       kOk, kLoadFailed, kOk, kLoadFailed},
       // "named" is 5 bytes long, "two en" 6.
       {"data of 6 bytes ending at the image edge",
-       [](PeBuilder& b, PeFormat f) { b.faults.dataRva = ImageEdgeRva(f) - 6; }, 0, 0, kFound, 0,
-       kFound},
+       [](PeBuilder& b, PeFormat f) { b.faults.dataRva = ImageEdgeRva(f) - 6; }, kOk, kOk, kFound,
+       kOk, kFound},
       {"data of 6 bytes ending one byte past the image edge",
-       [](PeBuilder& b, PeFormat f) { b.faults.dataRva = ImageEdgeRva(f) - 5; }, 0, 0, kFound, 0,
-       kLoadFailed},
+       [](PeBuilder& b, PeFormat f) { b.faults.dataRva = ImageEdgeRva(f) - 5; }, kOk, kOk, kFound,
+       kOk, kLoadFailed},
       {"data outside every section", [](PeBuilder& b, PeFormat) { b.faults.dataRvaOutside = true; },
-       0, 0, kLoadFailed, 0, kLoadFailed},
+       kOk, kOk, kLoadFailed, kOk, kLoadFailed},
       {"data sizes past the end of the file",
-       [](PeBuilder& b, PeFormat) { b.faults.dataSizePastEnd = true; }, 0, 0, kLoadFailed, 0,
+       [](PeBuilder& b, PeFormat) { b.faults.dataSizePastEnd = true; }, kOk, kOk, kLoadFailed, kOk,
        kLoadFailed},
       // The type "UIFILE" is a string name too: its lookup reads outside first.
       {"string names past the end",
-       [](PeBuilder& b, PeFormat) { b.faults.stringNamesPastEnd = true; }, kErrorNoAccess,
-       kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
+       [](PeBuilder& b, PeFormat) { b.faults.stringNamesPastEnd = true; }, kNoAccess, kNoAccess,
+       kLoadFailed, kNoAccess, kLoadFailed},
       // A longer stored length makes "UIFILE" differ at its terminator.
       {"string names 4097 units long",
-       [](PeBuilder& b, PeFormat) { b.faults.longNameLength = 4097; }, kErrorResourceTypeNotFound,
-       kErrorResourceTypeNotFound, kNotFound, kErrorResourceTypeNotFound, kNotFound},
+       [](PeBuilder& b, PeFormat) { b.faults.longNameLength = 4097; }, kTypeNotFound, kTypeNotFound,
+       kNotFound, kTypeNotFound, kNotFound},
       {"huge entry count in the root",
-       [](PeBuilder& b, PeFormat) { b.faults.hugeCountTable = PeTable::Root; }, kErrorNoAccess,
-       kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
+       [](PeBuilder& b, PeFormat) { b.faults.hugeCountTable = PeTable::Root; }, kNoAccess,
+       kNoAccess, kLoadFailed, kNoAccess, kLoadFailed},
       {"huge entry count in the names",
-       [](PeBuilder& b, PeFormat) { b.faults.hugeCountTable = PeTable::FirstNames; },
-       kErrorNoAccess, kErrorNoAccess, kLoadFailed, kErrorNoAccess, kLoadFailed},
+       [](PeBuilder& b, PeFormat) { b.faults.hugeCountTable = PeTable::FirstNames; }, kNoAccess,
+       kNoAccess, kLoadFailed, kNoAccess, kLoadFailed},
       {"huge entry count in the languages",
-       [](PeBuilder& b, PeFormat) { b.faults.hugeCountTable = PeTable::FirstLanguages; }, 0,
-       kErrorNoAccess, kLoadFailed, 0, kFound},
+       [](PeBuilder& b, PeFormat) { b.faults.hugeCountTable = PeTable::FirstLanguages; }, kOk,
+       kNoAccess, kLoadFailed, kOk, kFound},
       // The entries past the real one read as zeros: language 0, whose data entry
       // is the root (an empty resource at RVA 0).
       {"language count reaching the image edge",
@@ -203,27 +195,27 @@ inline const std::vector<FaultCase>& FaultCases() {
          b.faults.hugeNamedCount = 0;
          b.faults.hugeIdCount = LanguagesToTheEdge(f);
        },
-       0, 0, kFound, 0, kFound},
+       kOk, kOk, kFound, kOk, kFound},
       {"language count one past the image edge",
        [](PeBuilder& b, PeFormat f) {
          b.faults.hugeCountTable = PeTable::FirstLanguages;
          b.faults.hugeNamedCount = 0;
          b.faults.hugeIdCount = static_cast<std::uint16_t>(LanguagesToTheEdge(f) + 1);
        },
-       0, kErrorNoAccess, kFound, 0, kFound},
+       kOk, kNoAccess, kFound, kOk, kFound},
       {"type pointing back at the root",
-       [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::TypeIsRoot; }, 0,
-       kErrorResourceNameNotFound, kNotFound, kErrorResourceNameNotFound, kNotFound},
+       [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::TypeIsRoot; }, kOk, kNameNotFound,
+       kNotFound, kNameNotFound, kNotFound},
       {"names pointing back at their own table",
-       [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::NameIsNameTable; }, 0, 0, kNotFound, 0,
-       kNotFound},
+       [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::NameIsNameTable; }, kOk, kOk, kNotFound,
+       kOk, kNotFound},
       {"languages pointing back at the root",
-       [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::LanguageIsRoot; }, 0, 0, kNotFound, 0,
-       kFound},
-      {"shared name tables", [](PeBuilder& b, PeFormat) { b.faults.shareNameTables = true; }, 0, 0,
-       kFound, 0, kFound},
+       [](PeBuilder& b, PeFormat) { b.faults.loop = PeLoop::LanguageIsRoot; }, kOk, kOk, kNotFound,
+       kOk, kFound},
+      {"shared name tables", [](PeBuilder& b, PeFormat) { b.faults.shareNameTables = true; }, kOk,
+       kOk, kFound, kOk, kFound},
       {"shared language tables",
-       [](PeBuilder& b, PeFormat) { b.faults.shareLanguageTables = true; }, 0, 0, kFound, 0,
+       [](PeBuilder& b, PeFormat) { b.faults.shareLanguageTables = true; }, kOk, kOk, kFound, kOk,
        kFound},
   };
   return cases;

@@ -1,11 +1,11 @@
-#include "tests/support/pe_builder.h"
+#include "tests/builders/pe_builder.h"
 
 #include <algorithm>
 
-#include "tests/support/little_endian.h"
-#include "tests/support/pe_format.h"
-#include "tests/support/pe_resource_tree.h"
-#include "tests/support/pe_tree_faults.h"
+#include "tests/builders/little_endian.h"
+#include "tests/builders/pe_format.h"
+#include "tests/builders/pe_resource_tree.h"
+#include "tests/builders/pe_tree_faults.h"
 
 namespace tamro::test {
 

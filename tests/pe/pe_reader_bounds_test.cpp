@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "pe/pe_image.h"
-#include "tests/resources/reader_test_support.h"
-#include "tests/support/little_endian.h"
-#include "tests/support/pe_format.h"
+#include "tests/builders/little_endian.h"
+#include "tests/builders/pe_format.h"
+#include "tests/pe/reader_test_support.h"
 
 namespace tamro::test {
 namespace {
@@ -38,15 +38,15 @@ INSTANTIATE_TEST_SUITE_P(Names, PeReaderScalingTest, ::testing::Values(false, tr
 TEST_P(PeReaderScalingTest, EveryNameOfALargeSortedTableIsFoundWithItsBytes) {
   constexpr std::uint32_t kCount = 5000;
   const ParsedImage image = ParseBuilt(ManyUifiles(kCount, GetParam()));
-  std::vector<ResourceName> names;
-  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  std::vector<EnumeratedName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
   ASSERT_EQ(names.size(), kCount);
   std::uint32_t right = 0;
-  for (const ResourceName& name : names) {
+  for (const EnumeratedName& name : names) {
     const std::string expected =
-        "data " + (name.IsId() ? std::to_string(name.id)
-                               : std::string(name.text.begin() + 5, name.text.end()));
-    if (image.reader->CheckName(L"UIFILE", name) == 0 &&
+        "data " +
+        (name.isId ? std::to_string(name.id) : std::string(name.text.begin() + 5, name.text.end()));
+    if (image.reader->CheckName(L"UIFILE", name) == kOk &&
         FoundText(image, image.reader->Find(L"UIFILE", name)) == expected) {
       ++right;
     }
@@ -71,8 +71,8 @@ TEST(PeReaderBounds, IdSearchEndsAtTheTablesLastEntry) {
   const ParsedImage image = ParseBytes(std::move(file));
   ASSERT_TRUE(image.reader);
   EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", Id(2))), "two");
-  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(3)).lookup, ResourceLookup::NotFound);
-  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(3)), platform::kErrorResourceNameNotFound);
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(3)).lookup, DataLookup::NotFound);
+  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(3)), kNameNotFound);
 }
 
 // Without a preferred language the first data entry is chosen: a directory
@@ -97,9 +97,9 @@ TEST(PeReaderBounds, SharedLanguageTableAnswersWithTheSharedData) {
   PeBuilder b = ManyUifiles(1000, false);
   b.faults.shareLanguageTables = true;
   const ParsedImage image = ParseBuilt(b);
-  std::vector<ResourceName> names;
-  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
-  for (const ResourceName& name : names) {
+  std::vector<EnumeratedName> names;
+  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
+  for (const EnumeratedName& name : names) {
     EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", name)), "data 1");
   }
 }
@@ -109,9 +109,9 @@ TEST(PeReaderBounds, SelfReferencingDirectoriesTerminate) {
     PeBuilder b = ManyUifiles(20, false);
     b.faults.loop = loop;
     const ParsedImage image = ParseBuilt(b);
-    std::vector<ResourceName> names;
-    ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
-    for (const ResourceName& name : names) {
+    std::vector<EnumeratedName> names;
+    ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
+    for (const EnumeratedName& name : names) {
       (void)image.reader->CheckName(L"UIFILE", name);
       (void)image.reader->Find(L"UIFILE", name);
     }
@@ -125,15 +125,15 @@ TEST(PeReaderBounds, CountsThatReachPastTheImageEndCleanly) {
   b.AddUifile(PeKey::Id(1), std::vector<std::uint8_t>(600000, 0x00));
   b.faults.hugeCountTable = PeTable::FirstLanguages;
   const ParsedImage image = ParseBuilt(b);
-  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), pe::kErrorNoAccess);
-  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup, ResourceLookup::LoadFailed);
+  EXPECT_EQ(image.reader->CheckName(L"UIFILE", Id(1)), kNoAccess);
+  EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup, DataLookup::LoadFailed);
   // Within the image, the entries are zeros: the id 0, each a data entry at 0.
   PeBuilder within(PeFormat::Pe32);
   within.AddUifile(PeKey::Id(1), std::vector<std::uint8_t>(1200000, 0x00));
   within.faults.hugeCountTable = PeTable::FirstLanguages;
   within.faults.hugeNamedCount = 0;
   const ParsedImage image2 = ParseBuilt(within);
-  EXPECT_EQ(image2.reader->CheckName(L"UIFILE", Id(1)), 0u);
+  EXPECT_EQ(image2.reader->CheckName(L"UIFILE", Id(1)), kOk);
 }
 
 TEST(PeReaderBounds, ResourcesInTheZeroTailAreCopiedUpToTheLimit) {
@@ -151,7 +151,7 @@ TEST(PeReaderBounds, ResourcesInTheZeroTailAreCopiedUpToTheLimit) {
     b.faults.dataSize = size;
     const ParsedImage image = ParseBuilt(b);
     EXPECT_EQ(image.reader->Find(L"UIFILE", Id(1)).lookup,
-              size <= pe::kMaxCopiedResource ? ResourceLookup::Found : ResourceLookup::LoadFailed);
+              size <= pe::kMaxCopiedResource ? DataLookup::Found : DataLookup::LoadFailed);
   }
 }
 
@@ -239,8 +239,8 @@ TEST(PeReaderBounds, NameCharactersInAllAreCapped) {
     b.AddUifile(PeKey::Text(name), PeBytes("x"));
   }
   const ParsedImage image = ParseBuilt(b);
-  std::vector<ResourceName> names;
-  EXPECT_EQ(image.reader->EnumNames(L"UIFILE", names), 0u);
+  std::vector<EnumeratedName> names;
+  EXPECT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
   EXPECT_EQ(names.size(), 1024u);
 }
 

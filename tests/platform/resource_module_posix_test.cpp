@@ -11,11 +11,11 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/posix/module_file.h"
+#include "platform/module_file.h"
 #include "platform/resource_module.h"
-#include "tests/resources/reader_test_support.h"
+#include "tests/builders/pe_format.h"
+#include "tests/pe/reader_test_support.h"
 #include "tests/support/child_process.h"
-#include "tests/support/pe_format.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro::test {
@@ -40,16 +40,16 @@ TEST(ResourceModuleLoad, LoadsAModuleFileAndFindsItsResources) {
     errno = EINTR;  // left over from an earlier call: only a failed read may consult it
     std::unique_ptr<ResourceModule> module = ResourceModule::Load(WidePath(file));
     ASSERT_NE(module, nullptr);
-    std::vector<ResourceName> names;
-    ASSERT_EQ(module->EnumNames(L"UIFILE", names), 0u);
+    std::vector<EnumeratedName> names;
+    ASSERT_EQ(module->EnumNames(Type(L"UIFILE"), names), platform::ResourceStatus::Ok);
     EXPECT_EQ(NameTexts(names), (std::vector<std::wstring>{L"SHELL", L"#40960"}));
-    EXPECT_EQ(module->CheckName(L"UIFILE", Text(L"shell")), 0u);
-    EXPECT_EQ(module->CheckName(L"UIFILE", Id(1)), platform::kErrorResourceNameNotFound);
-    EXPECT_EQ(module->CheckName(L"MUI", Id(1)), platform::kErrorResourceTypeNotFound);
-    const ResourceBytes found = module->Find(L"UIFILE", Id(40960));
-    ASSERT_EQ(found.lookup, ResourceLookup::Found);
+    EXPECT_EQ(module->CheckName(Type(L"UIFILE"), Text(L"shell")), platform::ResourceStatus::Ok);
+    EXPECT_EQ(module->CheckName(Type(L"UIFILE"), Id(1)), platform::ResourceStatus::NameNotFound);
+    EXPECT_EQ(module->CheckName(Type(L"MUI"), Id(1)), platform::ResourceStatus::TypeNotFound);
+    const ResourceData found = module->Find(Type(L"UIFILE"), Id(40960));
+    ASSERT_EQ(found.lookup, DataLookup::Found);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(found.data), found.size), "duib 40960");
-    EXPECT_EQ(module->Find(L"UIFILE", Id(1)).lookup, ResourceLookup::NotFound);
+    EXPECT_EQ(module->Find(Type(L"UIFILE"), Id(1)).lookup, DataLookup::NotFound);
     module.reset();
     EXPECT_EQ(ReadBytes(file), std::string(bytes.begin(), bytes.end()));  // never changed
   }
@@ -93,16 +93,16 @@ TEST(ResourceModuleLoad, RefusesWhatIsNoImageFile) {
   junk[1] = 'Z';
   folder.Write("junk.dll", junk);
   std::vector<std::uint8_t> bytes;
-  EXPECT_FALSE(platform::posix::ReadModuleFile(base + L"/junk.dll", bytes));
+  EXPECT_FALSE(platform::ReadModuleFile(base + L"/junk.dll", bytes));
   EXPECT_TRUE(bytes.empty());
-  EXPECT_FALSE(platform::posix::ReadModuleFile(L"", bytes));
-  EXPECT_FALSE(platform::posix::ReadModuleFile(base + L"/missing.dll", bytes));
+  EXPECT_FALSE(platform::ReadModuleFile(L"", bytes));
+  EXPECT_FALSE(platform::ReadModuleFile(base + L"/missing.dll", bytes));
   // A sysfs attribute, shorter than the 4096 bytes it claims, with a stale EINTR
   // in errno: refused at once.
   for (const char* path : {"/sys/devices/system/cpu/online", "/sys/class/net/lo/speed"}) {
     if (!std::filesystem::is_regular_file(path)) continue;
     errno = EINTR;
-    EXPECT_FALSE(platform::posix::ReadModuleFile(WidePath(path), bytes)) << path;
+    EXPECT_FALSE(platform::ReadModuleFile(WidePath(path), bytes)) << path;
   }
 }
 
@@ -126,8 +126,8 @@ TEST(ResourceModuleLoad, ModuleLargerThanTheMemoryLeftIsRefused) {
     const rlimit limit{room, room};
     if (::setrlimit(RLIMIT_AS, &limit) != 0) return 2;
     std::vector<std::uint8_t> bytes;
-    if (platform::posix::ReadModuleFile(WidePath(large), bytes) || !bytes.empty()) return 1;
-    return platform::posix::ReadModuleFile(WidePath(small), bytes) ? 0 : 3;
+    if (platform::ReadModuleFile(WidePath(large), bytes) || !bytes.empty()) return 1;
+    return platform::ReadModuleFile(WidePath(small), bytes) ? 0 : 3;
   });
   EXPECT_EQ(status, 0);
 }
@@ -141,8 +141,8 @@ TEST(ResourceModuleLoad, HeadersPastTheFirstBytesAreReadAsFarAsTheyReach) {
   const std::unique_ptr<ResourceModule> module =
       ResourceModule::Load(WidePath(folder.Write("sections.dll", b.Build())));
   ASSERT_NE(module, nullptr);
-  const ResourceBytes found = module->Find(L"UIFILE", Id(1));
-  ASSERT_EQ(found.lookup, ResourceLookup::Found);
+  const ResourceData found = module->Find(Type(L"UIFILE"), Id(1));
+  ASSERT_EQ(found.lookup, DataLookup::Found);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(found.data), found.size), "far");
   // The NT headers moved: the first 4 KiB end right after the file header (the
   // magic is read with more), or the section table ends exactly at the 16 MiB
@@ -163,13 +163,13 @@ TEST(ResourceModuleLoad, HeadersPastTheFirstBytesAreReadAsFarAsTheyReach) {
     if (at > limit) {
       EXPECT_EQ(m, nullptr);
       std::vector<std::uint8_t> read;
-      EXPECT_FALSE(platform::posix::ReadModuleFile(WidePath(file), read));
+      EXPECT_FALSE(platform::ReadModuleFile(WidePath(file), read));
       EXPECT_TRUE(read.empty());
       continue;
     }
     ASSERT_NE(m, nullptr);
-    const ResourceBytes bytes = m->Find(L"UIFILE", Id(1));
-    ASSERT_EQ(bytes.lookup, ResourceLookup::Found);
+    const ResourceData bytes = m->Find(Type(L"UIFILE"), Id(1));
+    ASSERT_EQ(bytes.lookup, DataLookup::Found);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data), bytes.size), "moved");
   }
   // "MZ" whose NT headers would lie 32 MiB into a 40 MiB file: turned away unread.
@@ -215,7 +215,7 @@ TEST(ResourceModuleLoad, ModulesAreIndependent) {
   auto second = ResourceModule::Load(WidePath(folder.Write("b.dll", other.Build())));
   ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr);
-  const ResourceBytes a = first->Find(L"UIFILE", Id(40960));
+  const ResourceData a = first->Find(Type(L"UIFILE"), Id(40960));
   second.reset();
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(a.data), a.size), "duib 40960");
 }

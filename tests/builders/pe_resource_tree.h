@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/support/pe_builder.h"
+#include "tests/builders/pe_builder.h"
 
 namespace tamro::test {
 

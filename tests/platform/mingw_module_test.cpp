@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/resource_module.h"
-#include "tests/resources/external_tools.h"
-#include "tests/resources/reader_test_support.h"
+#include "tests/pe/reader_test_support.h"
+#include "tests/platform/external_tools.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro::test {
@@ -41,20 +41,20 @@ TEST(MingwModule, ReadsWhatWindresAndLdWrote) {
   std::unique_ptr<ResourceModule> module =
       ResourceModule::Load(WidePath(folder.Root() / "module.dll"));
   ASSERT_NE(module, nullptr);
-  std::vector<ResourceName> names;
-  ASSERT_EQ(module->EnumNames(L"UIFILE", names), 0u);
+  std::vector<EnumeratedName> names;
+  ASSERT_EQ(module->EnumNames(Type(L"UIFILE"), names), platform::ResourceStatus::Ok);
   // windres stores string names in upper case, sorted before the ids.
   EXPECT_EQ(NameTexts(names), (std::vector<std::wstring>{L"SHELLVIEW", L"#2", L"#40960"}));
-  const auto text = [&](const ResourceName& name) {
-    const ResourceBytes found = module->Find(L"UIFILE", name);
-    if (found.lookup != ResourceLookup::Found) return std::string("<not found>");
+  const auto text = [&](const NameKey& name) {
+    const ResourceData found = module->Find(Type(L"UIFILE"), name);
+    if (found.lookup != DataLookup::Found) return std::string("<not found>");
     return std::string(reinterpret_cast<const char*>(found.data), found.size);
   };
   EXPECT_EQ(text(Id(40960)), "duib\x05 first");
   EXPECT_EQ(text(Text(L"shellview")), "duib\x05 second");
   EXPECT_EQ(text(Id(2)), "duib\x05 first");  // en-US before de-DE
-  EXPECT_EQ(module->CheckName(L"UIFILE", Id(5)), platform::kErrorResourceNameNotFound);
-  EXPECT_EQ(module->CheckName(L"#10", Id(5)), 0u);
+  EXPECT_EQ(module->CheckName(Type(L"UIFILE"), Id(5)), platform::ResourceStatus::NameNotFound);
+  EXPECT_EQ(module->CheckName(Type(L"#10"), Id(5)), platform::ResourceStatus::Ok);
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/support/pe_builder.h"
-#include "tests/support/pe_resource_tree.h"
+#include "tests/builders/pe_builder.h"
+#include "tests/builders/pe_resource_tree.h"
 
 namespace tamro::test {
 

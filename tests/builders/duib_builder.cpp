@@ -1,8 +1,8 @@
-#include "tests/support/duib_builder.h"
+#include "tests/builders/duib_builder.h"
 
 #include <stdexcept>
 
-#include "tests/support/little_endian.h"
+#include "tests/builders/little_endian.h"
 
 namespace tamro::test {
 

@@ -1,7 +1,7 @@
-#include "tests/support/pe_tree_faults.h"
+#include "tests/builders/pe_tree_faults.h"
 
-#include "tests/support/little_endian.h"
-#include "tests/support/pe_format.h"
+#include "tests/builders/little_endian.h"
+#include "tests/builders/pe_format.h"
 
 namespace tamro::test {
 

@@ -1,9 +1,9 @@
-#include "tests/support/output_corpus.h"
+#include "tests/builders/output_corpus.h"
 
 #include <fstream>
 #include <iterator>
 
-#include "tests/support/duib_builder.h"
+#include "tests/builders/duib_builder.h"
 
 namespace tamro::test {
 namespace {
