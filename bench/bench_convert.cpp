@@ -38,7 +38,7 @@ void Run(benchmark::State& state, const Blob& blob) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * outputBytes));
   state.counters["output_MiB"] = static_cast<double>(outputBytes) / (1 << 20);
   state.counters["blob_MiB"] = static_cast<double>(blob.bytes.size()) / (1 << 20);
-  state.counters["status"] = status;
+  state.counters["status"] = static_cast<double>(status);
   state.counters["time_per_element"] = benchmark::Counter(
       static_cast<double>(blob.elementItems),
       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);

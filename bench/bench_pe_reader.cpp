@@ -11,7 +11,6 @@
 #include <string>
 
 #include "pe/resource_reader.h"
-#include "platform/resource_keys.h"
 #include "platform/resource_module.h"
 #include "tests/builders/pe_builder.h"
 
