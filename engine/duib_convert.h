@@ -19,6 +19,7 @@
 #include "engine/convert_status.h"
 #include "engine/output_sink.h"
 #include "engine/output_writer.h"
+#include "engine/padded_text.h"
 
 namespace tamro {
 
@@ -93,8 +94,7 @@ class CDuibConvert {
     if (index < stringSlots_.size()) {
       const std::uint64_t slot = stringSlots_[index];
       if (slot < kEmpty) {  // below every marker: a place in the pool
-        out_->AppendReadAhead(
-            std::string_view(stringPool_.data() + (slot >> 32), slot & 0xFFFFFFFF));
+        out_->Append(stringPool_.Piece(slot >> 32, slot & 0xFFFFFFFF));
         return true;
       }
     }
@@ -118,15 +118,13 @@ class CDuibConvert {
   OutputWriter* out_ = nullptr;  // set during Render
   // Encoded blob strings back to back, and per string ID its place in the pool
   // (start << 32 | length) or one of the markers. The pool never holds more bytes
-  // than half the blob, whatever the string table claims; behind its poolUsed_
-  // bytes it keeps kReadAhead spare ones.
+  // than half the blob, whatever the string table claims.
   static constexpr std::uint64_t kNotEncoded = ~std::uint64_t{0};
   static constexpr std::uint64_t kNotPooled = ~std::uint64_t{0} - 1;
   static constexpr std::uint64_t kEmpty = ~std::uint64_t{0} - 2;  // no code units
-  std::string stringPool_;
+  PaddedBuffer stringPool_;
   std::vector<std::uint64_t> stringSlots_;
   std::unordered_map<std::uint32_t, std::uint64_t> slotsByStart_;  // at most 32768 entries
-  std::size_t poolUsed_ = 0;
   std::size_t poolBudget_ = 0;
   std::u16string units_;  // scratch: one string's code units
   std::string scratch_;   // scratch: one string's bytes past the pool budget

@@ -19,15 +19,16 @@ constexpr std::uint32_t kTypeClose = 2;
 
 constexpr std::uint16_t kBuiltinBit = 0x8000;
 
-constexpr std::array<char, kReadAhead> kTabs = [] {
-  std::array<char, kReadAhead> tabs{};
-  tabs.fill('\t');
+constexpr std::size_t kPaddedTabs = kPadding;
+constexpr PaddedArray<kPaddedTabs> kTabs = [] {
+  PaddedArray<kPaddedTabs> tabs;
+  tabs.chars.fill('\t');
   return tabs;
 }();
 
-// Indentation up to kReadAhead levels is one fixed-size move.
+// Indentation of up to kPaddedTabs levels is one padded piece.
 void AppendIndent(OutputWriter& out, std::size_t depth) {
-  if (depth <= kTabs.size()) return out.AppendReadAhead(std::string_view(kTabs.data(), depth));
+  if (depth <= kPaddedTabs) return out.Append(kTabs.Piece(0, depth));
   out.AppendRepeated(depth, '\t');
 }
 
@@ -98,8 +99,8 @@ void CDuibConvert::GetAttributeText(std::uint32_t item, std::int32_t elementInde
 
 void CDuibConvert::AppendName(std::uint16_t id, NameKind kind) {
   if (id >= kBuiltinBit) {
-    const std::string_view name = NameDictionary::Lookup(id);
-    if (!name.empty()) return out_->AppendReadAhead(name);
+    const PaddedPiece name = NameDictionary::Lookup(id);
+    if (!name.empty()) return out_->Append(name);
   } else if (id < blob_.stringCount && AppendBlobString(id)) {
     return;
   }

@@ -5,7 +5,6 @@
 #include <unordered_map>
 
 #include "engine/duib_convert.h"
-#include "engine/read_ahead.h"
 
 namespace tamro {
 namespace {
@@ -58,21 +57,21 @@ bool CDuibConvert::EncodeBlobString(std::uint16_t index) {
     out_->Append(scratch_);
     return true;
   }
-  out_->AppendReadAhead(std::string_view(stringPool_).substr(slot >> 32, slot & 0xFFFFFFFF));
+  out_->Append(stringPool_.Piece(slot >> 32, slot & 0xFFFFFFFF));
   return true;
 }
 
 // Encodes string `index` at the end of the pool and returns its slot, or
 // kNotPooled when it would take the pool past its budget.
 std::uint64_t CDuibConvert::PoolString(std::uint16_t index) {
-  const std::size_t at = poolUsed_;
-  stringPool_.resize(at);
-  EncodeString(index, stringPool_);
+  const std::size_t at =
+      stringPool_.Append([&](std::string& bytes) { EncodeString(index, bytes); });
   const std::size_t length = stringPool_.size() - at;
-  const bool fits = stringPool_.size() <= poolBudget_;
-  if (fits) poolUsed_ = stringPool_.size();
-  stringPool_.resize(poolUsed_ + kReadAhead);
-  return fits ? (std::uint64_t{at} << 32) | length : kNotPooled;
+  if (stringPool_.size() > poolBudget_) {
+    stringPool_.Truncate(at);
+    return kNotPooled;
+  }
+  return (std::uint64_t{at} << 32) | length;
 }
 
 // Appends the bytes of string `index` to `bytes`.

@@ -3,8 +3,6 @@
 #include <array>
 #include <iterator>
 
-#include "engine/read_ahead.h"
-
 namespace tamro {
 namespace {
 
@@ -64,35 +62,33 @@ constexpr BuiltinName kBuiltinNames[] = {
 };
 static_assert(std::size(kBuiltinNames) == NameDictionary::kSize);
 
-// The names back to back in one array, followed by kReadAhead spare bytes, so
-// that every name can be copied in one fixed-size move.
+// The names back to back, padded, built at compile time.
 constexpr std::size_t kNameBytes = [] {
-  std::size_t total = kReadAhead;
+  std::size_t total = 0;
   for (const BuiltinName& entry : kBuiltinNames) total += entry.name.size();
   return total;
 }();
 
-constexpr std::array<char, kNameBytes> kNameText = [] {
-  std::array<char, kNameBytes> text{};
+constexpr PaddedArray<kNameBytes> kNameText = [] {
+  PaddedArray<kNameBytes> text;
   std::size_t at = 0;
   for (const BuiltinName& entry : kBuiltinNames) {
-    for (const char c : entry.name) text[at++] = c;
+    for (const char c : entry.name) text.chars[at++] = c;
   }
   return text;
 }();
 
 }  // namespace
 
-// The names by ID - 0x8000, views into kNameText built at compile time.
-constinit const std::array<std::string_view, NameDictionary::kSlots> NameDictionary::kNamesById =
-    [] {
-      std::array<std::string_view, kSlots> names{};
-      std::size_t at = 0;
-      for (const BuiltinName& entry : kBuiltinNames) {
-        names[entry.id - kFirstId] = std::string_view(kNameText.data() + at, entry.name.size());
-        at += entry.name.size();
-      }
-      return names;
-    }();
+// The names by ID - 0x8000, pieces of kNameText.
+constinit const std::array<PaddedPiece, NameDictionary::kSlots> NameDictionary::kNamesById = [] {
+  std::array<PaddedPiece, kSlots> names{};
+  std::size_t at = 0;
+  for (const BuiltinName& entry : kBuiltinNames) {
+    names[entry.id - kFirstId] = kNameText.Piece(at, entry.name.size());
+    at += entry.name.size();
+  }
+  return names;
+}();
 
 }  // namespace tamro

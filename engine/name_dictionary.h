@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/read_ahead.h"
+#include "engine/padded_text.h"
 
 namespace tamro {
 
@@ -16,18 +16,17 @@ struct NameDictionary {
   // Number of (ID, name) pairs in the table.
   static constexpr std::size_t kSize = 47;
 
-  // The built-in name of `id`, or an empty view when the table has none. Every
-  // name stays readable for kReadAhead bytes from its start. Inline: the
-  // rendering asks for one or two names per item.
-  static std::string_view Lookup(std::uint16_t id) {
+  // The built-in name of `id`, or an empty piece when the table has none. Inline:
+  // the rendering asks for one or two names per item.
+  static PaddedPiece Lookup(std::uint16_t id) {
     const std::size_t slot = static_cast<std::size_t>(id) - kFirstId;  // wraps below kFirstId
-    return slot < kSlots ? kNamesById[slot] : std::string_view();
+    return slot < kSlots ? kNamesById[slot] : PaddedPiece();
   }
 
  private:
   static constexpr std::uint16_t kFirstId = 0x8000;
   static constexpr std::size_t kSlots = 0x40;  // every built-in ID lies below 0x8040
-  static const std::array<std::string_view, kSlots> kNamesById;
+  static const std::array<PaddedPiece, kSlots> kNamesById;
 };
 
 }  // namespace tamro

@@ -9,14 +9,14 @@
 #include <string_view>
 
 #include "engine/output_sink.h"
-#include "engine/read_ahead.h"
+#include "engine/padded_text.h"
 
 namespace tamro {
 
 class OutputWriter {
  public:
   OutputWriter(OutputSink& sink, std::uint64_t cap)
-      : sink_(sink), cap_(cap), buffer_(new char[kChunk + kReadAhead]) {}
+      : sink_(sink), cap_(cap), buffer_(new char[kChunk + kPadding]) {}
 
   // True once the output passed the cap. Noticed when the buffer is handed on,
   // so at most one buffer's worth of work later; no byte past the cap is ever
@@ -29,12 +29,11 @@ class OutputWriter {
     used_ += piece.size();
   }
 
-  // Append for a piece whose source stays readable for kReadAhead bytes from its
-  // start: a short piece is then one fixed-size move into the buffer's spare room
+  // A short padded piece is one fixed-size move into the buffer's spare room
   // behind the chunk, with no branching on its length.
-  [[gnu::always_inline]] void AppendReadAhead(std::string_view piece) {
-    if (piece.size() > kReadAhead || kChunk - used_ < piece.size()) return Append(piece);
-    std::memcpy(buffer_.get() + used_, piece.data(), kReadAhead);
+  [[gnu::always_inline]] void Append(PaddedPiece piece) {
+    if (piece.size() > kPadding || kChunk - used_ < piece.size()) return Append(piece.view());
+    std::memcpy(buffer_.get() + used_, piece.data(), kPadding);
     used_ += piece.size();
   }
 

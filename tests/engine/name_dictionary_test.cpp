@@ -35,7 +35,7 @@ TEST(NameDictionary, HoldsTheBuiltinNames) {
       {0x7FFF, ""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(NameDictionary::Lookup(c.id), c.name) << std::hex << c.id;
+    EXPECT_EQ(NameDictionary::Lookup(c.id).view(), c.name) << std::hex << c.id;
   }
 }
 
@@ -43,7 +43,7 @@ TEST(NameDictionary, EveryBuiltinIdHasADistinctNonEmptyName) {
   std::set<std::string> names;
   std::size_t known = 0;
   for (std::uint32_t id = 0; id <= 0xFFFF; ++id) {
-    const std::string_view name = NameDictionary::Lookup(static_cast<std::uint16_t>(id));
+    const std::string_view name = NameDictionary::Lookup(static_cast<std::uint16_t>(id)).view();
     if (name.empty()) continue;
     ++known;
     EXPECT_GE(id, 0x8000u);

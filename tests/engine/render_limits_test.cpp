@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/duib_convert.h"
-#include "engine/read_ahead.h"
+#include "engine/padded_text.h"
 #include "tests/builders/duib_builder.h"
 #include "tests/engine/engine_support.h"
 #include "tests/support/same_bytes.h"
@@ -87,7 +87,7 @@ constexpr std::uint64_t kEmptyElementBytes = std::size("<Element id=\"\"/>\r\n")
 // Half the elements deeper than the indentation's one-move limit, so both ways of
 // indenting stream.
 TEST(Render, LargeOutputStreamsInBoundedChunks) {
-  constexpr std::uint64_t kDepth = kReadAhead + 6;
+  constexpr std::uint64_t kDepth = kPadding + 6;
   DuibBuilder d;
   const auto v = d.String(std::u16string(100, u'v'));
   std::uint64_t size = 0;
