@@ -30,6 +30,17 @@ bool RunsUnderWow64() {
   return isWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
+std::error_code SystemError(DWORD error) {
+  return std::error_code(static_cast<int>(error), std::system_category());
+}
+
+// The last error of a call that failed, or `fallback` where the call set none:
+// a failure must never read as success.
+std::error_code LastError(DWORD fallback) {
+  const DWORD error = GetLastError();
+  return SystemError(error != 0 ? error : fallback);
+}
+
 // The WOW64 bracket: file-system redirection is off while `test` runs, under WOW64
 // only. A failure to switch it off returns at once; a failure to switch it back
 // replaces the test's result.
@@ -41,17 +52,6 @@ std::error_code WithoutRedirection(Test test) {
   const std::error_code result = test();
   if (wow64 && !Wow64RevertWow64FsRedirection(previous)) return LastError(ERROR_GEN_FAILURE);
   return result;
-}
-
-std::error_code SystemError(DWORD error) {
-  return std::error_code(static_cast<int>(error), std::system_category());
-}
-
-// The last error of a call that failed, or `fallback` where the call set none:
-// a failure must never read as success.
-std::error_code LastError(DWORD fallback) {
-  const DWORD error = GetLastError();
-  return SystemError(error != 0 ? error : fallback);
 }
 
 bool HoldsNul(const std::wstring& text) {
