@@ -1,8 +1,11 @@
 # What `cmake --install` installs and `cpack` packs from it.
-#   Windows (build/mingw): tamro.exe and README.md at the top of a .zip.
+#   Windows (build/mingw): tamro.exe, README.md and LICENSE at the top of a .zip.
 #   Linux (build/release): the usual prefix layout, packed into a .deb (below /usr)
 #   and a .tar.gz (below its one top folder): bin/tamro, share/man/man1/tamro.1.gz
-#   and share/doc/tamro/ with README.md, copyright and changelog.gz.
+#   and share/doc/tamro/ with README.md, copyright and changelog.gz. The .tar.gz
+#   and `cmake --install` also put LICENSE there; the .deb leaves it out, as its
+#   copyright file already holds the licence's full text and Debian wants the
+#   licence in that one place (lintian: extra-license-file).
 include(${CMAKE_CURRENT_LIST_DIR}/self_contained.cmake)
 
 set(CPACK_PACKAGE_NAME tamro)
@@ -12,7 +15,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert binary DUIB UI files into readabl
 
 if(WIN32)
   install(TARGETS tamro RUNTIME DESTINATION .)
-  install(FILES README.md DESTINATION .)
+  install(FILES README.md LICENSE DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   include(CPack)
   return()
@@ -41,10 +44,12 @@ tamro_gzip("${PROJECT_SOURCE_DIR}/docs/tamro.1" tamro.1)
 tamro_gzip("${PROJECT_SOURCE_DIR}/cmake/debian/changelog" changelog)
 add_custom_target(tamro_docs ALL DEPENDS "${_compressed}/tamro.1.gz" "${_compressed}/changelog.gz")
 
-install(TARGETS tamro RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES "${_compressed}/tamro.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(TARGETS tamro RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
+install(FILES "${_compressed}/tamro.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+        COMPONENT program)
 install(FILES README.md cmake/debian/copyright "${_compressed}/changelog.gz"
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT program)
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT licence)
 
 set(CPACK_GENERATOR TGZ DEB)
 set(CPACK_STRIP_FILES ON)
@@ -60,4 +65,15 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps reads the program and names the libc6 that it needs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# cpack reads this file once per generator. The .tar.gz packs every component, as
+# one install. The .deb packs the program component alone: a component install
+# with that one component, all in one package, named and described as before.
+set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_BINARY_DIR}/CPackGenerators.cmake")
+file(WRITE "${CPACK_PROJECT_CONFIG_FILE}" [[
+if(CPACK_GENERATOR STREQUAL "DEB")
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL program)
+  set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+endif()
+]])
 include(CPack)

@@ -52,8 +52,8 @@ def area(path):
 
 
 def earlier_mutants(tables):
-    """(file, line, original, replacement) of every row of the tables: a docs
-    table (label, file:line, 'original'->'replacement', ...) or a list."""
+    """(file, line, original, replacement) of every row of the tables: a judged
+    table (label, file:line, 'original'->'replacement', verdict) or a list."""
     mutants = set()
     for table in tables:
         with open(table, encoding="utf-8") as rows:

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Builds the release packages and checks them as a user meets them:
-#   build/mingw/tamro-<version>-win64.zip      tamro.exe and README.md
+#   build/mingw/tamro-<version>-win64.zip      tamro.exe, README.md and LICENSE
 #   build/release/tamro_<version>_amd64.deb    /usr/bin/tamro, tamro(1), /usr/share/doc/tamro/
-#   build/release/tamro-<version>-Linux.tar.gz the same files below one top folder
-# The Linux program needs only the C library; lintian finds no error in the .deb;
-# the program installed from it converts the bundled samples exactly as the
-# build's own program does; the man page renders without warnings; and
-# `cmake --install` installs the same files.
+#   build/release/tamro-<version>-Linux.tar.gz the same files below one top folder,
+#                                              and share/doc/tamro/LICENSE
+# Each package carries the licence: the .deb in its copyright file (Debian wants it
+# there and nowhere else), the others as LICENSE. The Linux program needs only the
+# C library; lintian finds no error in the .deb; the program installed from it
+# converts the bundled samples exactly as the build's own program does; the man
+# page renders without warnings; and `cmake --install` installs the files of the
+# tar.gz.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh packaging
 
+tree=$PWD
 scratch=$PWD/build/package-check
 rm -rf "$scratch"
 mkdir -p "$scratch"
@@ -46,7 +50,10 @@ echo "== Windows: zip =="
 pack mingw tamro
 zip=$(echo build/mingw/tamro-*-win64.zip)
 cmake -E tar tvf "$zip"
-expect_files "$zip" "$(cmake -E tar tf "$zip" | files_below 1)" "$(printf '%s\n' tamro.exe README.md)"
+expect_files "$zip" "$(cmake -E tar tf "$zip" | files_below 1)" "$(printf '%s\n' tamro.exe README.md LICENSE)"
+mkdir "$scratch/zip"
+(cd "$scratch/zip" && cmake -E tar xf "$tree/$zip")
+cmp LICENSE "$(echo "$scratch"/zip/*/LICENSE)" || fail "$zip holds another LICENSE"
 
 echo "== Linux: program, .deb, tar.gz =="
 pack release tamro tamro_docs
@@ -55,6 +62,7 @@ deb=build/release/tamro_${version}_amd64.deb
 tgz=build/release/tamro-${version}-Linux.tar.gz
 linux_files=$(printf '%s\n' bin/tamro share/man/man1/tamro.1.gz \
   share/doc/tamro/README.md share/doc/tamro/copyright share/doc/tamro/changelog.gz)
+licence_file=share/doc/tamro/LICENSE
 
 linkage=$(scripts/check-linkage.sh build/release/tamro)
 echo "$linkage"
@@ -74,6 +82,12 @@ depends=$(dpkg-deb --field "$deb" Depends)
 changelog_version=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/tamro/changelog.gz |
   gzip -dc | sed -n '1s/^tamro (\(.*\)).*/\1/p')
 [ "$changelog_version" = "$version" ] || fail "changelog's last entry is $changelog_version, not $version"
+# The copyright file names the licence of tamro's own files and holds its text.
+copyright=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/tamro/copyright)
+grep -A2 -x 'Files: \*' <<<"$copyright" | grep -qx 'License: Expat' ||
+  fail "$deb's copyright file gives tamro's own files no Expat licence"
+grep -A1 -x 'License: Expat' <<<"$copyright" | grep -q '^ Permission is hereby granted' ||
+  fail "$deb's copyright file lacks the text of the Expat licence"
 grep -q "^\.TH TAMRO 1 .*\"tamro $version\"" docs/tamro.1 || fail "docs/tamro.1 is not for tamro $version"
 
 echo "lintian $deb:"
@@ -110,13 +124,16 @@ echo "man -l $page: $(wc -l <"$scratch/man.txt") lines, no warnings"
 
 echo "$tgz:"
 tar tzvf "$tgz"
-expect_files "$tgz" "$(tar tzf "$tgz" | files_below 1)" "$linux_files"
+expect_files "$tgz" "$(tar tzf "$tgz" | files_below 1)" "$(printf '%s\n' $linux_files $licence_file)"
 mkdir "$scratch/tgz"
 tar xzf "$tgz" -C "$scratch/tgz" --strip-components=1
 cmake --install build/release --prefix "$scratch/install/usr" --strip >/dev/null
-expect_files "cmake --install" "$(cd "$scratch/install/usr" && find . -type f | files_below 1)" "$linux_files"
+expect_files "cmake --install" "$(cd "$scratch/install/usr" && find . -type f | files_below 1)" \
+  "$(printf '%s\n' $linux_files $licence_file)"
 for file in $linux_files; do
   cmp "$root/usr/$file" "$scratch/tgz/$file" || fail "$tgz and $deb differ in $file"
   cmp "$root/usr/$file" "$scratch/install/usr/$file" || fail "cmake --install and $deb differ in $file"
 done
+cmp LICENSE "$scratch/tgz/$licence_file" || fail "$tgz holds another LICENSE"
+cmp LICENSE "$scratch/install/usr/$licence_file" || fail "cmake --install put another LICENSE"
 echo "== packages checked =="
