@@ -16,8 +16,9 @@ BatchOutcome ConvertItems(const std::vector<ItemSource>& items, const std::wstri
   PrintLine(header);
   PrintLine(L"");
   outcome.total = static_cast<std::int32_t>(items.size());
+  Destination destination{destFolder, {}};
   for (const ItemSource& item : items) {
-    if (ReportItem(RunItem(item, destFolder, announce))) ++outcome.converted;
+    if (ReportItem(RunItem(item, destination, announce))) ++outcome.converted;
   }
   return outcome;
 }

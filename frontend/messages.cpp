@@ -69,7 +69,8 @@ std::wstring BatchErrorText(BatchError code, const CommandArgs& args) {
 }
 
 bool ReportItem(const ItemResult& result) {
-  const std::wstring text = ResultText(result);
+  std::wstring text = ResultText(result);
+  if (!result.writtenAs.empty()) text += fmt::format(L" (written as \"{}\")", result.writtenAs);
   if (result.code == ItemCode::ResultOk) {
     PrintLine(text);
     return true;

@@ -38,7 +38,8 @@ std::wstring ResultText(const ItemResult& result);
 std::wstring BatchErrorText(BatchError code, const CommandArgs& args);
 
 // Finishes the item's console line: "OK" in the normal colour (returns true, the
-// item counts as converted), anything else in the error colour (returns false).
+// item counts as converted), anything else in the error colour (returns false);
+// an output written under a name of its own is named after the outcome.
 bool ReportItem(const ItemResult& result);
 
 }  // namespace tamro

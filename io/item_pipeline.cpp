@@ -59,8 +59,7 @@ void ConvertItem(ItemResult& result, const std::uint8_t* blob, std::uint32_t siz
   }
 }
 
-ItemResult RunItem(const ItemSource& source, const std::wstring& destFolder,
-                   AnnounceItem announce) {
+ItemResult RunItem(const ItemSource& source, Destination& destination, AnnounceItem announce) {
   ItemResult item;
   Step step = Step::Acquire;
   try {
@@ -74,7 +73,9 @@ ItemResult RunItem(const ItemSource& source, const std::wstring& destFolder,
     if (item.code != ItemCode::ResultOk) return item;
 
     step = Step::Write;
-    OutputFileSink output(destFolder + OutputName(source));
+    const std::wstring wanted = OutputName(source);
+    const std::wstring name = destination.written.Choose(wanted, kOutputExtension);
+    OutputFileSink output(destination.folder + name);
     step = Step::Convert;
     // The output streams into a temporary file while the conversion runs; it is
     // put in place only for a conversion that succeeded, with or without warnings,
@@ -82,7 +83,12 @@ ItemResult RunItem(const ItemSource& source, const std::wstring& destFolder,
     ConvertItem(item, data, size, output);
     if (item.code == ItemCode::ResultOk || item.code == ItemCode::ResultWarnings) {
       step = Step::Write;
-      if (output.Commit() != ItemCode::ResultOk) item.code = ItemCode::ResultCreateFailed;
+      if (output.Commit() != ItemCode::ResultOk) {
+        item.code = ItemCode::ResultCreateFailed;
+      } else {
+        destination.written.Add(name);
+        if (name != wanted) item.writtenAs = name;
+      }
     }
   } catch (const std::bad_alloc&) {
     item.code = OutOfMemoryCode(step, source);

@@ -7,6 +7,7 @@
 
 #include "engine/output_sink.h"
 #include "io/item_result.h"
+#include "io/output_names.h"
 #include "platform/resource_module.h"
 
 namespace tamro {
@@ -23,6 +24,13 @@ struct ItemSource {
   bool IsFile() const { return module == nullptr; }
 };
 
+// Where a batch's outputs go: the folder, and the names that its items have
+// written there, which no later item of the batch replaces.
+struct Destination {
+  std::wstring folder;  // ends with a separator
+  OutputNames written;
+};
+
 // Called with the item's name before anything else is done for it.
 using AnnounceItem = void (*)(const std::wstring& name);
 
@@ -34,9 +42,11 @@ void ConvertItem(ItemResult& result, const std::uint8_t* blob, std::uint32_t siz
                  OutputSink& sink);
 
 // The whole of one item. Writes "<name>.tamro.txt" (a file's last extension
-// replaced) into `destFolder` when the item converts, with or without warnings.
-// This is the item boundary: lack of memory fails this item with the code of the
-// step it hit, and never reaches the batch.
-ItemResult RunItem(const ItemSource& source, const std::wstring& destFolder, AnnounceItem announce);
+// replaced) into the destination when the item converts, with or without
+// warnings; under "<name>~2.tamro.txt" (or the next free counter) when an earlier
+// item of the batch wrote that name already. This is the item boundary: lack of
+// memory fails this item with the code of the step it hit, and never reaches the
+// batch.
+ItemResult RunItem(const ItemSource& source, Destination& destination, AnnounceItem announce);
 
 }  // namespace tamro

@@ -27,6 +27,7 @@ struct ItemResult {
   ConvertStatus status = ConvertStatus::Ok;  // of the item's conversion, if one ran
   std::uint32_t unknownCount = 0;            // set only for a conversion with warnings
   bool residFailed = false;                  // set only for a conversion with warnings
+  std::wstring writtenAs;  // the output's name, when an earlier item of the batch had its own
 };
 
 }  // namespace tamro

@@ -63,6 +63,11 @@ std::optional<std::wstring> FullPath(const std::wstring& path);
 
 // ---- File system -------------------------------------------------------------
 
+// `name` as the file system compares file names: folded to upper case on Windows
+// (where "Case" and "CASE" name one file); on Linux the bytes the kernel gets for
+// it, so two names that become the same bytes are one file there too.
+std::wstring FileNameKey(std::wstring_view name);
+
 // Success when `path` names an existing file or folder, otherwise the platform's
 // error (ERROR_FILE_NOT_FOUND / ENOENT style), so that
 // `if (auto error = PathExists(path))` reads as it runs. Windows brackets the

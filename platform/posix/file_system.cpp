@@ -71,6 +71,11 @@ bool EntryIsFolder(DIR* dir, const dirent& entry) {
 
 }  // namespace
 
+std::wstring FileNameKey(std::wstring_view name) {
+  const std::optional<std::string> bytes = posix::EncodeNative(name);
+  return bytes ? posix::DecodeNative(*bytes) : std::wstring(name);
+}
+
 std::error_code PathExists(const std::wstring& path) {
   const std::optional<std::string> native = posix::EncodeNative(path);
   if (!native) return std::make_error_code(std::errc::invalid_argument);

@@ -60,6 +60,17 @@ bool HoldsNul(const std::wstring& text) {
 
 }  // namespace
 
+// The invariant upper case, as the file system's own table folds names.
+std::wstring FileNameKey(std::wstring_view name) {
+  if (name.empty() || name.size() > 0x7FFFFFFF) return std::wstring(name);
+  const int length = static_cast<int>(name.size());
+  std::wstring key(name.size(), L'\0');
+  const int made = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, name.data(), length,
+                                 key.data(), length, nullptr, nullptr, 0);
+  if (made != length) return std::wstring(name);
+  return key;
+}
+
 std::error_code PathExists(const std::wstring& path) {
   if (HoldsNul(path)) return SystemError(ERROR_INVALID_NAME);
   return WithoutRedirection([&]() -> std::error_code {

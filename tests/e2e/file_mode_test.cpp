@@ -176,10 +176,12 @@ TEST_F(FileModeTest, TwoSourcesShareOneOutputName) {
   ExpectTranscript(run, Transcript()
                             .Converting(2, ShownFolder(in))
                             .FileItem("40960.bin", "OK")
-                            .FileItem("40960.raw", "OK")
+                            .FileItem("40960.raw", "OK (written as \"40960~2.tamro.txt\")")
                             .Summary(2, 2, Shown(out)));
-  EXPECT_EQ(ListFolder(out), (Names{"40960.tamro.txt"}));
+  EXPECT_EQ(ListFolder(out), (Names{"40960.tamro.txt", "40960~2.tamro.txt"}));
   EXPECT_EQ(ReadBytes(out / "40960.tamro.txt"),
+            "<duixml>\r\n\t<Element id=\"first\"/>\r\n</duixml>\r\n");
+  EXPECT_EQ(ReadBytes(out / "40960~2.tamro.txt"),
             "<duixml>\r\n\t<Element id=\"second\"/>\r\n</duixml>\r\n");
 }
 

@@ -141,8 +141,12 @@ TEST_F(SysModeTest, StringNameIsFoundWithoutRegardToCase) {
 }
 
 TEST_F(SysModeTest, SameIdTwiceIsConvertedTwice) {
-  RunIds("23,23", Transcript().ResourceItem("23", "OK").ResourceItem("23", "OK"), 2, 2);
-  EXPECT_EQ(ListFolder(Out()), (Names{"23.tamro.txt"}));
+  RunIds("23,23",
+         Transcript().ResourceItem("23", "OK").ResourceItem(
+             "23", "OK (written as \"23~2.tamro.txt\")"),
+         2, 2);
+  EXPECT_EQ(ListFolder(Out()), (Names{"23.tamro.txt", "23~2.tamro.txt"}));
+  EXPECT_EQ(ReadBytes(Out() / "23~2.tamro.txt"), ReadBytes(Out() / "23.tamro.txt"));
 }
 
 TEST_F(SysModeTest, OnlyCommasGiveNoIds) {

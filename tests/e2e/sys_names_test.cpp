@@ -40,15 +40,18 @@ TEST_F(HostileNamesTest, StarKeepsEveryOutputInsideTheDestination) {
                             .Extracting(6, Shown(module_))
                             .ResourceItem(OnHost("%S {} \xC3\x89", "%S {} \xC9"), "OK")
                             .ResourceItem("../../EVIL", "OK")
-                            .ResourceItem("..\\..\\EVIL", "OK")
+                            .ResourceItem("..\\..\\EVIL",
+                                          "OK (written as \".._.._EVIL~2.tamro.txt\")")
                             .ResourceItem("25X", "OK")
                             .ResourceItem("C:EVIL", "OK")
                             .ResourceItem("25", "OK")
                             .Summary(6, 6, Shown(out_)));
-  EXPECT_EQ(ListFolder(out_), (Names{"%S {} \xC3\x89.tamro.txt", ".._.._EVIL.tamro.txt",
-                                     "25.tamro.txt", "25X.tamro.txt", "C_EVIL.tamro.txt"}));
-  // Both EVIL names give one output name; the later one's text stays.
-  EXPECT_EQ(ReadBytes(out_ / ".._.._EVIL.tamro.txt"), CleanSample(u"backslashes").xml);
+  EXPECT_EQ(ListFolder(out_),
+            (Names{"%S {} \xC3\x89.tamro.txt", ".._.._EVIL.tamro.txt", ".._.._EVIL~2.tamro.txt",
+                   "25.tamro.txt", "25X.tamro.txt", "C_EVIL.tamro.txt"}));
+  // Both EVIL names give one safe name; the later one gets a name of its own.
+  EXPECT_EQ(ReadBytes(out_ / ".._.._EVIL.tamro.txt"), CleanSample(u"slashes").xml);
+  EXPECT_EQ(ReadBytes(out_ / ".._.._EVIL~2.tamro.txt"), CleanSample(u"backslashes").xml);
   EXPECT_EQ(ReadBytes(out_ / "C_EVIL.tamro.txt"), CleanSample(u"drive").xml);
   // The string name 25X is converted as itself, not as the id 25.
   EXPECT_EQ(ReadBytes(out_ / "25X.tamro.txt"), CleanSample(u"string25X").xml);

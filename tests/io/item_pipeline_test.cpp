@@ -75,7 +75,7 @@ TEST_P(FileItemTest, ConvertsWritesAndReports) {
   ItemSource source;
   source.path = folder.Wide("a.b.raw");
   source.name = L"a.b.raw";
-  const std::wstring dest = folder.Wide(row.destMissing ? "missing/" : "out/");
+  Destination dest{folder.Wide(row.destMissing ? "missing/" : "out/"), {}};
   announced.clear();
 
   const ItemResult result = RunItem(source, dest, Announce);
@@ -118,7 +118,8 @@ TEST(RunItem, ConversionOutOfMemoryFailsAsTooLarge) {
   source.name = L"9";
   source.module = &module;
   failAllocationsFrom = 100000;
-  const ItemResult result = RunItem(source, folder.WideFolder(), Announce);
+  Destination dest{folder.WideFolder(), {}};
+  const ItemResult result = RunItem(source, dest, Announce);
   failAllocationsFrom = 0;
   EXPECT_EQ(result.code, ResultConvertFailed);
   EXPECT_EQ(result.status, ConvertStatus::TooLarge);
@@ -149,7 +150,8 @@ TEST_P(ResourceItemTest, ConvertsWritesAndReports) {
   source.resource = pe::KeyFromStored(L"looked up");
   source.selected = row.selected;
 
-  const ItemResult result = RunItem(source, folder.WideFolder(), Announce);
+  Destination dest{folder.WideFolder(), {}};
+  const ItemResult result = RunItem(source, dest, Announce);
   EXPECT_EQ(result.code, row.code);
   // Looked up under the key the batch chose, unless the batch already knows better.
   EXPECT_EQ(module.lastName.has_value() ? module.lastName->folded : u"",

@@ -117,7 +117,8 @@ TEST(OutputRegression, EveryCorpusBlobGivesTheSameOutputFile) {
     ItemSource source;
     source.name = L"in.raw";
     source.path = folder.Wide("in.raw");
-    const ItemResult result = RunItem(source, folder.WideFolder(), Announce);
+    Destination dest{folder.WideFolder(), {}};
+    const ItemResult result = RunItem(source, dest, Announce);
     EXPECT_EQ(result.code, expected.code) << expected.name;
     EXPECT_EQ(result.status, expected.status) << expected.name;
     const std::filesystem::path output = folder.Path("in.tamro.txt");
