@@ -1,20 +1,8 @@
 #include "engine/convert_blob.h"
 
-#include <iterator>
-
-#include "engine/ascii_case.h"
 #include "engine/duib_convert.h"
 
 namespace tamro {
-
-bool IsDuibBuffer(const std::uint8_t* blob, std::uint32_t size) {
-  static constexpr std::uint8_t kSignature[] = {'d', 'u', 'i', 'b', 0x05};
-  if (blob == nullptr || size < std::size(kSignature)) return false;
-  for (std::size_t i = 0; i < std::size(kSignature); ++i) {
-    if (FoldAsciiCase(blob[i]) != kSignature[i]) return false;
-  }
-  return true;
-}
 
 ConvertResult ConvertBlob(const std::uint8_t* blob, std::uint32_t size, StringEncoder encode,
                           OutputSink& sink) {

@@ -1,18 +1,13 @@
-// The engine's two entry points for one item: the signature test, and one
-// conversion with everything the caller needs to know about it.
+// The engine's entry point for one item: one conversion, with everything the
+// caller needs to know about it.
 #pragma once
 
 #include <cstdint>
 
-#include "engine/convert_status.h"
+#include "duib/convert_status.h"
 #include "engine/output_sink.h"
 
 namespace tamro {
-
-// True when the first five bytes read "duib" and 0x05, the letters in any case.
-// Looser than the header check of a conversion: "DUIB" or a version of 0x105
-// pass here and fail the conversion. Never reads past `size`; null is not DUIB.
-bool IsDuibBuffer(const std::uint8_t* blob, std::uint32_t size);
 
 // What one conversion reports. The count and the flag are meaningful only with
 // ConvertStatus::Warnings.

@@ -1,22 +1,22 @@
-// CDuibConvert turns one DUIB blob into the bytes of its XML text file. It first
-// reads the blob, checking every section against the blob's size, and only then
-// walks the item stream and renders one line per element item, straight into the
+// CDuibConvert turns one DUIB blob into the bytes of its XML text file: it reads
+// the blob into a checked view (duib/blob_view.h), then walks the item stream
+// (duib/walk.h) and renders one line per element item, straight into the
 // output's bytes: tags are ASCII, each blob string is encoded once.
 //
-// Nothing of the blob is copied: the converter keeps the checked positions of its
-// sections and reads items, resid entries and strings from the caller's bytes,
-// which must stay valid for the whole Convert call.
+// Nothing of the blob is copied: the view reads items, resid entries and strings
+// from the caller's bytes, which must stay valid for the whole Convert call.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
-#include "bytes/byte_view.h"
-#include "engine/convert_status.h"
+#include "duib/blob_view.h"
+#include "duib/convert_status.h"
+#include "duib/placeholder.h"
+#include "engine/builtin_names.h"
 #include "engine/output_sink.h"
 #include "engine/output_writer.h"
 #include "engine/padded_text.h"
@@ -24,14 +24,9 @@
 namespace tamro {
 
 // The output never grows past this many bytes; a blob that would need more fails
-// with ConvertStatus::TooLarge. Real UI files render to a few MiB. Memory does not depend
-// on it: the output streams out in bounded chunks.
+// with ConvertStatus::TooLarge. Real UI files render to a few MiB. Memory does not
+// depend on it: the output streams out in bounded chunks.
 inline constexpr std::uint64_t kMaxOutputBytes = std::uint64_t{256} << 20;
-
-inline constexpr std::uint32_t kDuibMagic = 0x62697564;  // "duib"
-inline constexpr std::uint32_t kDuibVersion = 5;
-inline constexpr std::uint16_t kResidId = 0x8002;
-inline constexpr std::uint16_t kStylesheetsId = 0x8005;
 
 class CDuibConvert {
  public:
@@ -46,47 +41,45 @@ class CDuibConvert {
   std::uint32_t UnknownCount() const { return unknownCount_; }
   bool ResidCheckFailed() const { return residCheckFailed_; }
 
+  // The walk's callbacks (duib/walk.h); each appends to the output, and an
+  // append that would pass the cap appends nothing and stops the walk. Inline:
+  // they run for every item, and a call costs about as much as the copy they make.
+  void ElementStart(std::uint32_t type, std::int32_t depth);
+  [[gnu::always_inline]] bool ElementName(std::uint16_t id) {
+    return AppendName(id, duib::NameKind::Element);
+  }
+  [[gnu::always_inline]] bool AttributeName(std::uint16_t id) {
+    out_->Append(std::string_view(" "));
+    return AppendName(id, duib::NameKind::Attribute);
+  }
+  [[gnu::always_inline]] bool AttributeValue(std::uint16_t id) {
+    out_->Append(std::string_view("=\""));
+    const bool known = AppendName(id, duib::NameKind::Value);
+    out_->Append(std::string_view("\""));
+    return known;
+  }
+  void TagEnd(std::uint32_t type);
+  // Each attribute came with the blank before it, so the last one stays.
+  void StreamEndsInAttributes() { out_->Append(std::string_view(" ")); }
+  void Finish() { out_->Flush(); }
+  bool Stopped() const { return out_->overflowed(); }
+
  private:
-  enum class NameKind { Element, Attribute, Value };
-
-  struct Header {
-    std::uint32_t magic = 0;
-    std::uint32_t version = 0;
-    std::uint32_t elementOffset = 0;
-    std::uint32_t stringOffset = 0;
-    std::uint32_t residFlag = 0;
-  };
-
-  // Checked positions of the sections inside the caller's bytes.
-  struct BlobData {
-    ByteView bytes;
-    Header header;
-    std::uint32_t residEntriesAt = 0;
-    std::uint32_t residCount = 0;
-    std::uint32_t itemsAt = 0;
-    std::uint32_t itemCount = 0;
-    std::uint32_t stringTableAt = 0;  // the string section's first byte
-    std::uint32_t stringCount = 0;
-  };
-
-  // Reading phase (duib_convert.cpp): the header, then the resid, element and
-  // string sections; each returns ConvertStatus::Ok or the code of its first failed check.
-  ConvertStatus ReadBlob(const std::uint8_t* blob, std::uint32_t size);
-  ConvertStatus ReadResidSection(ByteView blob);
-  ConvertStatus ReadElementSection(ByteView blob);
-  ConvertStatus ReadStringSection(ByteView blob);
-
-  // Rendering (duib_render.cpp). Each appends to out_; an append that would pass
-  // the cap appends nothing and marks the writer overflowed.
-  ConvertStatus Render();
-  void GetElementName(std::uint32_t item, bool& stylesheets);
-  // Inline: they run for every name of the stream, and a call costs about as much
-  // as the copy they make.
-  [[gnu::always_inline]] inline void GetAttributeText(std::uint32_t item, std::int32_t elementIndex,
-                                                      bool stylesheets);
-  [[gnu::always_inline]] inline void AppendName(std::uint16_t id, NameKind kind);
-  [[gnu::noinline]] void AppendPlaceholder(std::uint16_t id, NameKind kind);
-  void CheckResid(std::int32_t elementIndex, std::uint16_t valueId);
+  // The name of `id`, or its placeholder (false) when it names nothing.
+  [[gnu::always_inline]] bool AppendName(std::uint16_t id, duib::NameKind kind) {
+    if (id >= 0x8000) {
+      const PaddedPiece name = BuiltinName(id);
+      if (!name.empty()) {
+        out_->Append(name);
+        return true;
+      }
+    } else if (id < blob_.StringCount() && AppendBlobString(id)) {
+      return true;
+    }
+    AppendPlaceholder(id, kind);
+    return false;
+  }
+  [[gnu::noinline]] void AppendPlaceholder(std::uint16_t id, duib::NameKind kind);
 
   // Blob strings (duib_strings.cpp). A string already in the pool is one copy;
   // everything else takes the way through EncodeBlobString.
@@ -103,19 +96,14 @@ class CDuibConvert {
   bool EncodeBlobString(std::uint16_t index);
   std::uint64_t PoolString(std::uint16_t index);
   void EncodeString(std::uint16_t index, std::string& bytes);
-  std::uint32_t StringStart(std::uint16_t index) const;
-  std::uint32_t StringUnits(std::uint32_t start) const;
-  void IndexResidTable();
 
-  BlobData blob_;
-  std::uint32_t declaredElementCount_ = 0;
-  std::int32_t residMatchCount_ = 0;
+  duib::BlobView blob_;
   std::uint32_t unknownCount_ = 0;
   bool residCheckFailed_ = false;
 
   StringEncoder encode_;
   std::uint64_t maxOutputBytes_;
-  OutputWriter* out_ = nullptr;  // set during Render
+  OutputWriter* out_ = nullptr;  // set during the walk
   // Encoded blob strings back to back, and per string ID its place in the pool
   // (start << 32 | length) or one of the markers. The pool never holds more bytes
   // than half the blob, whatever the string table claims.
@@ -128,10 +116,6 @@ class CDuibConvert {
   std::size_t poolBudget_ = 0;
   std::u16string units_;  // scratch: one string's code units
   std::string scratch_;   // scratch: one string's bytes past the pool budget
-  // First resid entry (number + 1, 0 for none) per element index; built on the
-  // first cross-check so each check is O(1).
-  std::vector<std::uint32_t> residFirstEntry_;
-  bool residIndexed_ = false;
 };
 
 }  // namespace tamro

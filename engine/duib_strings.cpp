@@ -34,16 +34,16 @@ void ApplyLineEnds(std::string& bytes, std::size_t from) {
 // every use, which costs no more than the bytes they produce.
 bool CDuibConvert::EncodeBlobString(std::uint16_t index) {
   if (stringSlots_.empty()) {
-    stringSlots_.assign(std::min<std::uint32_t>(blob_.stringCount, 0x8000), kNotEncoded);
+    stringSlots_.assign(std::min<std::uint32_t>(blob_.StringCount(), 0x8000), kNotEncoded);
   }
   std::uint64_t& slot = stringSlots_[index];
   if (slot == kNotEncoded) {
     // Entries that share a start share their bytes.
-    const std::uint32_t start = StringStart(index);
+    const std::uint32_t start = blob_.StringStart(index);
     const auto [shared, added] = slotsByStart_.try_emplace(start, kNotEncoded);
     if (!added) {
       slot = shared->second;
-    } else if (StringUnits(start) == 0) {
+    } else if (blob_.StringEmpty(start)) {
       slot = kEmpty;
     } else {
       slot = PoolString(index);
@@ -76,27 +76,16 @@ std::uint64_t CDuibConvert::PoolString(std::uint16_t index) {
 
 // Appends the bytes of string `index` to `bytes`.
 void CDuibConvert::EncodeString(std::uint16_t index, std::string& bytes) {
-  const std::uint32_t start = StringStart(index);
-  const std::uint32_t count = StringUnits(start);
+  const std::uint32_t start = blob_.StringStart(index);
+  const std::uint32_t count = blob_.StringUnits(start);
+  const ByteView& blob = blob_.Bytes();
   units_.resize(count);
   for (std::uint32_t i = 0; i < count; ++i) {
-    units_[i] = static_cast<char16_t>(blob_.bytes.U16Unchecked(start + 2 * i));
+    units_[i] = static_cast<char16_t>(blob.U16Unchecked(start + 2 * i));
   }
   const std::size_t from = bytes.size();
   encode_(units_, bytes);
   ApplyLineEnds(bytes, from);
-}
-
-std::uint32_t CDuibConvert::StringStart(std::uint16_t index) const {
-  return blob_.stringTableAt +
-         blob_.bytes.U32Unchecked(blob_.stringTableAt + 8 + 4 * std::uint32_t{index});
-}
-
-// The reading phase proved a zero unit inside the blob at or after `start`.
-std::uint32_t CDuibConvert::StringUnits(std::uint32_t start) const {
-  std::uint32_t end = start;
-  while (blob_.bytes.U16Unchecked(end) != 0) end += 2;
-  return (end - start) / 2;
 }
 
 }  // namespace tamro

@@ -1,7 +1,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/ascii_case.h"
+#include "bytes/ascii_case.h"
 #include "frontend/command_args.h"
 #include "io/paths.h"
 #include "platform/platform.h"

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "duib/blob_view.h"
 #include "engine/convert_blob.h"
 #include "engine/duib_convert.h"
 #include "fuzz/seed_corpus.h"
@@ -67,7 +68,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 0xFFFFFFFFu) return 0;
   const auto size32 = static_cast<std::uint32_t>(size);
-  const bool duib = tamro::IsDuibBuffer(data, size32);
+  const bool duib = tamro::duib::IsDuibBuffer(data, size32);
   Check(!duib || size >= 5);
 
   // Convert whatever the signature says, so the reader sees every kind of header.

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/convert_status.h"
+#include "duib/convert_status.h"
 
 namespace tamro {
 

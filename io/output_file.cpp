@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "engine/ascii_case.h"
+#include "bytes/ascii_case.h"
 #include "platform/platform.h"
 
 namespace tamro {

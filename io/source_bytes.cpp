@@ -1,14 +1,14 @@
 // The bytes of one item, classified by the DUIB signature test.
 #include "io/source_bytes.h"
 
-#include "engine/convert_blob.h"
+#include "duib/blob_view.h"
 #include "platform/platform.h"
 
 namespace tamro {
 namespace {
 
 ItemCode Classify(const std::uint8_t* data, std::uint32_t size) {
-  return IsDuibBuffer(data, size) ? ItemCode::ResultOk : ItemCode::ResultNotDuib;
+  return duib::IsDuibBuffer(data, size) ? ItemCode::ResultOk : ItemCode::ResultNotDuib;
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,32 +13,6 @@ namespace {
 
 using test::DuibBuilder;
 namespace b = test::builtin;
-
-TEST(IsDuibBuffer, RecognisesTheSignature) {
-  const struct {
-    std::vector<std::uint8_t> bytes;
-    bool duib;
-  } cases[] = {
-      {{}, false},
-      {{'d', 'u', 'i', 'b'}, false},
-      {{'d', 'u', 'i', 'b', 5}, true},
-      {{'D', 'U', 'I', 'B', 5, 0, 0, 0}, true},
-      {{'d', 'U', 'i', 'B', 5}, true},
-      {{'d', 'u', 'i', 'b', 4, 0, 0, 0}, false},
-      {{'d', 'u', 'i', 'b', 0x25}, false},  // '%' is not a letter
-      {{'d', 0, 'i', 'b', 5}, false},
-      {{'<', 'd', 'u', 'i', 'b'}, false},
-      {{'d', 'u', 'i', 'b', 5, 1, 0, 0}, true},  // version 0x105 passes here
-  };
-  for (const auto& c : cases) {
-    // An exact-size heap copy lets ASan catch a read past the end.
-    std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[c.bytes.size() + 0]);
-    std::copy(c.bytes.begin(), c.bytes.end(), exact.get());
-    EXPECT_EQ(IsDuibBuffer(exact.get(), static_cast<std::uint32_t>(c.bytes.size())), c.duib)
-        << c.bytes.size() << " bytes";
-  }
-  EXPECT_FALSE(IsDuibBuffer(nullptr, 100));
-}
 
 TEST(ConvertBlob, ReportsTheWarningDetails) {
   DuibBuilder d;

@@ -8,7 +8,7 @@
 #include <numeric>
 #include <string>
 
-#include "engine/name_dictionary.h"
+#include "engine/builtin_names.h"
 
 namespace tamro {
 namespace {
@@ -54,7 +54,7 @@ TEST(PaddedText, ArrayAndDictionaryPiecesStayReadable) {
   EXPECT_TRUE(abc.Piece(4, 0).empty());
   ReadPadded(PaddedPiece());
   for (std::uint32_t id = 0x8000; id <= 0x8040; ++id) {
-    ReadPadded(NameDictionary::Lookup(static_cast<std::uint16_t>(id)));
+    ReadPadded(BuiltinName(static_cast<std::uint16_t>(id)));
   }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bytes/byte_view.h"
+#include "duib/layout.h"
 #include "engine/duib_convert.h"
 #include "tests/builders/duib_builder.h"
 #include "tests/builders/little_endian.h"
@@ -82,8 +83,8 @@ const ReadCase kReadCases[] = {
      [] {
        // Resid, element and string section all start at 20: size 8, count 0.
        Bytes bytes(28, 0);
-       Put32(bytes, 0, kDuibMagic);
-       Put32(bytes, 4, kDuibVersion);
+       Put32(bytes, 0, duib::kMagic);
+       Put32(bytes, 4, duib::kVersion);
        Put32(bytes, 8, 20);   // element section
        Put32(bytes, 12, 20);  // string section
        Put32(bytes, 16, 1);   // resid flag

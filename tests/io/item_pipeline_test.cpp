@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/convert_status.h"
+#include "duib/convert_status.h"
 #include "tests/builders/duib_builder.h"
 #include "tests/io/fake_module.h"
 #include "tests/support/case_name.h"

@@ -29,7 +29,7 @@ struct NamesRow {
   // The output of each item, in order: "" for none, "+name" for a name of its own
   // that the item's line shows.
   std::vector<std::string> linux;
-  std::vector<std::string> windows;  // empty: as on Linux
+  std::vector<std::string> windows = {};  // empty: as on Linux
 };
 
 class OutputNamesTest : public ::testing::TestWithParam<NamesRow> {};
@@ -39,8 +39,8 @@ void Announce(const std::wstring&) {}
 // A blob whose text names the item, so every output shows whose text it holds.
 std::vector<std::uint8_t> BlobOf(std::size_t item) {
   test::DuibBuilder d;
-  d.Empty(test::builtin::Element,
-          {{test::builtin::id, d.String(u"item" + std::u16string(1, u'0' + item))}});
+  const std::u16string id = u"item" + std::u16string(1, static_cast<char16_t>(u'0' + item));
+  d.Empty(test::builtin::Element, {{test::builtin::id, d.String(id)}});
   return d.Build();
 }
 

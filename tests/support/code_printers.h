@@ -6,7 +6,7 @@
 #include <ios>
 #include <ostream>
 
-#include "engine/convert_status.h"
+#include "duib/convert_status.h"
 #include "io/item_result.h"
 
 namespace tamro {

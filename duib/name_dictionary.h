@@ -1,17 +1,23 @@
-#include "engine/name_dictionary.h"
+// The built-in vocabulary: the 47 words that IDs 0x8000 and above stand for, which
+// a blob uses without storing their text. Both ways: a reader asks for the word
+// of an ID, a writer for the ID of a word. Words are ASCII and case-sensitive.
+#pragma once
 
 #include <array>
-#include <iterator>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
 
-namespace tamro {
-namespace {
+namespace tamro::duib {
 
-struct BuiltinName {
+struct BuiltinWord {
   std::uint16_t id;
-  std::string_view name;
+  std::string_view word;
 };
 
-constexpr BuiltinName kBuiltinNames[] = {
+// The whole table, in ascending ID order.
+inline constexpr std::array<BuiltinWord, 47> kBuiltinWords = {{
     {0x8000, "Element"},
     {0x8001, "duixml"},
     {0x8002, "resid"},
@@ -59,36 +65,15 @@ constexpr BuiltinName kBuiltinNames[] = {
     {0x802C, "topleft"},
     {0x802F, "middleleft"},
     {0x803F, "borderlayout()"},
-};
-static_assert(std::size(kBuiltinNames) == NameDictionary::kSize);
+}};
 
-// The names back to back, padded, built at compile time.
-constexpr std::size_t kNameBytes = [] {
-  std::size_t total = 0;
-  for (const BuiltinName& entry : kBuiltinNames) total += entry.name.size();
-  return total;
-}();
+// Every built-in ID lies below this one.
+inline constexpr std::uint32_t kBuiltinIdEnd = 0x8040;
 
-constexpr PaddedArray<kNameBytes> kNameText = [] {
-  PaddedArray<kNameBytes> text;
-  std::size_t at = 0;
-  for (const BuiltinName& entry : kBuiltinNames) {
-    for (const char c : entry.name) text.chars[at++] = c;
-  }
-  return text;
-}();
+// The word of `id`, or an empty view when the table has none.
+std::string_view WordOf(std::uint16_t id);
 
-}  // namespace
+// The ID of `word` (exactly as written), or nullopt when it is no built-in word.
+std::optional<std::uint16_t> IdOf(std::string_view word);
 
-// The names by ID - 0x8000, pieces of kNameText.
-constinit const std::array<PaddedPiece, NameDictionary::kSlots> NameDictionary::kNamesById = [] {
-  std::array<PaddedPiece, kSlots> names{};
-  std::size_t at = 0;
-  for (const BuiltinName& entry : kBuiltinNames) {
-    names[entry.id - kFirstId] = kNameText.Piece(at, entry.name.size());
-    at += entry.name.size();
-  }
-  return names;
-}();
-
-}  // namespace tamro
+}  // namespace tamro::duib
