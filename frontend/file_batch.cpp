@@ -10,6 +10,7 @@
 
 #include "frontend/console.h"
 #include "frontend/item_loop.h"
+#include "io/convert_work.h"
 #include "io/paths.h"
 #include "platform/platform.h"
 
@@ -40,7 +41,8 @@ void AnnounceFile(const std::wstring& name) {
 
 }  // namespace
 
-BatchOutcome RunFileBatch(const CommandArgs& args) {
+BatchOutcome RunFileBatch(const CommandArgs& args, const BatchWork& work,
+                          FileHeaderFunction header) {
   if (platform::PathExists(args.sourceFolder)) return {BatchError::ErrSourceFolder};
   std::vector<ItemSource> files;
   try {
@@ -51,10 +53,16 @@ BatchOutcome RunFileBatch(const CommandArgs& args) {
     return {BatchError::ErrSearchFailed};
   }
   if (files.empty()) return {BatchError::ErrNoMatchingFiles};
-  return ConvertItems(files, args.destFolder,
-                      fmt::format(L"Converting {} UIFILE(s) in folder \"{}\" to XML text",
-                                  files.size(), args.sourceFolder),
-                      AnnounceFile);
+  return ConvertItems(files, args.destFolder, header(files.size(), args.sourceFolder), AnnounceFile,
+                      work);
+}
+
+BatchOutcome RunFileBatch(const CommandArgs& args) {
+  static const ConvertWork convert;
+  return RunFileBatch(
+      args, BatchWork{convert, ResultText}, [](std::size_t count, const std::wstring& folder) {
+        return fmt::format(L"Converting {} UIFILE(s) in folder \"{}\" to XML text", count, folder);
+      });
 }
 
 }  // namespace tamro

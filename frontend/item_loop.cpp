@@ -6,7 +6,7 @@
 namespace tamro {
 
 BatchOutcome ConvertItems(const std::vector<ItemSource>& items, const std::wstring& destFolder,
-                          std::wstring_view header, AnnounceItem announce) {
+                          std::wstring_view header, AnnounceItem announce, const BatchWork& work) {
   BatchOutcome outcome;
   platform::EnsureFolder(destFolder);  // only the existence test below decides
   if (platform::PathExists(destFolder)) {
@@ -18,7 +18,8 @@ BatchOutcome ConvertItems(const std::vector<ItemSource>& items, const std::wstri
   outcome.total = static_cast<std::int32_t>(items.size());
   Destination destination{destFolder, {}};
   for (const ItemSource& item : items) {
-    if (ReportItem(RunItem(item, destination, announce))) ++outcome.converted;
+    const ItemResult result = RunItem(item, destination, work.work, announce);
+    if (ReportItem(result, work.resultText)) ++outcome.converted;
   }
   return outcome;
 }

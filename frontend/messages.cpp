@@ -34,6 +34,8 @@ std::wstring ResultText(const ItemResult& result) {
       return L"Error: resource not found";
     case ItemCode::ResultLoadFailed:
       return L"Error: failed to load resource";
+    case ItemCode::ResultReplacesSource:
+      return L"Error: the output would replace the source file";
     default:
       // No other code is ever set; should one appear, it is shown, not hidden.
       return fmt::format(L"Error: unexpected result code {}",
@@ -68,8 +70,8 @@ std::wstring BatchErrorText(BatchError code, const CommandArgs& args) {
   }
 }
 
-bool ReportItem(const ItemResult& result) {
-  std::wstring text = ResultText(result);
+bool ReportItem(const ItemResult& result, ResultTextFunction resultText) {
+  std::wstring text = resultText(result);
   if (!result.writtenAs.empty()) text += fmt::format(L" (written as \"{}\")", result.writtenAs);
   if (result.code == ItemCode::ResultOk) {
     PrintLine(text);

@@ -37,9 +37,13 @@ std::wstring ResultText(const ItemResult& result);
 // The message of a batch error, filled from the parsed command line.
 std::wstring BatchErrorText(BatchError code, const CommandArgs& args);
 
-// Finishes the item's console line: "OK" in the normal colour (returns true, the
-// item counts as converted), anything else in the error colour (returns false);
-// an output written under a name of its own is named after the outcome.
-bool ReportItem(const ItemResult& result);
+// A program's text of an item's outcome.
+using ResultTextFunction = std::wstring (*)(const ItemResult& result);
+
+// Finishes the item's console line with `resultText` of it: "OK" in the normal
+// colour (returns true, the item counts), anything else in the error colour
+// (returns false); an output written under a name of its own is named after the
+// outcome.
+bool ReportItem(const ItemResult& result, ResultTextFunction resultText = ResultText);
 
 }  // namespace tamro

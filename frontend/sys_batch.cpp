@@ -10,6 +10,7 @@
 
 #include "frontend/console.h"
 #include "frontend/item_loop.h"
+#include "io/convert_work.h"
 #include "io/source_bytes.h"
 #include "platform/platform.h"
 
@@ -137,10 +138,11 @@ BatchOutcome RunSysBatch(const CommandArgs& args) {
   const Selection selection = allMode ? SelectAll(*module) : SelectListed(*module, args.items);
   if (selection.error != BatchError::ErrNone) return {selection.error};
   if (selection.items.empty()) return {BatchError::ErrNoUifiles};
+  static const ConvertWork convert;
   return ConvertItems(selection.items, args.destFolder,
                       fmt::format(L"Extracting {} UIFILE(s) from \"{}\" and converting to XML text",
                                   selection.items.size(), args.systemFile),
-                      AnnounceResource);
+                      AnnounceResource, BatchWork{convert, ResultText});
 }
 
 }  // namespace tamro

@@ -1,9 +1,11 @@
-// The one path every item takes, in both batches: acquire its bytes, classify
-// them, convert, name the output, write it, and hand back the result to report.
+// The one path every item takes, in both programs and every batch: announce it,
+// name its output, run the program's work on it (acquire its bytes, classify
+// them, convert or compile them into the output), put the output in place and
+// hand back the result to report.
 #pragma once
 
-#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "engine/output_sink.h"
 #include "io/item_result.h"
@@ -31,22 +33,39 @@ struct Destination {
   OutputNames written;
 };
 
+// Where an item is: when memory runs out, the step decides the item's code.
+enum class ItemStep { Acquire, Transform, Write };
+
+// What one program makes of an item: tamro converts a blob into text,
+// tamro-compile compiles a text into a blob.
+class ItemWork {
+ public:
+  // The extension of every output, which a name of its own keeps at its end.
+  virtual std::wstring_view OutputExtension() const = 0;
+  // The output's name for `source`, safe as one file name, before the batch's
+  // names are looked at.
+  virtual std::wstring OutputName(const ItemSource& source) const = 0;
+  // Gets the item's bytes and makes its output in `output`, setting `step` as it
+  // goes. Leaves `result.code` at ResultOk (or sets ResultWarnings) when `output`
+  // holds what is to be put in place; any other code writes nothing.
+  virtual void Run(const ItemSource& source, ItemResult& result, OutputSink& output,
+                   ItemStep& step) const = 0;
+  // The outcome of an item whose memory ran out at `step`.
+  virtual void OutOfMemory(ItemStep step, const ItemSource& source, ItemResult& result) const = 0;
+
+ protected:
+  ~ItemWork() = default;
+};
+
 // Called with the item's name before anything else is done for it.
 using AnnounceItem = void (*)(const std::wstring& name);
 
-// Runs one conversion of the blob into `sink`, in the output files' encoding,
-// and records its outcome in `result`: `status` always; `code` ResultWarnings
-// with the warning details for ConvertStatus::Warnings, ResultConvertFailed for
-// any other failure; `code` untouched on success.
-void ConvertItem(ItemResult& result, const std::uint8_t* blob, std::uint32_t size,
-                 OutputSink& sink);
-
-// The whole of one item. Writes "<name>.tamro.txt" (a file's last extension
-// replaced) into the destination when the item converts, with or without
-// warnings; under "<name>~2.tamro.txt" (or the next free counter) when an earlier
-// item of the batch wrote that name already. This is the item boundary: lack of
-// memory fails this item with the code of the step it hit, and never reaches the
-// batch.
-ItemResult RunItem(const ItemSource& source, Destination& destination, AnnounceItem announce);
+// The whole of one item. Writes the output under its name in the destination
+// when the work succeeds, with or without warnings; under "<stem>~2<extension>"
+// (or the next free counter) when an earlier item of the batch wrote that name
+// already; never over the item's own source file. This is the item boundary: lack
+// of memory fails this item, and never reaches the batch.
+ItemResult RunItem(const ItemSource& source, Destination& destination, const ItemWork& work,
+                   AnnounceItem announce);
 
 }  // namespace tamro

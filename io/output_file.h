@@ -11,8 +11,6 @@
 
 namespace tamro {
 
-inline constexpr std::wstring_view kOutputExtension = L".tamro.txt";
-
 // `name` made safe to stand as one file name in the destination folder: every
 // path separator, drive colon, wild card, quote, angle bracket, bar and control
 // character (U+0000 to U+001F) becomes '_'.

@@ -74,6 +74,10 @@ std::wstring FileNameKey(std::wstring_view name);
 // test with the WOW64 redirection switch.
 std::error_code PathExists(const std::wstring& path);
 
+// True when `a` and `b` both exist and are one file (the same file by another
+// path, a hard link, a link to it): writing one would change the other.
+bool SameFile(const std::wstring& a, const std::wstring& b);
+
 // Success when `folder` is a folder or was created with all missing parents,
 // otherwise the platform's error. On Linux this is mkdir -p on the path as
 // written, and a failure removes again every folder that the call made.

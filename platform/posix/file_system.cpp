@@ -76,6 +76,16 @@ std::wstring FileNameKey(std::wstring_view name) {
   return bytes ? posix::DecodeNative(*bytes) : std::wstring(name);
 }
 
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  const std::optional<std::string> first = posix::EncodeNative(a);
+  const std::optional<std::string> second = posix::EncodeNative(b);
+  struct stat one {};
+  struct stat other {};
+  return first && second && ::stat(first->c_str(), &one) == 0 &&
+         ::stat(second->c_str(), &other) == 0 && one.st_dev == other.st_dev &&
+         one.st_ino == other.st_ino;
+}
+
 std::error_code PathExists(const std::wstring& path) {
   const std::optional<std::string> native = posix::EncodeNative(path);
   if (!native) return std::make_error_code(std::errc::invalid_argument);

@@ -71,6 +71,25 @@ std::wstring FileNameKey(std::wstring_view name) {
   return key;
 }
 
+// The volume and the file index name a file, whatever path leads to it.
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  const auto identity = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+    if (HoldsNul(path)) return false;
+    const HANDLE file =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool known = GetFileInformationByHandle(file, &info) != FALSE;
+    CloseHandle(file);
+    return known;
+  };
+  BY_HANDLE_FILE_INFORMATION one{};
+  BY_HANDLE_FILE_INFORMATION other{};
+  return identity(a, one) && identity(b, other) &&
+         one.dwVolumeSerialNumber == other.dwVolumeSerialNumber &&
+         one.nFileIndexHigh == other.nFileIndexHigh && one.nFileIndexLow == other.nFileIndexLow;
+}
+
 std::error_code PathExists(const std::wstring& path) {
   if (HoldsNul(path)) return SystemError(ERROR_INVALID_NAME);
   return WithoutRedirection([&]() -> std::error_code {

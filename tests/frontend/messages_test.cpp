@@ -76,7 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
                    L"Error: failed to create output XML file"},
         ResultCase{"IdNotFound", Item(ResultIdNotFound), L"Error: resource not found"},
         ResultCase{"NotFound", Item(ResultNotFound), L"Error: resource not found"},
-        ResultCase{"LoadFailed", Item(ResultLoadFailed), L"Error: failed to load resource"}),
+        ResultCase{"LoadFailed", Item(ResultLoadFailed), L"Error: failed to load resource"},
+        ResultCase{"ReplacesSource", Item(ResultReplacesSource),
+                   L"Error: the output would replace the source file"}),
     test::CaseNamer());
 
 TEST(ResultTextTest, StatusIsReadOnlyForConversionFailures) {

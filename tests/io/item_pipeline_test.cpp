@@ -1,6 +1,7 @@
 // One item from its source to its result and output file, in both kinds of
 // source, and the mapping of a conversion's status onto the item.
 #include "io/item_pipeline.h"
+#include "io/convert_work.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +79,7 @@ TEST_P(FileItemTest, ConvertsWritesAndReports) {
   Destination dest{folder.Wide(row.destMissing ? "missing/" : "out/"), {}};
   announced.clear();
 
-  const ItemResult result = RunItem(source, dest, Announce);
+  const ItemResult result = RunItem(source, dest, ConvertWork(), Announce);
   EXPECT_EQ(announced, std::vector<std::wstring>{L"a.b.raw"});
   EXPECT_EQ(result.name, L"a.b.raw");
   EXPECT_EQ(result.code, row.code);
@@ -119,7 +120,7 @@ TEST(RunItem, ConversionOutOfMemoryFailsAsTooLarge) {
   source.module = &module;
   failAllocationsFrom = 100000;
   Destination dest{folder.WideFolder(), {}};
-  const ItemResult result = RunItem(source, dest, Announce);
+  const ItemResult result = RunItem(source, dest, ConvertWork(), Announce);
   failAllocationsFrom = 0;
   EXPECT_EQ(result.code, ResultConvertFailed);
   EXPECT_EQ(result.status, ConvertStatus::TooLarge);
@@ -151,7 +152,7 @@ TEST_P(ResourceItemTest, ConvertsWritesAndReports) {
   source.selected = row.selected;
 
   Destination dest{folder.WideFolder(), {}};
-  const ItemResult result = RunItem(source, dest, Announce);
+  const ItemResult result = RunItem(source, dest, ConvertWork(), Announce);
   EXPECT_EQ(result.code, row.code);
   // Looked up under the key the batch chose, unless the batch already knows better.
   EXPECT_EQ(module.lastName.has_value() ? module.lastName->folded : u"",

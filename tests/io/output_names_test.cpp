@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "io/convert_work.h"
 #include "io/item_pipeline.h"
 #include "tests/builders/duib_builder.h"
 #include "tests/io/fake_module.h"
@@ -74,7 +75,7 @@ TEST_P(OutputNamesTest, EveryItemKeepsItsText) {
                            static_cast<std::uint32_t>(blobs.back().size())}));
       source.module = modules.back().get();
     }
-    const ItemResult result = RunItem(source, destination, Announce);
+    const ItemResult result = RunItem(source, destination, ConvertWork(), Announce);
     EXPECT_EQ(result.code, item.duib ? ResultOk : ResultNotDuib);
     if (expected[i].empty()) continue;
     const bool renamed = expected[i].front() == '+';
@@ -125,6 +126,22 @@ INSTANTIATE_TEST_SUITE_P(
                  {{true, L"x.raw", false}, {true, L"x.bin"}},
                  {"", "x.tamro.txt"}}),
     test::CaseNamer());
+
+// No output is ever written over its own source, whatever path leads there.
+TEST(OutputNames, AnOutputThatIsItsOwnSourceIsNotWritten) {
+  test::TempFolder folder;
+  std::filesystem::create_directories(folder.Path("in"));
+  std::filesystem::create_directories(folder.Path("out"));
+  const std::vector<std::uint8_t> blob = BlobOf(0);
+  test::WriteBytes(folder.Path("in/x.raw"), blob);
+  std::filesystem::create_hard_link(folder.Path("in/x.raw"), folder.Path("out/x.tamro.txt"));
+  ItemSource source;
+  source.name = L"x.raw";
+  source.path = folder.Wide("in/x.raw");
+  Destination destination{folder.Wide("out/"), {}};
+  EXPECT_EQ(RunItem(source, destination, ConvertWork(), Announce).code, ResultReplacesSource);
+  EXPECT_EQ(test::ReadBytes(folder.Path("in/x.raw")), std::string(blob.begin(), blob.end()));
+}
 
 // An output of an earlier run is replaced as before: only this batch's names count.
 TEST(OutputNames, OutputsOfEarlierRunsAreReplaced) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "io/convert_work.h"
 #include "io/item_pipeline.h"
 #include "tests/builders/output_corpus.h"
 #include "tests/support/temp_folder.h"
@@ -118,7 +119,7 @@ TEST(OutputRegression, EveryCorpusBlobGivesTheSameOutputFile) {
     source.name = L"in.raw";
     source.path = folder.Wide("in.raw");
     Destination dest{folder.WideFolder(), {}};
-    const ItemResult result = RunItem(source, dest, Announce);
+    const ItemResult result = RunItem(source, dest, ConvertWork(), Announce);
     EXPECT_EQ(result.code, expected.code) << expected.name;
     EXPECT_EQ(result.status, expected.status) << expected.name;
     const std::filesystem::path output = folder.Path("in.tamro.txt");

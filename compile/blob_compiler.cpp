@@ -1,0 +1,240 @@
+#include "compile/blob_compiler.h"
+
+#include <functional>
+
+#include "bytes/utf16.h"
+#include "duib/layout.h"
+#include "duib/name_dictionary.h"
+
+namespace tamro::compile {
+namespace {
+
+constexpr std::string_view kTooManyAttributes = "an element holds at most 4095 attributes";
+constexpr std::string_view kTooManyStrings =
+    "more than 32768 different names and values, which IDs cannot name";
+constexpr std::string_view kTooLarge = "the UI file would grow past 4 GiB, the format's limit";
+constexpr std::string_view kEmptyValue = "attribute value is empty, which a UI file cannot store";
+
+constexpr std::uint64_t kMaxBlobBytes = 0xFFFFFFFFu;
+
+std::uint32_t TypeOf(TagKind kind) {
+  switch (kind) {
+    case TagKind::Open:
+      return static_cast<std::uint32_t>(duib::ElementType::Open);
+    case TagKind::Empty:
+      return static_cast<std::uint32_t>(duib::ElementType::Empty);
+    case TagKind::Close:
+      break;
+  }
+  return static_cast<std::uint32_t>(duib::ElementType::Close);
+}
+
+// Appends the UTF-16 form of `utf8`, which the reader has already validated.
+void AppendUtf16FromUtf8(std::string_view utf8, std::u16string& units) {
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    if (lead < 0x80) {
+      units.push_back(lead);
+      ++i;
+      continue;
+    }
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k) {
+      code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    }
+    AppendUtf16(code, units);
+    i += length;
+  }
+}
+
+}  // namespace
+
+std::string_view BlobCompiler::Grow(std::uint64_t bytes) {
+  blobBytes_ += bytes;
+  return blobBytes_ > kMaxBlobBytes ? kTooLarge : std::string_view();
+}
+
+std::string_view BlobCompiler::OnTag(TagKind kind, const Word& name, TextPosition at) {
+  if (blobBytes_ == 0) {
+    blobBytes_ = duib::kHeaderSize + 2 * duib::kSectionHeadSize;  // the sections always there
+  }
+  std::uint32_t reference = 0;
+  if (const std::string_view fault = Reference(name, at, reference); !fault.empty()) return fault;
+  if (reference == duib::kStylesheetsId) stylesheets_ = kind != TagKind::Close;
+  openTag_ = items_.size();
+  items_.push_back(kElement | TypeOf(kind));
+  items_.push_back(reference);
+  attributes_ = 0;
+  tagResids_.clear();
+  ++elementCount_;
+  return Grow(4);
+}
+
+std::string_view BlobCompiler::OnAttribute(const Word& name, const Word& value, TextPosition at) {
+  if (attributes_ == duib::kMaxAttributes) return kTooManyAttributes;
+  if (!value.placeholder && value.text.empty()) return kEmptyValue;
+  std::uint32_t nameReference = 0;
+  std::uint32_t valueReference = 0;
+  if (const std::string_view fault = Reference(name, at, nameReference); !fault.empty()) {
+    return fault;
+  }
+  if (const std::string_view fault = Reference(value, at, valueReference); !fault.empty()) {
+    return fault;
+  }
+  items_.push_back(nameReference);
+  items_.push_back(valueReference);
+  ++attributes_;
+  if (nameReference == duib::kResidId && !stylesheets_) tagResids_.push_back(valueReference);
+  return Grow(4);
+}
+
+// The walk checks each resid attribute against the first entry of its element,
+// and every entry must be matched: an element whose resid attributes all carry one
+// value gets one entry per attribute; one whose attributes disagree can pass only
+// without entries.
+std::string_view BlobCompiler::OnTagEnd(bool finished, TextPosition) {
+  // A last tag without its end shows a stream that ends inside its attributes: its
+  // count says one more than it has.
+  const std::uint32_t count = attributes_ + (finished ? 0 : 1);
+  if (count > duib::kMaxAttributes) return kTooManyAttributes;
+  items_[openTag_] |= count << 4;
+  if (tagResids_.empty()) return {};
+  for (const std::uint32_t value : tagResids_) {
+    if (value != tagResids_.front()) return {};
+  }
+  if (resid_.empty()) {
+    if (const std::string_view fault = Grow(duib::kSectionHeadSize); !fault.empty()) return fault;
+  }
+  for (const std::uint32_t value : tagResids_) resid_.push_back({value, elementCount_ - 1});
+  return Grow(std::uint64_t{duib::kResidEntrySize} * tagResids_.size());
+}
+
+std::string_view BlobCompiler::Reference(const Word& word, TextPosition at,
+                                         std::uint32_t& reference) {
+  if (word.placeholder) {
+    usedPlaceholders_ = true;
+    reference = *word.placeholder;
+    if (reference < duib::kMaxStringIds) keptIndexes_[reference] = true;
+    return {};
+  }
+  if (const std::optional<std::uint16_t> builtin = duib::IdOf(word.text)) {
+    reference = *builtin;
+    return {};
+  }
+  std::uint32_t number = 0;
+  const std::string_view fault = AddString(word.text, at, number);
+  reference = kString + number;
+  return fault;
+}
+
+std::uint32_t BlobCompiler::FindString(std::size_t hash, const std::u16string& units) const {
+  const std::size_t mask = table_.size() - 1;
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t entry = table_[slot];
+    if (entry == 0) return 0;
+    // String n ends with the zero unit before string n + 1 (or the end).
+    const std::uint32_t start = starts_[entry - 1];
+    const std::size_t end = entry < starts_.size() ? starts_[entry] : units_.size();
+    if (std::u16string_view(units_).substr(start, end - 1 - start) == units) return entry;
+  }
+}
+
+void BlobCompiler::GrowStringTable() {
+  std::vector<std::uint32_t> table(table_.empty() ? 1024 : 2 * table_.size(), 0);
+  const std::size_t mask = table.size() - 1;
+  for (std::uint32_t number = 0; number < starts_.size(); ++number) {
+    const std::uint32_t start = starts_[number];
+    const std::u16string_view units(units_.data() + start);  // up to its zero unit
+    std::size_t slot = std::hash<std::u16string_view>()(units) & mask;
+    while (table[slot] != 0) slot = (slot + 1) & mask;
+    table[slot] = number + 1;
+  }
+  table_.swap(table);
+}
+
+std::string_view BlobCompiler::AddString(std::string_view utf8, TextPosition at,
+                                         std::uint32_t& number) {
+  scratch_.clear();
+  AppendUtf16FromUtf8(utf8, scratch_);
+  if (table_.empty()) GrowStringTable();
+  const std::size_t hash = std::hash<std::u16string_view>()(scratch_);
+  if (const std::uint32_t found = FindString(hash, scratch_)) {
+    number = found - 1;
+    return {};
+  }
+  if (starts_.size() == duib::kMaxStringIds) return kTooManyStrings;
+  number = static_cast<std::uint32_t>(starts_.size());
+  starts_.push_back(static_cast<std::uint32_t>(units_.size()));
+  firstLines_.push_back(at.line);
+  units_.append(scratch_);
+  units_.push_back(u'\0');
+  if (2 * starts_.size() > table_.size()) {
+    GrowStringTable();
+  } else {
+    const std::size_t mask = table_.size() - 1;
+    std::size_t slot = hash & mask;
+    while (table_[slot] != 0) slot = (slot + 1) & mask;
+    table_[slot] = number + 1;
+  }
+  return Grow(4 + 2 * std::uint64_t{scratch_.size() + 1});
+}
+
+bool BlobCompiler::Finish(duib::BlobContent& content, TextError& error) {
+  // The final index of each string: the next index that no placeholder keeps.
+  std::vector<std::uint32_t> finalIds(starts_.size());
+  std::uint32_t next = 0;
+  for (std::uint32_t number = 0; number < starts_.size(); ++number) {
+    while (next < duib::kMaxStringIds && keptIndexes_[next]) ++next;
+    if (next >= duib::kMaxStringIds) {
+      error = TextError{TextPosition{firstLines_[number], 1}, std::string(kTooManyStrings)};
+      return false;
+    }
+    finalIds[number] = next++;
+  }
+  const auto finalId = [&](std::uint32_t reference) {
+    return reference >= kString ? finalIds[reference - kString] : reference;
+  };
+
+  // Two words an item become one, in place: item k reads words 2k and 2k + 1.
+  const std::size_t itemCount = items_.size() / 2;
+  for (std::size_t k = 0; k < itemCount; ++k) {
+    const std::uint32_t first = items_[2 * k];
+    const std::uint32_t second = items_[2 * k + 1];
+    items_[k] = (first & kElement) != 0 ? (first & 0xFFFF) | (finalId(second) << 16)
+                                        : finalId(first) | (finalId(second) << 16);
+  }
+  items_.resize(itemCount);
+  for (duib::ResidEntry& entry : resid_) entry.valueId = finalId(entry.valueId);
+
+  // Kept indexes below the last string read as one shared empty string.
+  const std::uint32_t stringCount = starts_.empty() ? 0 : finalIds.back() + 1;
+  std::vector<std::uint32_t> stringStarts(stringCount);
+  const auto empty = static_cast<std::uint32_t>(units_.size());
+  bool emptyUsed = false;
+  std::uint32_t number = 0;
+  for (std::uint32_t index = 0; index < stringCount; ++index) {
+    if (number < finalIds.size() && finalIds[number] == index) {
+      stringStarts[index] = starts_[number++];
+    } else {
+      stringStarts[index] = empty;
+      emptyUsed = true;
+    }
+  }
+  if (emptyUsed) units_.push_back(u'\0');
+
+  content.items = std::move(items_);
+  content.elementCount = elementCount_;
+  content.resid = std::move(resid_);
+  content.stringUnits = std::move(units_);
+  content.stringStarts = std::move(stringStarts);
+  if (!duib::BlobSize(content)) {
+    error = TextError{TextPosition{firstLines_.empty() ? 1 : firstLines_.back(), 1},
+                      std::string(kTooLarge)};
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tamro::compile
