@@ -1,6 +1,6 @@
-// A file opened for reading only, as each platform opens it. Internal to
-// platform/: whole-file reading and the module file's reading are written once on
-// top of it (whole_file.cpp, module_file.cpp).
+// A file opened for reading only, as each platform opens it. Whole-file reading
+// and the module file's reading are written once on top of it (whole_file.cpp,
+// module_file.cpp); the compiler's texts are read through it piece by piece.
 #pragma once
 
 #include <cstddef>
