@@ -3,13 +3,13 @@
 #include <sys/stat.h>
 
 #include "tests/builders/pe_builder.h"
+#include "tests/e2e/e2e_common.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/e2e_samples.h"
 
 namespace tamro::e2e {
 namespace {
 
-using Names = std::vector<std::string>;
 using test::PeBuilder;
 using test::PeBytes;
 using test::PeKey;
@@ -156,9 +156,7 @@ TEST_F(SysModeTest, DefaultDestinationIsASubFolderOfTheProgramFolder) {
   const fs::path module = MainModule();
   const RunResult run = Tamro({"-sys", Shown(module), "23"});
   const fs::path out = ProgramFolder() / "mod.dll";
-  ExpectTranscript(
-      run,
-      Transcript().Extracting(1, Shown(module)).ResourceItem("23", "OK").Summary(1, 1, Shown(out)));
+  ExpectTranscript(run, EveryResourceOk(Shown(module), {"23"}, Shown(out)));
   EXPECT_EQ(ReadBytes(out / "23.tamro.txt"), CleanXml("twentythree"));
 }
 
@@ -168,10 +166,7 @@ TEST_F(SysModeTest, EnvironmentReferenceInTheModulePath) {
   const fs::path root = "%TAMRO_E2E_ROOT%";
   const RunResult run =
       Tamro({"-sys", Shown(root / "mod.dll"), "24", Shown(root / "out")}, options);
-  ExpectTranscript(run, Transcript()
-                            .Extracting(1, Shown(module))
-                            .ResourceItem("24", "OK")
-                            .Summary(1, 1, Shown(Out())));
+  ExpectTranscript(run, EveryResourceOk(Shown(module), {"24"}, Shown(Out())));
 }
 
 TEST_F(SysModeTest, ModuleWithoutUifiles) {
@@ -286,10 +281,7 @@ TEST_F(SysModeTest, ResourceInSeveralLanguagesIsConvertedOnce) {
   WriteBytes(module, pe.Build());
 
   ExpectTranscript(Tamro({"-sys", Shown(module), "*", Shown(Out())}),
-                   Transcript()
-                       .Extracting(1, Shown(module))
-                       .ResourceItem("30", "OK")
-                       .Summary(1, 1, Shown(Out())));
+                   EveryResourceOk(Shown(module), {"30"}, Shown(Out())));
   EXPECT_EQ(ReadBytes(Out() / "30.tamro.txt"), CleanXml("english"));
 }
 
@@ -299,11 +291,8 @@ TEST_F(SysModeTest, UnconvertibleNameOnRedirectedOutputKeepsTheRest) {
   const fs::path module = NameAnd23Module("cjk.dll", u"\u65E5\u672C", u"cjk");
 
   ExpectTranscript(Tamro({"-sys", Shown(module), "\xE6\x97\xA5\xE6\x9C\xAC,23", Shown(Out())}),
-                   Transcript()
-                       .Extracting(2, Shown(module))
-                       .ResourceItem(OnHost("\xE6\x97\xA5\xE6\x9C\xAC", "??"), "OK")
-                       .ResourceItem("23", "OK")
-                       .Summary(2, 2, Shown(Out())));
+                   EveryResourceOk(Shown(module), {OnHost("\xE6\x97\xA5\xE6\x9C\xAC", "??"), "23"},
+                                   Shown(Out())));
   EXPECT_EQ(ReadBytes(Out() / "\xE6\x97\xA5\xE6\x9C\xAC.tamro.txt"), CleanXml("cjk"));
   EXPECT_EQ(ReadBytes(Out() / "23.tamro.txt"), CleanXml("twentythree"));
 }

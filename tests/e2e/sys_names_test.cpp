@@ -1,13 +1,13 @@
 // tamro -sys on a module whose resource names are hostile: paths, a drive prefix,
 // digits and format text. Every output stays inside the destination folder.
 #include "tests/builders/pe_builder.h"
+#include "tests/e2e/e2e_common.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/e2e_samples.h"
 
 namespace tamro::e2e {
 namespace {
 
-using Names = std::vector<std::string>;
 using test::PeBuilder;
 using test::PeKey;
 
@@ -36,15 +36,10 @@ TEST_F(HostileNamesTest, StarKeepsEveryOutputInsideTheDestination) {
   const RunResult run = Tamro({"-sys", Shown(module_), "*", Shown(out_)});
 
   // String names first, in the module's (upper-case ordinal) order, then ids.
-  ExpectTranscript(run, Transcript()
-                            .Extracting(6, Shown(module_))
-                            .ResourceItem(OnHost("%S {} \xC3\x89", "%S {} \xC9"), "OK")
-                            .ResourceItem("../../EVIL", "OK")
-                            .ResourceItem("..\\..\\EVIL", "OK")
-                            .ResourceItem("25X", "OK")
-                            .ResourceItem("C:EVIL", "OK")
-                            .ResourceItem("25", "OK")
-                            .Summary(6, 6, Shown(out_)));
+  ExpectTranscript(run, EveryResourceOk(Shown(module_),
+                                        {OnHost("%S {} \xC3\x89", "%S {} \xC9"), "../../EVIL",
+                                         "..\\..\\EVIL", "25X", "C:EVIL", "25"},
+                                        Shown(out_)));
   EXPECT_EQ(ListFolder(out_), (Names{"%S {} \xC3\x89.tamro.txt", ".._.._EVIL.tamro.txt",
                                      "25.tamro.txt", "25X.tamro.txt", "C_EVIL.tamro.txt"}));
   // Both EVIL names give one output name; the later one's text stays.
@@ -61,11 +56,7 @@ TEST_F(HostileNamesTest, StarKeepsEveryOutputInsideTheDestination) {
 TEST_F(HostileNamesTest, TypedStringNamesAreSanitisedToo) {
   const RunResult run = Tamro({"-sys", Shown(module_), "../../EVIL,C:EVIL", Shown(out_)});
 
-  ExpectTranscript(run, Transcript()
-                            .Extracting(2, Shown(module_))
-                            .ResourceItem("../../EVIL", "OK")
-                            .ResourceItem("C:EVIL", "OK")
-                            .Summary(2, 2, Shown(out_)));
+  ExpectTranscript(run, EveryResourceOk(Shown(module_), {"../../EVIL", "C:EVIL"}, Shown(out_)));
   EXPECT_EQ(ListFolder(out_), (Names{".._.._EVIL.tamro.txt", "C_EVIL.tamro.txt"}));
   EXPECT_EQ(ReadBytes(out_ / ".._.._EVIL.tamro.txt"), CleanSample(u"slashes").xml);
   EXPECT_EQ(ListFolder(Root() / "a"), (Names{"b/"}));
@@ -76,10 +67,7 @@ TEST_F(HostileNamesTest, TypedStringNamesAreSanitisedToo) {
 TEST_F(HostileNamesTest, TypedDigitsNameTheIntegerId) {
   const RunResult run = Tamro({"-sys", Shown(module_), "25X", Shown(out_)});
 
-  ExpectTranscript(run, Transcript()
-                            .Extracting(1, Shown(module_))
-                            .ResourceItem("25X", "OK")
-                            .Summary(1, 1, Shown(out_)));
+  ExpectTranscript(run, EveryResourceOk(Shown(module_), {"25X"}, Shown(out_)));
   EXPECT_EQ(ReadBytes(out_ / "25X.tamro.txt"), CleanSample(u"id25").xml);
 }
 
