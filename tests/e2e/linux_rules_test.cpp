@@ -18,10 +18,6 @@ namespace {
 using test::PeBuilder;
 using test::PeKey;
 
-std::string CleanXml(const std::string& word) {
-  return "<duixml>\r\n\t<Element id=\"" + word + "\"/>\r\n</duixml>\r\n";
-}
-
 // `text` in single quotes for sh: every byte but NUL stands for itself.
 std::string ShellQuoted(const std::string& text) {
   std::string quoted = "'";
@@ -64,7 +60,7 @@ TEST_F(LinuxRulesTest, TheFileListedIsTheFileRead) {
   const RunResult run = Tamro({"-file", "link/../*.raw", "out"}, InFolder(cwd));
 
   ExpectTranscript(run, EveryFileOk("link/../", {"x.raw"}, "out"));
-  EXPECT_EQ(ReadBytes(cwd / "out" / "x.tamro.txt"), CleanXml("listed"));
+  EXPECT_EQ(ReadBytes(cwd / "out" / "x.tamro.txt"), CleanSample(u"listed").xml);
 }
 
 struct DestinationRow {
@@ -95,7 +91,7 @@ TEST_F(LinuxRulesTest, DestinationsAreMadeAsMkdirPMakesThem) {
                                           "Unable to create destination folder \"" + shown + "\"")
                                     : EveryFileOk("./", {"a.raw"}, row.destination));
     if (!row.fails) {
-      EXPECT_EQ(ReadBytes(cwd / shown / "a.tamro.txt"), CleanXml("a"));
+      EXPECT_EQ(ReadBytes(cwd / shown / "a.tamro.txt"), CleanSample(u"a").xml);
     }
     EXPECT_EQ(ListFolder(cwd), row.cwdAfter);
     EXPECT_EQ(ListFolder(cwd / "real"), row.realAfter);
@@ -121,12 +117,12 @@ TEST_F(LinuxRulesTest, ClosedStandardInputIsADescriptorLikeAnyOther) {
   const RunResult file =
       closedInput(" -file " + ShellQuoted(Shown(in / "a.raw")) + " " + ShellQuoted(Shown(out)));
   ExpectTranscript(file, EveryFileOk(ShownFolder(in), {"a.raw"}, Shown(out)));
-  EXPECT_EQ(ReadBytes(out / "a.tamro.txt"), CleanXml("closed"));
+  EXPECT_EQ(ReadBytes(out / "a.tamro.txt"), CleanSample(u"closed").xml);
 
   const RunResult sys =
       closedInput(" -sys " + ShellQuoted(Shown(module)) + " 7 " + ShellQuoted(Shown(out)));
   ExpectTranscript(sys, EveryResourceOk(Shown(module), {"7"}, Shown(out)));
-  EXPECT_EQ(ReadBytes(out / "7.tamro.txt"), CleanXml("seven"));
+  EXPECT_EQ(ReadBytes(out / "7.tamro.txt"), CleanSample(u"seven").xml);
 }
 
 // ESC, BEL, LF, DEL and C1 CSI (U+009B) in a file name: escaped on a terminal,
@@ -203,7 +199,7 @@ TEST_F(LinuxRulesTest, ModuleNamesNeverBecomeRawBytes) {
                                     "_]0;pwned_.tamro.txt"}));
   EXPECT_EQ(ReadBytes(out / "A\xEF\xBF\xBD"
                             "B.tamro.txt"),
-            CleanXml("low"));
+            CleanSample(u"low").xml);
 
   const RunResult terminal = TamroOnTerminal({"-sys", Shown(module), "*", Shown(out)});
   EXPECT_EQ(terminal.out, AsOnTerminal(transcript("\\x1b]0;pwned\\x07").str()));
