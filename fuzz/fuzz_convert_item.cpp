@@ -8,7 +8,7 @@
 #include "duib/blob_view.h"
 #include "engine/convert_blob.h"
 #include "engine/duib_convert.h"
-#include "fuzz/seed_corpus.h"
+#include "fuzz/fuzz_target.h"
 #include "platform/platform.h"
 #include "tests/builders/duib_builder.h"
 
@@ -17,7 +17,15 @@ namespace {
 using tamro::test::DuibBuilder;
 namespace b = tamro::test::builtin;
 
-tamro::fuzz::Seeds MakeSeeds() {
+class CountingSink final : public tamro::OutputSink {
+ public:
+  void Write(std::string_view piece) override { bytes += piece.size(); }
+  std::uint64_t bytes = 0;
+};
+
+}  // namespace
+
+tamro::fuzz::Seeds tamro::fuzz::MakeSeeds() {
   tamro::fuzz::Seeds seeds;
   {
     DuibBuilder d;
@@ -48,28 +56,11 @@ tamro::fuzz::Seeds MakeSeeds() {
   return seeds;
 }
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-class CountingSink final : public tamro::OutputSink {
- public:
-  void Write(std::string_view piece) override { bytes += piece.size(); }
-  std::uint64_t bytes = 0;
-};
-
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  tamro::fuzz::WriteSeedsIfAsked(argc, argv, MakeSeeds);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 0xFFFFFFFFu) return 0;
   const auto size32 = static_cast<std::uint32_t>(size);
   const bool duib = tamro::duib::IsDuibBuffer(data, size32);
-  Check(!duib || size >= 5);
+  tamro::fuzz::Check(!duib || size >= 5);
 
   // Convert whatever the signature says, so the reader sees every kind of header.
   CountingSink sink;
@@ -77,9 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       tamro::ConvertBlob(data, size32, tamro::platform::EncodeOutputString, sink);
   using enum tamro::ConvertStatus;
   const tamro::ConvertStatus s = result.status;
-  Check(s == Ok || s == SizeCheck || s == HeaderRead || s == BadSignature || s == ElementCount ||
-        s == TooLarge || s == Warnings);
-  Check(s != Ok || (result.unknownCount == 0 && !result.residFailed));  // Ok has no warnings
-  Check(sink.bytes <= tamro::kMaxOutputBytes);
+  tamro::fuzz::Check(s == Ok || s == SizeCheck || s == HeaderRead || s == BadSignature ||
+                     s == ElementCount || s == TooLarge || s == Warnings);
+  tamro::fuzz::Check(s != Ok ||
+                     (result.unknownCount == 0 && !result.residFailed));  // Ok has no warnings
+  tamro::fuzz::Check(sink.bytes <= tamro::kMaxOutputBytes);
   return 0;
 }

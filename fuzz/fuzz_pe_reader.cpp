@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/seed_corpus.h"
+#include "fuzz/fuzz_target.h"
 #include "pe/resource_reader.h"
 #include "tests/builders/pe_builder.h"
 
@@ -41,7 +41,33 @@ PeBuilder Typical(PeFormat format) {
   return b;
 }
 
-tamro::fuzz::Seeds MakeSeeds() {
+bool IsCode(tamro::pe::ResourceError code) {
+  using enum tamro::pe::ResourceError;
+  return code == None || code == TypeNotFound || code == NameNotFound || code == NoAccess ||
+         code == InvalidParameter || code == GenFailure;
+}
+
+volatile std::uint32_t sink;
+
+void CheckAndFind(const ResourceReader& reader, const NameKey& type, const NameKey& name) {
+  const tamro::pe::ResourceError check = reader.CheckName(type, name);
+  tamro::fuzz::Check(IsCode(check));
+  tamro::fuzz::Check(reader.CheckName(type, name) == check);
+  const ResourceData found = reader.Find(type, name);
+  if (found.lookup == DataLookup::Found) {
+    // Touch every byte, so that the sanitizer sees any read outside the input.
+    std::uint32_t sum = 0;
+    for (std::uint32_t i = 0; i < found.size; ++i) sum += found.data[i];
+    sink = sum;
+  } else {
+    tamro::fuzz::Check(found.data == nullptr);
+  }
+  tamro::fuzz::Check(reader.Find(type, name).lookup == found.lookup);
+}
+
+}  // namespace
+
+tamro::fuzz::Seeds tamro::fuzz::MakeSeeds() {
   tamro::fuzz::Seeds seeds;
   for (PeFormat format : {PeFormat::Pe32, PeFormat::Pe32Plus}) {
     seeds.push_back(Typical(format).Build());
@@ -79,41 +105,6 @@ tamro::fuzz::Seeds MakeSeeds() {
   return seeds;
 }
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-bool IsCode(tamro::pe::ResourceError code) {
-  using enum tamro::pe::ResourceError;
-  return code == None || code == TypeNotFound || code == NameNotFound || code == NoAccess ||
-         code == InvalidParameter || code == GenFailure;
-}
-
-volatile std::uint32_t sink;
-
-void CheckAndFind(const ResourceReader& reader, const NameKey& type, const NameKey& name) {
-  const tamro::pe::ResourceError check = reader.CheckName(type, name);
-  Check(IsCode(check));
-  Check(reader.CheckName(type, name) == check);
-  const ResourceData found = reader.Find(type, name);
-  if (found.lookup == DataLookup::Found) {
-    // Touch every byte, so that the sanitizer sees any read outside the input.
-    std::uint32_t sum = 0;
-    for (std::uint32_t i = 0; i < found.size; ++i) sum += found.data[i];
-    sink = sum;
-  } else {
-    Check(found.data == nullptr);
-  }
-  Check(reader.Find(type, name).lookup == found.lookup);
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  tamro::fuzz::WriteSeedsIfAsked(argc, argv, MakeSeeds);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 0xFFFFFFFFu) return 0;
   const std::unique_ptr<ResourceReader> reader =
@@ -122,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const wchar_t* typeText : {L"UIFILE", L"uifile", L"#10", L"#16", L"MUI", L"#0", L"#"}) {
     const NameKey type = tamro::pe::KeyFromTyped(typeText);
     std::vector<EnumeratedName> names;
-    Check(IsCode(reader->EnumNames(type, names)));
+    tamro::fuzz::Check(IsCode(reader->EnumNames(type, names)));
     for (const EnumeratedName& name : names) {
       CheckAndFind(*reader, type, tamro::pe::KeyFromEnumerated(name));
     }

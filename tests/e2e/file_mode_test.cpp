@@ -1,13 +1,12 @@
 // tamro -file: whole transcripts and output bytes of real runs.
 #include <sys/stat.h>
 
+#include "tests/e2e/e2e_common.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/e2e_samples.h"
 
 namespace tamro::e2e {
 namespace {
-
-using Names = std::vector<std::string>;
 
 class FileModeTest : public E2eTest {};
 
@@ -19,10 +18,7 @@ TEST_F(FileModeTest, WithoutDestinationWritesBesideTheSource) {
 
   const RunResult run = Tamro({"-file", Shown(in / "40960.raw")});
 
-  ExpectTranscript(run, Transcript()
-                            .Converting(1, ShownFolder(in))
-                            .FileItem("40960.raw", "OK")
-                            .Summary(1, 1, Shown(in)));
+  ExpectTranscript(run, EveryFileOk(ShownFolder(in), {"40960.raw"}, Shown(in)));
   EXPECT_EQ(ReadBytes(in / "40960.tamro.txt"),
             "<duixml>\r\n\t<Element id=\"main\"/>\r\n</duixml>\r\n");
   EXPECT_EQ(ListFolder(in), (Names{"40960.raw", "40960.tamro.txt"}));
@@ -84,11 +80,7 @@ TEST_F(FileModeTest, QuestionMarkMatchesOneCharacter) {
 
   const RunResult run = Tamro({"-file", Shown(in / "?.raw"), Shown(out)});
 
-  ExpectTranscript(run, Transcript()
-                            .Converting(2, ShownFolder(in))
-                            .FileItem("a.raw", "OK")
-                            .FileItem("b.raw", "OK")
-                            .Summary(2, 2, Shown(out)));
+  ExpectTranscript(run, EveryFileOk(ShownFolder(in), {"a.raw", "b.raw"}, Shown(out)));
   EXPECT_EQ(ListFolder(out), (Names{"a.tamro.txt", "b.tamro.txt"}));
 }
 
@@ -197,13 +189,11 @@ TEST_F(FileModeTest, NamesArePrintedAsTheyAre) {
   const RunResult run = Tamro({"-file", Shown(in / "*.raw"), Shown(out)});
 
   // Redirected Windows output is in code page 1252, which has no CJK characters.
-  ExpectTranscript(run, Transcript()
-                            .Converting(4, ShownFolder(in))
-                            .FileItem("%s %d {}.raw", "OK")
-                            .FileItem(OnHost("caf\xC3\xA9 \xC3\xBC.raw", "caf\xE9 \xFC.raw"), "OK")
-                            .FileItem("with  space.raw", "OK")
-                            .FileItem(OnHost("\xE6\x97\xA5\xE6\x9C\xAC.raw", "??.raw"), "OK")
-                            .Summary(4, 4, Shown(out)));
+  ExpectTranscript(
+      run, EveryFileOk(ShownFolder(in),
+                       {"%s %d {}.raw", OnHost("caf\xC3\xA9 \xC3\xBC.raw", "caf\xE9 \xFC.raw"),
+                        "with  space.raw", OnHost("\xE6\x97\xA5\xE6\x9C\xAC.raw", "??.raw")},
+                       Shown(out)));
   EXPECT_EQ(ListFolder(out),
             (Names{"%s %d {}.tamro.txt", "caf\xC3\xA9 \xC3\xBC.tamro.txt", "with  space.tamro.txt",
                    "\xE6\x97\xA5\xE6\x9C\xAC.tamro.txt"}));
@@ -245,11 +235,8 @@ TEST_F(FileModeTest, UnsafeCharactersBecomeUnderscoresInTheOutputName) {
 
   const RunResult run = Tamro({"-file", Shown(in / "*.raw"), Shown(out)});
 
-  ExpectTranscript(run, Transcript()
-                            .Converting(2, ShownFolder(in))
-                            .FileItem("..\\..\\EVIL.raw", "OK")
-                            .FileItem("C:x\"<>|*?\x01.raw", "OK")
-                            .Summary(2, 2, Shown(out)));
+  ExpectTranscript(
+      run, EveryFileOk(ShownFolder(in), {"..\\..\\EVIL.raw", "C:x\"<>|*?\x01.raw"}, Shown(out)));
   EXPECT_EQ(ListFolder(out),
             (Names{".._.._EVIL.tamro.txt", "C_x" + std::string(7, '_') + ".tamro.txt"}));
   EXPECT_EQ(ListFolder(Root()), (Names{"in/", "out/", "prog/"}));
@@ -262,12 +249,7 @@ TEST_F(FileModeTest, RelativeFoldersResolveAgainstTheWorkingFolder) {
   const std::string sep(1, Host().separator);
   const RunResult run = Tamro({"-file", "in" + sep + "*.raw", "out"}, InFolder(Root()));
 
-  ExpectTranscript(run, Transcript()
-                            .Banner()
-                            .Line("Converting 1 UIFILE(s) in folder \"in" + sep + "\" to XML text")
-                            .Line()
-                            .FileItem("a.raw", "OK")
-                            .Summary(1, 1, "out"));
+  ExpectTranscript(run, EveryFileOk("in" + sep, {"a.raw"}, "out"));
   EXPECT_EQ(ReadBytes(Root() / "out" / "a.tamro.txt"),
             "<duixml>\r\n\t<Element id=\"a\"/>\r\n</duixml>\r\n");
 }
@@ -281,10 +263,7 @@ TEST_F(FileModeTest, EnvironmentReferencesInFolderAndDestination) {
   const RunResult run =
       Tamro({"-file", Shown(root / "in" / "*.raw"), Shown(root / "out")}, options);
 
-  ExpectTranscript(run, Transcript()
-                            .Converting(1, ShownFolder(in))
-                            .FileItem("a.raw", "OK")
-                            .Summary(1, 1, Shown(Root() / "out")));
+  ExpectTranscript(run, EveryFileOk(ShownFolder(in), {"a.raw"}, Shown(Root() / "out")));
   EXPECT_TRUE(fs::exists(Root() / "out" / "a.tamro.txt"));
 }
 
@@ -293,10 +272,8 @@ TEST_F(FileModeTest, NameWithoutFolderIsLookedForInTheProgramFolder) {
 
   const RunResult run = Tamro({"-file", "40960.raw"}, InFolder(Folder("cwd")));
 
-  ExpectTranscript(run, Transcript()
-                            .Converting(1, ShownFolder(ProgramFolder()))
-                            .FileItem("40960.raw", "OK")
-                            .Summary(1, 1, Shown(ProgramFolder())));
+  ExpectTranscript(
+      run, EveryFileOk(ShownFolder(ProgramFolder()), {"40960.raw"}, Shown(ProgramFolder())));
   EXPECT_EQ(ReadBytes(ProgramFolder() / "40960.tamro.txt"),
             "<duixml>\r\n\t<Element id=\"p\"/>\r\n</duixml>\r\n");
   EXPECT_TRUE(fs::is_empty(Root() / "cwd"));

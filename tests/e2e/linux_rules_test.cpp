@@ -1,36 +1,28 @@
 // The Linux rules of tamro as a user meets them: the file listed is the file
-// read, destinations made as mkdir -p makes them, a file-size limit that fails an
-// item instead of ending the run, a closed standard input, names that cannot
-// steer the terminal, and module names whose unpaired surrogates never become
-// raw bytes.
+// read, destinations made as mkdir -p makes them, a closed standard input, names
+// that cannot steer the terminal, and module names whose unpaired surrogates
+// never become raw bytes. A file-size limit that fails an item instead of ending
+// the run is in file_failure_test.cpp.
 #ifndef TAMRO_E2E_WINE
 
 #include <unistd.h>
 
 #include "tests/builders/pe_builder.h"
+#include "tests/e2e/e2e_common.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/e2e_samples.h"
 
 namespace tamro::e2e {
 namespace {
 
-using Names = std::vector<std::string>;
 using test::PeBuilder;
 using test::PeKey;
-
-std::string CleanXml(const std::string& word) {
-  return "<duixml>\r\n\t<Element id=\"" + word + "\"/>\r\n</duixml>\r\n";
-}
 
 // `text` in single quotes for sh: every byte but NUL stands for itself.
 std::string ShellQuoted(const std::string& text) {
   std::string quoted = "'";
   for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
-}
-
-bool OnPath(const char* tool) {
-  return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // A pseudo-terminal turns each LF into CR LF on its way out.
@@ -67,13 +59,8 @@ TEST_F(LinuxRulesTest, TheFileListedIsTheFileRead) {
 
   const RunResult run = Tamro({"-file", "link/../*.raw", "out"}, InFolder(cwd));
 
-  ExpectTranscript(run, Transcript()
-                            .Banner()
-                            .Line("Converting 1 UIFILE(s) in folder \"link/../\" to XML text")
-                            .Line()
-                            .FileItem("x.raw", "OK")
-                            .Summary(1, 1, "out"));
-  EXPECT_EQ(ReadBytes(cwd / "out" / "x.tamro.txt"), CleanXml("listed"));
+  ExpectTranscript(run, EveryFileOk("link/../", {"x.raw"}, "out"));
+  EXPECT_EQ(ReadBytes(cwd / "out" / "x.tamro.txt"), CleanSample(u"listed").xml);
 }
 
 struct DestinationRow {
@@ -100,49 +87,16 @@ TEST_F(LinuxRulesTest, DestinationsAreMadeAsMkdirPMakesThem) {
     const RunResult run = Tamro({"-file", "./a.raw", row.destination}, InFolder(cwd));
 
     const std::string shown = std::string(row.destination) + "/";
-    Transcript expected;
-    expected.Banner();
-    if (row.fails) {
-      expected.Error("Unable to create destination folder \"" + shown + "\"");
-    } else {
-      expected.Line("Converting 1 UIFILE(s) in folder \"./\" to XML text")
-          .Line()
-          .FileItem("a.raw", "OK")
-          .Summary(1, 1, row.destination);
-    }
-    ExpectTranscript(run, expected);
+    ExpectTranscript(run, row.fails ? Transcript().Banner().Error(
+                                          "Unable to create destination folder \"" + shown + "\"")
+                                    : EveryFileOk("./", {"a.raw"}, row.destination));
     if (!row.fails) {
-      EXPECT_EQ(ReadBytes(cwd / shown / "a.tamro.txt"), CleanXml("a"));
+      EXPECT_EQ(ReadBytes(cwd / shown / "a.tamro.txt"), CleanSample(u"a").xml);
     }
     EXPECT_EQ(ListFolder(cwd), row.cwdAfter);
     EXPECT_EQ(ListFolder(cwd / "real"), row.realAfter);
     fs::remove_all(cwd);
   }
-}
-
-// With SIGXFSZ at its default action, a write past the file-size limit would end
-// the process; held back, it fails the item and the batch goes on to its summary.
-TEST_F(LinuxRulesTest, FileSizeLimitFailsTheItemNotTheRun) {
-  if (!OnPath("prlimit")) GTEST_SKIP() << "needs prlimit (util-linux)";
-  const fs::path in = Folder("in");
-  const fs::path out = Folder("out");
-  WriteBytes(in / "a.raw", CleanSample(u"a-value-long-enough-to-pass-the-limit").blob);
-  WriteBytes(in / "b.raw", CleanSample(u"b-value-long-enough-to-pass-the-limit").blob);
-  WriteBytes(out / "b.tamro.txt", std::string_view("old"));
-
-  const RunResult run = e2e::Run(
-      "prlimit", {"--fsize=24", Program().string(), "-file", Shown(in / "*.raw"), Shown(out)});
-
-  ExpectTranscript(
-      run, Transcript()
-               .Banner()
-               .Line("Converting 2 UIFILE(s) in folder \"" + ShownFolder(in) + "\" to XML text")
-               .Line()
-               .FileItem("a.raw", "Error: failed to create output XML file")
-               .FileItem("b.raw", "Error: failed to create output XML file")
-               .Summary(0, 2, Shown(out)));
-  EXPECT_EQ(ListFolder(out), (Names{"b.tamro.txt"}));
-  EXPECT_EQ(ReadBytes(out / "b.tamro.txt"), "old");
 }
 
 // Started with standard input closed (as from some service managers), the first
@@ -162,25 +116,13 @@ TEST_F(LinuxRulesTest, ClosedStandardInputIsADescriptorLikeAnyOther) {
 
   const RunResult file =
       closedInput(" -file " + ShellQuoted(Shown(in / "a.raw")) + " " + ShellQuoted(Shown(out)));
-  ExpectTranscript(
-      file, Transcript()
-                .Banner()
-                .Line("Converting 1 UIFILE(s) in folder \"" + ShownFolder(in) + "\" to XML text")
-                .Line()
-                .FileItem("a.raw", "OK")
-                .Summary(1, 1, Shown(out)));
-  EXPECT_EQ(ReadBytes(out / "a.tamro.txt"), CleanXml("closed"));
+  ExpectTranscript(file, EveryFileOk(ShownFolder(in), {"a.raw"}, Shown(out)));
+  EXPECT_EQ(ReadBytes(out / "a.tamro.txt"), CleanSample(u"closed").xml);
 
   const RunResult sys =
       closedInput(" -sys " + ShellQuoted(Shown(module)) + " 7 " + ShellQuoted(Shown(out)));
-  ExpectTranscript(sys, Transcript()
-                            .Banner()
-                            .Line("Extracting 1 UIFILE(s) from \"" + Shown(module) +
-                                  "\" and converting to XML text")
-                            .Line()
-                            .ResourceItem("7", "OK")
-                            .Summary(1, 1, Shown(out)));
-  EXPECT_EQ(ReadBytes(out / "7.tamro.txt"), CleanXml("seven"));
+  ExpectTranscript(sys, EveryResourceOk(Shown(module), {"7"}, Shown(out)));
+  EXPECT_EQ(ReadBytes(out / "7.tamro.txt"), CleanSample(u"seven").xml);
 }
 
 // ESC, BEL, LF, DEL and C1 CSI (U+009B) in a file name: escaped on a terminal,
@@ -194,12 +136,7 @@ TEST_F(LinuxRulesTest, ControlCharactersInNamesAreEscapedOnATerminalOnly) {
       "b\nc\x7f\xc2\x9b.raw";
   WriteBytes(in / name, CleanSample(u"a").blob);
   const auto transcript = [&](const std::string& shownName) {
-    return Transcript()
-        .Banner()
-        .Line("Converting 1 UIFILE(s) in folder \"" + ShownFolder(in) + "\" to XML text")
-        .Line()
-        .FileItem(shownName, "OK")
-        .Summary(1, 1, Shown(out));
+    return EveryFileOk(ShownFolder(in), {shownName}, Shown(out));
   };
 
   const RunResult terminal = TamroOnTerminal({"-file", Shown(in / "*.raw"), Shown(out)});
@@ -219,13 +156,10 @@ TEST_F(LinuxRulesTest, ItemErrorsAreBrightRedOnATerminal) {
   const fs::path in = Folder("in");
   const fs::path out = Root() / "out";
   WriteBytes(in / "x.raw", std::string_view("not duib"));
-  const Transcript transcript =
-      Transcript()
-          .Banner()
-          .Line("Converting 1 UIFILE(s) in folder \"" + ShownFolder(in) + "\" to XML text")
-          .Line()
-          .FileItem("x.raw", "Skipped: not in DUIB format")
-          .Summary(0, 1, Shown(out));
+  const Transcript transcript = Transcript()
+                                    .Converting(1, ShownFolder(in))
+                                    .FileItem("x.raw", "Skipped: not in DUIB format")
+                                    .Summary(0, 1, Shown(out));
   std::string red = transcript.str();
   const std::string error = "Skipped: not in DUIB format\n";
   red.replace(red.find(error), error.size(), "\x1b[1;31m" + error + "\x1b[0m");
@@ -248,20 +182,13 @@ TEST_F(LinuxRulesTest, ModuleNamesNeverBecomeRawBytes) {
   WriteBytes(module, pe.Build());
   const fs::path out = Root() / "out";
   const auto transcript = [&](const std::string& titleName) {
-    return Transcript()
-        .Banner()
-        .Line("Extracting 3 UIFILE(s) from \"" + Shown(module) + "\" and converting to XML text")
-        .Line()
-        .ResourceItem(titleName, "OK")
-        .ResourceItem(
-            "A\xEF\xBF\xBD"
-            "B",
-            "OK")
-        .ResourceItem(
-            "C\xEF\xBF\xBD"
-            "D",
-            "OK")
-        .Summary(3, 3, Shown(out));
+    return EveryResourceOk(Shown(module),
+                           {titleName,
+                            "A\xEF\xBF\xBD"
+                            "B",
+                            "C\xEF\xBF\xBD"
+                            "D"},
+                           Shown(out));
   };
 
   ExpectTranscript(Tamro({"-sys", Shown(module), "*", Shown(out)}), transcript("\x1b]0;pwned\x07"));
@@ -272,7 +199,7 @@ TEST_F(LinuxRulesTest, ModuleNamesNeverBecomeRawBytes) {
                                     "_]0;pwned_.tamro.txt"}));
   EXPECT_EQ(ReadBytes(out / "A\xEF\xBF\xBD"
                             "B.tamro.txt"),
-            CleanXml("low"));
+            CleanSample(u"low").xml);
 
   const RunResult terminal = TamroOnTerminal({"-sys", Shown(module), "*", Shown(out)});
   EXPECT_EQ(terminal.out, AsOnTerminal(transcript("\\x1b]0;pwned\\x07").str()));

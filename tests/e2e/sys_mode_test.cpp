@@ -3,21 +3,17 @@
 #include <sys/stat.h>
 
 #include "tests/builders/pe_builder.h"
+#include "tests/e2e/e2e_common.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/e2e_samples.h"
 
 namespace tamro::e2e {
 namespace {
 
-using Names = std::vector<std::string>;
 using test::PeBuilder;
 using test::PeBytes;
 using test::PeKey;
 using test::PeTable;
-
-std::string CleanXml(const std::string& word) {
-  return "<duixml>\r\n\t<Element id=\"" + word + "\"/>\r\n</duixml>\r\n";
-}
 
 class SysModeTest : public E2eTest {
  protected:
@@ -81,11 +77,11 @@ TEST_F(SysModeTest, StarConvertsEveryUifileInTheModulesOrder) {
 
   EXPECT_EQ(ListFolder(Out()),
             (Names{"23.tamro.txt", "24.tamro.txt", "25.tamro.txt", "40960.tamro.txt"}));
-  EXPECT_EQ(ReadBytes(Out() / "23.tamro.txt"), CleanXml("twentythree"));
-  EXPECT_EQ(ReadBytes(Out() / "24.tamro.txt"), CleanXml("twentyfour"));
+  EXPECT_EQ(ReadBytes(Out() / "23.tamro.txt"), CleanSample(u"twentythree").xml);
+  EXPECT_EQ(ReadBytes(Out() / "24.tamro.txt"), CleanSample(u"twentyfour").xml);
   EXPECT_EQ(ReadBytes(Out() / "25.tamro.txt"),
             "<duixml>\r\n\t<UNKNOWN_ELEM(FFFF) id=\"x\"/>\r\n</duixml>\r\n");
-  EXPECT_EQ(ReadBytes(Out() / "40960.tamro.txt"), CleanXml("main"));
+  EXPECT_EQ(ReadBytes(Out() / "40960.tamro.txt"), CleanSample(u"main").xml);
   auto after = Snapshot(Root());
   for (const std::string& name : ListFolder(Out())) after.erase("out/" + name);
   EXPECT_EQ(after, before);  // the module (and the program) are unchanged
@@ -94,7 +90,7 @@ TEST_F(SysModeTest, StarConvertsEveryUifileInTheModulesOrder) {
 TEST_F(SysModeTest, SingleId) {
   RunIds("40960", Transcript().ResourceItem("40960", "OK"), 1, 1);
   EXPECT_EQ(ListFolder(Out()), (Names{"40960.tamro.txt"}));
-  EXPECT_EQ(ReadBytes(Out() / "40960.tamro.txt"), CleanXml("main"));
+  EXPECT_EQ(ReadBytes(Out() / "40960.tamro.txt"), CleanSample(u"main").xml);
 }
 
 TEST_F(SysModeTest, ListWithStrayCommas) {
@@ -122,13 +118,13 @@ TEST_F(SysModeTest, StarInAListIsAName) {
 TEST_F(SysModeTest, LeadingZerosFindTheIdAndNameTheFile) {
   RunIds("040960", Transcript().ResourceItem("040960", "OK"), 1, 1);
   EXPECT_EQ(ListFolder(Out()), (Names{"040960.tamro.txt"}));
-  EXPECT_EQ(ReadBytes(Out() / "040960.tamro.txt"), CleanXml("main"));
+  EXPECT_EQ(ReadBytes(Out() / "040960.tamro.txt"), CleanSample(u"main").xml);
 }
 
 TEST_F(SysModeTest, LeadingBlankFindsTheIdAndNamesTheFile) {
   RunIds(" 24", Transcript().ResourceItem(" 24", "OK"), 1, 1);
   EXPECT_EQ(ListFolder(Out()), (Names{" 24.tamro.txt"}));
-  EXPECT_EQ(ReadBytes(Out() / " 24.tamro.txt"), CleanXml("twentyfour"));
+  EXPECT_EQ(ReadBytes(Out() / " 24.tamro.txt"), CleanSample(u"twentyfour").xml);
 }
 
 TEST_F(SysModeTest, StringNameIsFoundWithoutRegardToCase) {
@@ -160,10 +156,8 @@ TEST_F(SysModeTest, DefaultDestinationIsASubFolderOfTheProgramFolder) {
   const fs::path module = MainModule();
   const RunResult run = Tamro({"-sys", Shown(module), "23"});
   const fs::path out = ProgramFolder() / "mod.dll";
-  ExpectTranscript(
-      run,
-      Transcript().Extracting(1, Shown(module)).ResourceItem("23", "OK").Summary(1, 1, Shown(out)));
-  EXPECT_EQ(ReadBytes(out / "23.tamro.txt"), CleanXml("twentythree"));
+  ExpectTranscript(run, EveryResourceOk(Shown(module), {"23"}, Shown(out)));
+  EXPECT_EQ(ReadBytes(out / "23.tamro.txt"), CleanSample(u"twentythree").xml);
 }
 
 TEST_F(SysModeTest, EnvironmentReferenceInTheModulePath) {
@@ -172,10 +166,7 @@ TEST_F(SysModeTest, EnvironmentReferenceInTheModulePath) {
   const fs::path root = "%TAMRO_E2E_ROOT%";
   const RunResult run =
       Tamro({"-sys", Shown(root / "mod.dll"), "24", Shown(root / "out")}, options);
-  ExpectTranscript(run, Transcript()
-                            .Extracting(1, Shown(module))
-                            .ResourceItem("24", "OK")
-                            .Summary(1, 1, Shown(Out())));
+  ExpectTranscript(run, EveryResourceOk(Shown(module), {"24"}, Shown(Out())));
 }
 
 TEST_F(SysModeTest, ModuleWithoutUifiles) {
@@ -290,11 +281,8 @@ TEST_F(SysModeTest, ResourceInSeveralLanguagesIsConvertedOnce) {
   WriteBytes(module, pe.Build());
 
   ExpectTranscript(Tamro({"-sys", Shown(module), "*", Shown(Out())}),
-                   Transcript()
-                       .Extracting(1, Shown(module))
-                       .ResourceItem("30", "OK")
-                       .Summary(1, 1, Shown(Out())));
-  EXPECT_EQ(ReadBytes(Out() / "30.tamro.txt"), CleanXml("english"));
+                   EveryResourceOk(Shown(module), {"30"}, Shown(Out())));
+  EXPECT_EQ(ReadBytes(Out() / "30.tamro.txt"), CleanSample(u"english").xml);
 }
 
 // A character the console's code page lacks shows as '?' and costs nothing else:
@@ -303,13 +291,10 @@ TEST_F(SysModeTest, UnconvertibleNameOnRedirectedOutputKeepsTheRest) {
   const fs::path module = NameAnd23Module("cjk.dll", u"\u65E5\u672C", u"cjk");
 
   ExpectTranscript(Tamro({"-sys", Shown(module), "\xE6\x97\xA5\xE6\x9C\xAC,23", Shown(Out())}),
-                   Transcript()
-                       .Extracting(2, Shown(module))
-                       .ResourceItem(OnHost("\xE6\x97\xA5\xE6\x9C\xAC", "??"), "OK")
-                       .ResourceItem("23", "OK")
-                       .Summary(2, 2, Shown(Out())));
-  EXPECT_EQ(ReadBytes(Out() / "\xE6\x97\xA5\xE6\x9C\xAC.tamro.txt"), CleanXml("cjk"));
-  EXPECT_EQ(ReadBytes(Out() / "23.tamro.txt"), CleanXml("twentythree"));
+                   EveryResourceOk(Shown(module), {OnHost("\xE6\x97\xA5\xE6\x9C\xAC", "??"), "23"},
+                                   Shown(Out())));
+  EXPECT_EQ(ReadBytes(Out() / "\xE6\x97\xA5\xE6\x9C\xAC.tamro.txt"), CleanSample(u"cjk").xml);
+  EXPECT_EQ(ReadBytes(Out() / "23.tamro.txt"), CleanSample(u"twentythree").xml);
 }
 
 // Resource compilers store string names in upper case. Windows looks a string

@@ -1,13 +1,13 @@
 // tamro -sys on a module whose resource names are hostile: paths, a drive prefix,
 // digits and format text. Every output stays inside the destination folder.
 #include "tests/builders/pe_builder.h"
+#include "tests/e2e/e2e_common.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/e2e_samples.h"
 
 namespace tamro::e2e {
 namespace {
 
-using Names = std::vector<std::string>;
 using test::PeBuilder;
 using test::PeKey;
 
@@ -64,11 +64,7 @@ TEST_F(HostileNamesTest, StarKeepsEveryOutputInsideTheDestination) {
 TEST_F(HostileNamesTest, TypedStringNamesAreSanitisedToo) {
   const RunResult run = Tamro({"-sys", Shown(module_), "../../EVIL,C:EVIL", Shown(out_)});
 
-  ExpectTranscript(run, Transcript()
-                            .Extracting(2, Shown(module_))
-                            .ResourceItem("../../EVIL", "OK")
-                            .ResourceItem("C:EVIL", "OK")
-                            .Summary(2, 2, Shown(out_)));
+  ExpectTranscript(run, EveryResourceOk(Shown(module_), {"../../EVIL", "C:EVIL"}, Shown(out_)));
   EXPECT_EQ(ListFolder(out_), (Names{".._.._EVIL.tamro.txt", "C_EVIL.tamro.txt"}));
   EXPECT_EQ(ReadBytes(out_ / ".._.._EVIL.tamro.txt"), CleanSample(u"slashes").xml);
   EXPECT_EQ(ListFolder(Root() / "a"), (Names{"b/"}));
@@ -79,10 +75,7 @@ TEST_F(HostileNamesTest, TypedStringNamesAreSanitisedToo) {
 TEST_F(HostileNamesTest, TypedDigitsNameTheIntegerId) {
   const RunResult run = Tamro({"-sys", Shown(module_), "25X", Shown(out_)});
 
-  ExpectTranscript(run, Transcript()
-                            .Extracting(1, Shown(module_))
-                            .ResourceItem("25X", "OK")
-                            .Summary(1, 1, Shown(out_)));
+  ExpectTranscript(run, EveryResourceOk(Shown(module_), {"25X"}, Shown(out_)));
   EXPECT_EQ(ReadBytes(out_ / "25X.tamro.txt"), CleanSample(u"id25").xml);
 }
 

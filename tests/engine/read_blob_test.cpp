@@ -32,10 +32,19 @@ DuibBuilder SmallBlob() {
   return builder;
 }
 
+Bytes SmallBytes() {
+  return SmallBlob().Build();
+}
+
 Bytes Build(const std::function<void(DuibBuilder&)>& tweak) {
   DuibBuilder builder = SmallBlob();
   tweak(builder);
   return builder.Build();
+}
+
+// A row's blob: the small blob with `tweak` applied to its builder.
+std::function<Bytes()> Tweaked(std::function<void(DuibBuilder&)> tweak) {
+  return [tweak] { return Build(tweak); };
 }
 
 // Runs Convert on an exact-size heap copy, so that ASan sees any read past the end
@@ -63,18 +72,17 @@ struct ReadCase {
 };
 
 const ReadCase kReadCases[] = {
-    {"valid blob", [] { return Build([](DuibBuilder&) {}); }, ConvertStatus::Ok},
+    {"valid blob", SmallBytes, ConvertStatus::Ok},
     {"19 bytes", [] { return Bytes(19, 0); }, ConvertStatus::SizeCheck},
     {"header only, 20 bytes of zeros", [] { return Bytes(20, 0); }, ConvertStatus::BadSignature},
-    {"magic in capitals", [] { return Build([](DuibBuilder& d) { d.magic = 0x42495544; }); },
+    {"magic in capitals", Tweaked([](DuibBuilder& d) { d.magic = 0x42495544; }),
      ConvertStatus::BadSignature},
-    {"version 4", [] { return Build([](DuibBuilder& d) { d.version = 4; }); },
-     ConvertStatus::BadSignature},
-    {"version 0x105", [] { return Build([](DuibBuilder& d) { d.version = 0x105; }); },
+    {"version 4", Tweaked([](DuibBuilder& d) { d.version = 4; }), ConvertStatus::BadSignature},
+    {"version 0x105", Tweaked([](DuibBuilder& d) { d.version = 0x105; }),
      ConvertStatus::BadSignature},
     {"resid flag set, 27 bytes",
      [] {
-       Bytes bytes = Build([](DuibBuilder&) {});
+       Bytes bytes = SmallBytes();
        bytes.resize(27);
        return bytes;
      },
@@ -106,24 +114,23 @@ const ReadCase kReadCases[] = {
      ConvertStatus::Ok},
     {"resid section ends one byte past the blob",
      [] {
-       Bytes bytes = Build([](DuibBuilder&) {});
+       Bytes bytes = SmallBytes();
        Put32(bytes, 20, static_cast<std::uint32_t>(bytes.size() - 20 + 1));
        return bytes;
      },
      ConvertStatus::SizeCheck},
     {"resid section ends exactly at the blob's end",
      [] {
-       Bytes bytes = Build([](DuibBuilder&) {});
+       Bytes bytes = SmallBytes();
        Put32(bytes, 20, static_cast<std::uint32_t>(bytes.size() - 20));
        return bytes;
      },
      ConvertStatus::Ok},
-    {"resid entries run past the blob",
-     [] { return Build([](DuibBuilder& d) { d.residCount = 0x10000000; }); },
+    {"resid entries run past the blob", Tweaked([](DuibBuilder& d) { d.residCount = 0x10000000; }),
      ConvertStatus::SizeCheck},
     {"resid count one past the blob's room for 8-byte entries",
      [] {
-       Bytes bytes = Build([](DuibBuilder&) {});
+       Bytes bytes = SmallBytes();
        Put32(bytes, 24, static_cast<std::uint32_t>((bytes.size() - 28) / 8 + 1));
        return bytes;
      },
@@ -131,7 +138,7 @@ const ReadCase kReadCases[] = {
     {"resid count filling the blob's room for 8-byte entries reads",
      [] {
        // The entries then overlap the later sections and stay unmatched.
-       Bytes bytes = Build([](DuibBuilder&) {});
+       Bytes bytes = SmallBytes();
        Put32(bytes, 24, static_cast<std::uint32_t>((bytes.size() - 28) / 8));
        return bytes;
      },
@@ -147,46 +154,39 @@ const ReadCase kReadCases[] = {
      },
      ConvertStatus::Warnings},
     {"resid count with 2^32 - 1 entries",
-     [] { return Build([](DuibBuilder& d) { d.residCount = 0xFFFFFFFF; }); },
-     ConvertStatus::SizeCheck},
+     Tweaked([](DuibBuilder& d) { d.residCount = 0xFFFFFFFF; }), ConvertStatus::SizeCheck},
     {"element section ends one byte past the blob",
      [] {
-       Bytes bytes = Build([](DuibBuilder&) {});
+       Bytes bytes = SmallBytes();
        const std::uint32_t at = test::Get32(bytes, 8);
        Put32(bytes, at, static_cast<std::uint32_t>(bytes.size() - at + 1));
        return bytes;
      },
      ConvertStatus::SizeCheck},
     {"element section head past the blob",
-     [] { return Build([](DuibBuilder& d) { d.elementOffset = 0xFFFFFFFC; }); },
-     ConvertStatus::SizeCheck},
+     Tweaked([](DuibBuilder& d) { d.elementOffset = 0xFFFFFFFC; }), ConvertStatus::SizeCheck},
     {"element section size past the blob",
-     [] { return Build([](DuibBuilder& d) { d.elementSectionSize = 0x7FFFFFFF; }); },
-     ConvertStatus::SizeCheck},
+     Tweaked([](DuibBuilder& d) { d.elementSectionSize = 0x7FFFFFFF; }), ConvertStatus::SizeCheck},
     {"element section size wraps 32 bits",
-     [] { return Build([](DuibBuilder& d) { d.elementSectionSize = 0xFFFFFFF0; }); },
-     ConvertStatus::SizeCheck},
+     Tweaked([](DuibBuilder& d) { d.elementSectionSize = 0xFFFFFFF0; }), ConvertStatus::SizeCheck},
     {"string section one byte short of the blob's end",
      [] {
-       Bytes bytes = Build([](DuibBuilder&) {});
+       Bytes bytes = SmallBytes();
        bytes.push_back(0);
        return bytes;
      },
      ConvertStatus::SizeCheck},
     {"string section head past the blob",
-     [] { return Build([](DuibBuilder& d) { d.stringOffset = 0xFFFFFFFF; }); },
-     ConvertStatus::SizeCheck},
+     Tweaked([](DuibBuilder& d) { d.stringOffset = 0xFFFFFFFF; }), ConvertStatus::SizeCheck},
     {"string section size past the blob",
-     [] { return Build([](DuibBuilder& d) { d.stringSectionSize = 0x1000; }); },
-     ConvertStatus::SizeCheck},
+     Tweaked([](DuibBuilder& d) { d.stringSectionSize = 0x1000; }), ConvertStatus::SizeCheck},
     {"string offset table runs past the blob",
-     [] { return Build([](DuibBuilder& d) { d.stringCount = 0x40000000; }); },
-     ConvertStatus::SizeCheck},
+     Tweaked([](DuibBuilder& d) { d.stringCount = 0x40000000; }), ConvertStatus::SizeCheck},
     {"string offset table runs past the blob after valid entries",
      [] {
        // Two entries of 8, each the one-unit string 0008 at the first entry, then
        // a third entry behind the blob's end.
-       Bytes bytes = Build([](DuibBuilder&) {});
+       Bytes bytes = SmallBytes();
        const std::uint32_t at = test::Get32(bytes, 12);
        bytes.resize(at + 16);
        Put32(bytes, at, 16);
@@ -197,21 +197,19 @@ const ReadCase kReadCases[] = {
      },
      ConvertStatus::SizeCheck},
     {"string offset points past the blob",
-     [] { return Build([](DuibBuilder& d) { d.AddStringOffset(0x7FFFFFFF); }); },
-     ConvertStatus::SizeCheck},
+     Tweaked([](DuibBuilder& d) { d.AddStringOffset(0x7FFFFFFF); }), ConvertStatus::SizeCheck},
     {"string offset wraps 32 bits from the section start",
-     [] { return Build([](DuibBuilder& d) { d.AddStringOffset(0xFFFFFFFF); }); },
-     ConvertStatus::SizeCheck},
+     Tweaked([](DuibBuilder& d) { d.AddStringOffset(0xFFFFFFFF); }), ConvertStatus::SizeCheck},
     {"string runs to the blob's end without a zero unit",
      [] {
-       Bytes bytes = Build([](DuibBuilder&) {});
+       Bytes bytes = SmallBytes();
        bytes.back() = 'x';  // the last string's terminator
        return bytes;
      },
      ConvertStatus::SizeCheck},
     {"string ends in an odd byte",
      [] {
-       Bytes bytes = Build([](DuibBuilder&) {});
+       Bytes bytes = SmallBytes();
        bytes.back() = 'x';
        bytes.push_back(0);  // zero byte, but not a whole unit on the string's grid
        const std::uint32_t s = test::Get32(bytes, 12);
@@ -234,8 +232,7 @@ const ReadCase kReadCases[] = {
        return bytes;
      },
      ConvertStatus::SizeCheck},
-    {"string whose terminator fills the last two bytes", [] { return Build([](DuibBuilder&) {}); },
-     ConvertStatus::Ok},
+    {"string whose terminator fills the last two bytes", SmallBytes, ConvertStatus::Ok},
     {"string count 0",
      [] {
        DuibBuilder d;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/case_name.h"
 #include "tests/support/same_bytes.h"
+#include "tests/support/table_test.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro {
@@ -18,37 +18,28 @@ using enum ItemCode;
 
 namespace fs = std::filesystem;
 
-struct SafeRow {
-  const char* what;
-  std::wstring name;
-  std::wstring safe;
-};
-
-class SafeFileNameTest : public ::testing::TestWithParam<SafeRow> {};
-
-TEST_P(SafeFileNameTest, ReplacesWhatCannotStandInAFileName) {
-  EXPECT_EQ(SafeFileName(GetParam().name), GetParam().safe);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, SafeFileNameTest,
-    ::testing::Values(
-        SafeRow{"plain", L"40960.tamro.txt", L"40960.tamro.txt"}, SafeRow{"empty", L"", L""},
-        SafeRow{"separators", L"a\\b/c", L"a_b_c"}, SafeRow{"drive colon", L"C:x", L"C_x"},
-        SafeRow{"wild cards", L"*?.txt", L"__.txt"},
-        SafeRow{"quote brackets bar", L"\"<a>|", L"__a__"},
-        SafeRow{"control characters", std::wstring(L"a\0b\tc\x1F\x7F", 7), L"a_b_c_\x7F"},
-        SafeRow{"dot dot stays a name", L"..", L".."},
-        SafeRow{"blank and non ascii kept", L" 24 \u00E9\u4E2D", L" 24 \u00E9\u4E2D"},
-        SafeRow{"percent kept", L"%s%d", L"%s%d"}, SafeRow{"device name", L"CON", L"_CON"},
-        SafeRow{"device name with extension", L"nul.tamro.txt", L"_nul.tamro.txt"},
-        SafeRow{"numbered device", L"Com1 .x", L"_Com1 .x"},
-        SafeRow{"last numbered device", L"lpt9", L"_lpt9"},
-        SafeRow{"two digits is no device", L"COM10", L"COM10"},
-        SafeRow{"aux in lower case", L"aux.txt", L"_aux.txt"}, SafeRow{"printer", L"Prn", L"_Prn"},
-        SafeRow{"device name inside a longer name", L"CONSOLE", L"CONSOLE"},
-        SafeRow{"port zero is no device", L"LPT0", L"LPT0"}),
-    test::CaseNamer());
+// What cannot stand in a file name is replaced.
+const test::FunctionTable<std::wstring, std::wstring> kSafeFileName(
+    "SafeFileName", SafeFileName,
+    {{"plain", L"40960.tamro.txt", L"40960.tamro.txt"},
+     {"empty", L"", L""},
+     {"separators", L"a\\b/c", L"a_b_c"},
+     {"drive colon", L"C:x", L"C_x"},
+     {"wild cards", L"*?.txt", L"__.txt"},
+     {"quote brackets bar", L"\"<a>|", L"__a__"},
+     {"control characters", std::wstring(L"a\0b\tc\x1F\x7F", 7), L"a_b_c_\x7F"},
+     {"dot dot stays a name", L"..", L".."},
+     {"blank and non ascii kept", L" 24 \u00E9\u4E2D", L" 24 \u00E9\u4E2D"},
+     {"percent kept", L"%s%d", L"%s%d"},
+     {"device name", L"CON", L"_CON"},
+     {"device name with extension", L"nul.tamro.txt", L"_nul.tamro.txt"},
+     {"numbered device", L"Com1 .x", L"_Com1 .x"},
+     {"last numbered device", L"lpt9", L"_lpt9"},
+     {"two digits is no device", L"COM10", L"COM10"},
+     {"aux in lower case", L"aux.txt", L"_aux.txt"},
+     {"printer", L"Prn", L"_Prn"},
+     {"device name inside a longer name", L"CONSOLE", L"CONSOLE"},
+     {"port zero is no device", L"LPT0", L"LPT0"}});
 
 // Writes `pieces` through a sink for `path` and commits it.
 ItemCode WriteThrough(const std::wstring& path, std::initializer_list<std::string_view> pieces) {

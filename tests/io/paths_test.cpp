@@ -7,36 +7,12 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "tests/support/case_name.h"
+#include "tests/support/table_test.h"
 
 namespace tamro {
 namespace {
 
-struct PathRow {
-  const char* what;
-  std::wstring path;
-  std::wstring result;
-};
-
-class AddBackslashTest : public ::testing::TestWithParam<PathRow> {};
-TEST_P(AddBackslashTest, MatchesTable) {
-  EXPECT_EQ(AddBackslash(GetParam().path), GetParam().result);
-}
-
-class RemoveBackslashTest : public ::testing::TestWithParam<PathRow> {};
-TEST_P(RemoveBackslashTest, MatchesTable) {
-  EXPECT_EQ(RemoveBackslash(GetParam().path), GetParam().result);
-}
-
-class FolderOfPathTest : public ::testing::TestWithParam<PathRow> {};
-TEST_P(FolderOfPathTest, MatchesTable) {
-  EXPECT_EQ(FolderOfPath(GetParam().path), GetParam().result);
-}
-
-class FileNameOfPathTest : public ::testing::TestWithParam<PathRow> {};
-TEST_P(FileNameOfPathTest, MatchesTable) {
-  EXPECT_EQ(FileNameOfPath(GetParam().path), GetParam().result);
-}
+using PathTable = test::FunctionTable<std::wstring, std::wstring>;
 
 struct RenameRow {
   const char* what;
@@ -45,123 +21,106 @@ struct RenameRow {
   std::wstring result;
 };
 
-class RenameExtensionTest : public ::testing::TestWithParam<RenameRow> {};
-TEST_P(RenameExtensionTest, MatchesTable) {
-  EXPECT_EQ(RenameExtension(GetParam().name, GetParam().extension), GetParam().result);
-}
-
 // Independent of the separator.
-INSTANTIATE_TEST_SUITE_P(
-    Common, RenameExtensionTest,
-    ::testing::Values(
-        RenameRow{"raw", L"40960.raw", L".tamro.txt", L"40960.tamro.txt"},
-        RenameRow{"no extension", L"40960", L".tamro.txt", L"40960.tamro.txt"},
-        RenameRow{"data", L"data", L".tamro.txt", L"data.tamro.txt"},
-        RenameRow{"last extension only", L"a.b.c", L".tamro.txt", L"a.b.tamro.txt"},
-        RenameRow{"two dots", L"a.b.raw", L".tamro.txt", L"a.b.tamro.txt"},
-        RenameRow{"dot supplied", L"a.raw", L"txt", L"a.txt"},
-        RenameRow{"trailing dot", L"a.", L".tamro.txt", L"a.tamro.txt"},
-        RenameRow{"dot file", L".raw", L".tamro.txt", L".tamro.txt"},
-        RenameRow{"space after dot ends extension", L"a.b c", L".tamro.txt", L"a.b c.tamro.txt"},
-        RenameRow{"space before dot", L"my file.raw", L".tamro.txt", L"my file.tamro.txt"},
-        RenameRow{"dot in a folder name", L"dir.x/name", L".tamro.txt", L"dir.x/name.tamro.txt"},
-        RenameRow{"empty name", L"", L".tamro.txt", L".tamro.txt"},
-        RenameRow{"long name keeps the new extension", std::wstring(400, L'n') + L".raw",
-                  L".tamro.txt", std::wstring(400, L'n') + L".tamro.txt"}),
-    test::CaseNamer());
+const test::Table<RenameRow> kRenameExtension(
+    "RenameExtension",
+    [](const RenameRow& row) { EXPECT_EQ(RenameExtension(row.name, row.extension), row.result); },
+    {{"raw", L"40960.raw", L".tamro.txt", L"40960.tamro.txt"},
+     {"no extension", L"40960", L".tamro.txt", L"40960.tamro.txt"},
+     {"data", L"data", L".tamro.txt", L"data.tamro.txt"},
+     {"last extension only", L"a.b.c", L".tamro.txt", L"a.b.tamro.txt"},
+     {"two dots", L"a.b.raw", L".tamro.txt", L"a.b.tamro.txt"},
+     {"dot supplied", L"a.raw", L"txt", L"a.txt"},
+     {"trailing dot", L"a.", L".tamro.txt", L"a.tamro.txt"},
+     {"dot file", L".raw", L".tamro.txt", L".tamro.txt"},
+     {"space after dot ends extension", L"a.b c", L".tamro.txt", L"a.b c.tamro.txt"},
+     {"space before dot", L"my file.raw", L".tamro.txt", L"my file.tamro.txt"},
+     {"dot in a folder name", L"dir.x/name", L".tamro.txt", L"dir.x/name.tamro.txt"},
+     {"empty name", L"", L".tamro.txt", L".tamro.txt"},
+     {"long name keeps the new extension", std::wstring(400, L'n') + L".raw", L".tamro.txt",
+      std::wstring(400, L'n') + L".tamro.txt"}});
 
 #ifdef _WIN32
 
-INSTANTIATE_TEST_SUITE_P(Windows, AddBackslashTest,
-                         ::testing::Values(PathRow{"empty stays empty", L"", L""},
-                                           PathRow{"folder", L"C:\\dir", L"C:\\dir\\"},
-                                           PathRow{"already ends", L"C:\\dir\\", L"C:\\dir\\"},
-                                           PathRow{"slash counts", L"C:\\dir/", L"C:\\dir/"},
-                                           PathRow{"drive", L"C:", L"C:\\"},
-                                           PathRow{"relative", L"dir", L"dir\\"}),
-                         test::CaseNamer());
+const PathTable kAddBackslash("AddBackslash", AddBackslash,
+                              {{"empty stays empty", L"", L""},
+                               {"folder", L"C:\\dir", L"C:\\dir\\"},
+                               {"already ends", L"C:\\dir\\", L"C:\\dir\\"},
+                               {"slash counts", L"C:\\dir/", L"C:\\dir/"},
+                               {"drive", L"C:", L"C:\\"},
+                               {"relative", L"dir", L"dir\\"}});
 
-INSTANTIATE_TEST_SUITE_P(
-    Windows, RemoveBackslashTest,
-    ::testing::Values(PathRow{"drive root kept", L"C:\\", L"C:\\"},
-                      PathRow{"folder", L"E:\\destpath\\", L"E:\\destpath"},
-                      PathRow{"lone backslash kept", L"\\", L"\\"},
-                      PathRow{"no trailing", L"C:\\dir", L"C:\\dir"},
-                      PathRow{"only one removed", L"C:\\dir\\\\", L"C:\\dir\\"},
-                      PathRow{"unc root kept", L"\\\\srv\\share\\", L"\\\\srv\\share\\"},
-                      PathRow{"empty", L"", L""}),
-    test::CaseNamer());
+const PathTable kRemoveBackslash("RemoveBackslash", RemoveBackslash,
+                                 {{"drive root kept", L"C:\\", L"C:\\"},
+                                  {"folder", L"E:\\destpath\\", L"E:\\destpath"},
+                                  {"lone backslash kept", L"\\", L"\\"},
+                                  {"no trailing", L"C:\\dir", L"C:\\dir"},
+                                  {"only one removed", L"C:\\dir\\\\", L"C:\\dir\\"},
+                                  {"unc root kept", L"\\\\srv\\share\\", L"\\\\srv\\share\\"},
+                                  {"empty", L"", L""}});
 
-INSTANTIATE_TEST_SUITE_P(
-    Windows, FolderOfPathTest,
-    ::testing::Values(PathRow{"mask", L"D:\\source path\\*.raw", L"D:\\source path\\"},
-                      PathRow{"drive root keeps backslash", L"C:\\x.raw", L"C:\\"},
-                      PathRow{"no folder", L"40960.raw", L""}, PathRow{"empty", L"", L""},
-                      PathRow{"folder with backslash", L"C:\\dir\\", L"C:\\dir\\"},
-                      PathRow{"relative", L"dir\\x.raw", L"dir\\"},
-                      PathRow{"slash", L"C:/dir/x.raw", L"C:/dir\\"},
-                      PathRow{"rooted", L"\\x.raw", L"\\"},
-                      PathRow{"unc", L"\\\\srv\\share\\x.raw", L"\\\\srv\\share\\"},
-                      PathRow{"program", L"C:\\tools\\tamro.exe", L"C:\\tools\\"}),
-    test::CaseNamer());
+const PathTable kFolderOfPath("FolderOfPath", FolderOfPath,
+                              {{"mask", L"D:\\source path\\*.raw", L"D:\\source path\\"},
+                               {"drive root keeps backslash", L"C:\\x.raw", L"C:\\"},
+                               {"no folder", L"40960.raw", L""},
+                               {"empty", L"", L""},
+                               {"folder with backslash", L"C:\\dir\\", L"C:\\dir\\"},
+                               {"relative", L"dir\\x.raw", L"dir\\"},
+                               {"slash", L"C:/dir/x.raw", L"C:/dir\\"},
+                               {"rooted", L"\\x.raw", L"\\"},
+                               {"unc", L"\\\\srv\\share\\x.raw", L"\\\\srv\\share\\"},
+                               {"program", L"C:\\tools\\tamro.exe", L"C:\\tools\\"}});
 
-INSTANTIATE_TEST_SUITE_P(
-    Windows, FileNameOfPathTest,
-    ::testing::Values(PathRow{"mask", L"D:\\source path\\*.raw", L"*.raw"},
-                      PathRow{"module", L"C:\\tools\\shell32.dll", L"shell32.dll"},
-                      PathRow{"plain", L"40960.raw", L"40960.raw"},
-                      PathRow{"slash", L"C:/dir/x.raw", L"x.raw"},
-                      PathRow{"drive relative", L"C:x.raw", L"x.raw"},
-                      PathRow{"trailing backslash stays", L"C:\\dir\\", L"dir\\"},
-                      PathRow{"doubled trailing backslash stays", L"C:\\dir\\\\", L"dir\\\\"},
-                      PathRow{"empty", L"", L""}),
-    test::CaseNamer());
+const PathTable kFileNameOfPath("FileNameOfPath", FileNameOfPath,
+                                {{"mask", L"D:\\source path\\*.raw", L"*.raw"},
+                                 {"module", L"C:\\tools\\shell32.dll", L"shell32.dll"},
+                                 {"plain", L"40960.raw", L"40960.raw"},
+                                 {"slash", L"C:/dir/x.raw", L"x.raw"},
+                                 {"drive relative", L"C:x.raw", L"x.raw"},
+                                 {"trailing backslash stays", L"C:\\dir\\", L"dir\\"},
+                                 {"doubled trailing backslash stays", L"C:\\dir\\\\", L"dir\\\\"},
+                                 {"empty", L"", L""}});
 
 #else
 
-INSTANTIATE_TEST_SUITE_P(Linux, AddBackslashTest,
-                         ::testing::Values(PathRow{"empty stays empty", L"", L""},
-                                           PathRow{"folder", L"/usr/dir", L"/usr/dir/"},
-                                           PathRow{"already ends", L"/usr/dir/", L"/usr/dir/"},
-                                           PathRow{"root", L"/", L"/"},
-                                           PathRow{"backslash is a name", L"dir\\", L"dir\\/"},
-                                           PathRow{"relative", L"dir", L"dir/"}),
-                         test::CaseNamer());
+const PathTable kAddBackslash("AddBackslash", AddBackslash,
+                              {{"empty stays empty", L"", L""},
+                               {"folder", L"/usr/dir", L"/usr/dir/"},
+                               {"already ends", L"/usr/dir/", L"/usr/dir/"},
+                               {"root", L"/", L"/"},
+                               {"backslash is a name", L"dir\\", L"dir\\/"},
+                               {"relative", L"dir", L"dir/"}});
 
-INSTANTIATE_TEST_SUITE_P(Linux, RemoveBackslashTest,
-                         ::testing::Values(PathRow{"root kept", L"/", L"/"},
-                                           PathRow{"folder", L"/dest/path/", L"/dest/path"},
-                                           PathRow{"no trailing", L"/dest", L"/dest"},
-                                           PathRow{"only one removed", L"/dest//", L"/dest/"},
-                                           PathRow{"relative", L"dest/", L"dest"},
-                                           PathRow{"empty", L"", L""}),
-                         test::CaseNamer());
+const PathTable kRemoveBackslash("RemoveBackslash", RemoveBackslash,
+                                 {{"root kept", L"/", L"/"},
+                                  {"folder", L"/dest/path/", L"/dest/path"},
+                                  {"no trailing", L"/dest", L"/dest"},
+                                  {"only one removed", L"/dest//", L"/dest/"},
+                                  {"relative", L"dest/", L"dest"},
+                                  {"empty", L"", L""}});
 
-INSTANTIATE_TEST_SUITE_P(Linux, FolderOfPathTest,
-                         ::testing::Values(PathRow{"mask", L"/source path/*.raw", L"/source path/"},
-                                           PathRow{"root keeps slash", L"/x.raw", L"/"},
-                                           PathRow{"root alone", L"/", L"/"},
-                                           PathRow{"no folder", L"40960.raw", L""},
-                                           PathRow{"empty", L"", L""},
-                                           PathRow{"folder with slash", L"/tmp/dir/", L"/tmp/dir/"},
-                                           PathRow{"relative", L"dir/x.raw", L"dir/"},
-                                           PathRow{"doubled slash", L"a//b", L"a/"},
-                                           PathRow{"colon is a name", L"C:x.raw", L""},
-                                           PathRow{"program", L"/opt/tamro/tamro", L"/opt/tamro/"}),
-                         test::CaseNamer());
+const PathTable kFolderOfPath("FolderOfPath", FolderOfPath,
+                              {{"mask", L"/source path/*.raw", L"/source path/"},
+                               {"root keeps slash", L"/x.raw", L"/"},
+                               {"root alone", L"/", L"/"},
+                               {"no folder", L"40960.raw", L""},
+                               {"empty", L"", L""},
+                               {"folder with slash", L"/tmp/dir/", L"/tmp/dir/"},
+                               {"relative", L"dir/x.raw", L"dir/"},
+                               {"doubled slash", L"a//b", L"a/"},
+                               {"colon is a name", L"C:x.raw", L""},
+                               {"program", L"/opt/tamro/tamro", L"/opt/tamro/"}});
 
-INSTANTIATE_TEST_SUITE_P(
-    Linux, FileNameOfPathTest,
-    ::testing::Values(PathRow{"mask", L"/source path/*.raw", L"*.raw"},
-                      PathRow{"module", L"/srv/win/shell32.dll", L"shell32.dll"},
-                      PathRow{"plain", L"40960.raw", L"40960.raw"},
-                      PathRow{"trailing slash stays", L"/tmp/dir/", L"dir/"},
-                      PathRow{"doubled trailing slash stays", L"/tmp/dir//", L"dir//"},
-                      PathRow{"root", L"/", L"/"},
-                      PathRow{"colon is a name", L"C:x.raw", L"C:x.raw"},
-                      PathRow{"backslash is a name", L"a\\b.raw", L"a\\b.raw"},
-                      PathRow{"empty", L"", L""}),
-    test::CaseNamer());
+const PathTable kFileNameOfPath("FileNameOfPath", FileNameOfPath,
+                                {{"mask", L"/source path/*.raw", L"*.raw"},
+                                 {"module", L"/srv/win/shell32.dll", L"shell32.dll"},
+                                 {"plain", L"40960.raw", L"40960.raw"},
+                                 {"trailing slash stays", L"/tmp/dir/", L"dir/"},
+                                 {"doubled trailing slash stays", L"/tmp/dir//", L"dir//"},
+                                 {"root", L"/", L"/"},
+                                 {"colon is a name", L"C:x.raw", L"C:x.raw"},
+                                 {"backslash is a name", L"a\\b.raw", L"a\\b.raw"},
+                                 {"empty", L"", L""}});
 
 #endif
 

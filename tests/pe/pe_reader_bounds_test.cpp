@@ -38,8 +38,7 @@ INSTANTIATE_TEST_SUITE_P(Names, PeReaderScalingTest, ::testing::Values(false, tr
 TEST_P(PeReaderScalingTest, EveryNameOfALargeSortedTableIsFoundWithItsBytes) {
   constexpr std::uint32_t kCount = 5000;
   const ParsedImage image = ParseBuilt(ManyUifiles(kCount, GetParam()));
-  std::vector<EnumeratedName> names;
-  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
+  const std::vector<EnumeratedName> names = UifileNames(image);
   ASSERT_EQ(names.size(), kCount);
   std::uint32_t right = 0;
   for (const EnumeratedName& name : names) {
@@ -97,9 +96,7 @@ TEST(PeReaderBounds, SharedLanguageTableAnswersWithTheSharedData) {
   PeBuilder b = ManyUifiles(1000, false);
   b.faults.shareLanguageTables = true;
   const ParsedImage image = ParseBuilt(b);
-  std::vector<EnumeratedName> names;
-  ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
-  for (const EnumeratedName& name : names) {
+  for (const EnumeratedName& name : UifileNames(image)) {
     EXPECT_EQ(FoundText(image, image.reader->Find(L"UIFILE", name)), "data 1");
   }
 }
@@ -109,9 +106,7 @@ TEST(PeReaderBounds, SelfReferencingDirectoriesTerminate) {
     PeBuilder b = ManyUifiles(20, false);
     b.faults.loop = loop;
     const ParsedImage image = ParseBuilt(b);
-    std::vector<EnumeratedName> names;
-    ASSERT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
-    for (const EnumeratedName& name : names) {
+    for (const EnumeratedName& name : UifileNames(image)) {
       (void)image.reader->CheckName(L"UIFILE", name);
       (void)image.reader->Find(L"UIFILE", name);
     }
@@ -238,10 +233,7 @@ TEST(PeReaderBounds, NameCharactersInAllAreCapped) {
     name.replace(0, digits.size(), std::u16string(digits.begin(), digits.end()));
     b.AddUifile(PeKey::Text(name), PeBytes("x"));
   }
-  const ParsedImage image = ParseBuilt(b);
-  std::vector<EnumeratedName> names;
-  EXPECT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
-  EXPECT_EQ(names.size(), 1024u);
+  EXPECT_EQ(UifileNames(ParseBuilt(b)).size(), 1024u);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // asked with the type and names written as text.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -69,6 +71,18 @@ inline ParsedImage ParseBytes(std::vector<std::uint8_t> bytes) {
 
 inline ParsedImage ParseBuilt(const PeBuilder& builder) {
   return ParseBytes(builder.Build());
+}
+
+// The UIFILE names the reader lists, for going through them: a failed listing
+// fails the test and gives none.
+inline std::vector<EnumeratedName> UifileNames(const ParsedImage& image) {
+  std::vector<EnumeratedName> names;
+  if (!image.reader) {
+    ADD_FAILURE() << "the image does not parse";
+  } else {
+    EXPECT_EQ(image.reader->EnumNames(L"UIFILE", names), kOk);
+  }
+  return names;
 }
 
 inline std::string FormatName(PeFormat format) {

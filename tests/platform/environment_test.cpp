@@ -13,7 +13,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "tests/support/case_name.h"
+#include "tests/support/table_test.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro::platform {
@@ -31,45 +31,33 @@ class EnvironmentFixture {
   }
 };
 
-struct ExpandRow {
-  const char* what;
-  std::wstring text;
-  std::wstring expanded;
-};
-
-class ExpandEnvironmentTest : public ::testing::TestWithParam<ExpandRow> {
- protected:
-  EnvironmentFixture environment_;
-};
-
-TEST_P(ExpandEnvironmentTest, ExpandsDefinedNamesOnly) {
-  EXPECT_EQ(ExpandEnvironment(GetParam().text), GetParam().expanded);
+std::wstring ExpandInFixture(const std::wstring& text) {
+  EnvironmentFixture environment;
+  return ExpandEnvironment(text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ExpandEnvironmentTest,
-    ::testing::Values(
-        ExpandRow{"no reference", L"/usr/lib/x.dll", L"/usr/lib/x.dll"},
-        ExpandRow{"empty", L"", L""}, ExpandRow{"defined", L"%TAMRO_TEST_VALUE%/x", L"value/x"},
-        ExpandRow{"defined twice", L"%TAMRO_TEST_VALUE%%TAMRO_TEST_VALUE%", L"valuevalue"},
-        ExpandRow{"defined inside text", L"a%TAMRO_TEST_VALUE%b", L"avalueb"},
-        ExpandRow{"defined but empty", L"[%TAMRO_TEST_EMPTY%]", L"[]"},
-        ExpandRow{"utf8 value", L"%TAMRO_TEST_UTF8%", L"caf\u00E9"},
-        ExpandRow{"undefined stays", L"%TAMRO_NO_SUCH_VARIABLE%/x", L"%TAMRO_NO_SUCH_VARIABLE%/x"},
-        ExpandRow{"names are case sensitive", L"%tamro_test_value%", L"%tamro_test_value%"},
-        ExpandRow{"undefined then defined", L"%TAMRO_NO_SUCH_VARIABLE%%TAMRO_TEST_VALUE%",
-                  L"%TAMRO_NO_SUCH_VARIABLE%value"},
-        ExpandRow{"undefined consumes its closing percent",
-                  L"%TAMRO_NO_SUCH_VARIABLE%TAMRO_TEST_VALUE%",
-                  L"%TAMRO_NO_SUCH_VARIABLE%TAMRO_TEST_VALUE%"},
-        ExpandRow{"lone percent", L"100%", L"100%"},
-        ExpandRow{"unclosed reference", L"%TAMRO_TEST_VALUE", L"%TAMRO_TEST_VALUE"},
-        ExpandRow{"empty name", L"%%", L"%%"},
-        ExpandRow{"empty name then defined", L"%%%TAMRO_TEST_VALUE%", L"%%value"},
-        ExpandRow{"name with equals sign", L"%TAMRO_TEST_VALUE=x%", L"%TAMRO_TEST_VALUE=x%"},
-        ExpandRow{"name with equals sign is no prefix", L"%TAMRO_TEST_EQ=B%",
-                  L"%TAMRO_TEST_EQ=B%"}),
-    test::CaseNamer());
+// Defined names are expanded, and nothing else.
+const test::FunctionTable<std::wstring, std::wstring> kExpandEnvironment(
+    "ExpandEnvironment", ExpandInFixture,
+    {{"no reference", L"/usr/lib/x.dll", L"/usr/lib/x.dll"},
+     {"empty", L"", L""},
+     {"defined", L"%TAMRO_TEST_VALUE%/x", L"value/x"},
+     {"defined twice", L"%TAMRO_TEST_VALUE%%TAMRO_TEST_VALUE%", L"valuevalue"},
+     {"defined inside text", L"a%TAMRO_TEST_VALUE%b", L"avalueb"},
+     {"defined but empty", L"[%TAMRO_TEST_EMPTY%]", L"[]"},
+     {"utf8 value", L"%TAMRO_TEST_UTF8%", L"caf\u00E9"},
+     {"undefined stays", L"%TAMRO_NO_SUCH_VARIABLE%/x", L"%TAMRO_NO_SUCH_VARIABLE%/x"},
+     {"names are case sensitive", L"%tamro_test_value%", L"%tamro_test_value%"},
+     {"undefined then defined", L"%TAMRO_NO_SUCH_VARIABLE%%TAMRO_TEST_VALUE%",
+      L"%TAMRO_NO_SUCH_VARIABLE%value"},
+     {"undefined consumes its closing percent", L"%TAMRO_NO_SUCH_VARIABLE%TAMRO_TEST_VALUE%",
+      L"%TAMRO_NO_SUCH_VARIABLE%TAMRO_TEST_VALUE%"},
+     {"lone percent", L"100%", L"100%"},
+     {"unclosed reference", L"%TAMRO_TEST_VALUE", L"%TAMRO_TEST_VALUE"},
+     {"empty name", L"%%", L"%%"},
+     {"empty name then defined", L"%%%TAMRO_TEST_VALUE%", L"%%value"},
+     {"name with equals sign", L"%TAMRO_TEST_VALUE=x%", L"%TAMRO_TEST_VALUE=x%"},
+     {"name with equals sign is no prefix", L"%TAMRO_TEST_EQ=B%", L"%TAMRO_TEST_EQ=B%"}});
 
 TEST(ExpandEnvironment, HasNoLengthLimit) {
   EnvironmentFixture environment;
@@ -118,37 +106,34 @@ struct FullPathRow {
   std::string absolute;  // expected
 };
 
-class FullPathTest : public ::testing::TestWithParam<FullPathRow> {};
-
-TEST_P(FullPathTest, IsTheKernelsResolution) {
+void ExpectTheKernelsResolution(const FullPathRow& row) {
   test::TempFolder folder;
   std::filesystem::create_directories(folder.Path("real/deep"));
   std::filesystem::create_directory_symlink(folder.Path("real/deep"), folder.Path("link"));
   const std::string root = std::filesystem::canonical(folder.Root()).string();
-  std::string expected = GetParam().absolute;
+  std::string expected = row.absolute;
   if (const std::size_t at = expected.find("{root}"); at != std::string::npos) {
     expected.replace(at, 6, root);
   }
-  const std::string& path = GetParam().path;
+  const std::string& path = row.path;
   const std::wstring given = path.front() == '/' ? test::Widen(path) : folder.Wide(path);
   EXPECT_EQ(FullPath(given),
             expected.empty() ? std::nullopt : std::optional<std::wstring>(test::Widen(expected)));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, FullPathTest,
-    ::testing::Values(FullPathRow{"root", "/", "/"}, FullPathRow{"dot dot at root", "/../..", "/"},
-                      FullPathRow{"folder", "real", "{root}/real"},
-                      FullPathRow{"trailing slash kept", "real/", "{root}/real/"},
-                      FullPathRow{"dot removed", "real/./deep", "{root}/real/deep"},
-                      FullPathRow{"dot dot removed", "real/deep/..", "{root}/real"},
-                      FullPathRow{"doubled slashes", "real//deep/", "{root}/real/deep/"},
-                      FullPathRow{"link resolved", "link", "{root}/real/deep"},
-                      FullPathRow{"link before dot dot", "link/..", "{root}/real"},
-                      FullPathRow{"link before dot dot slash", "link/../", "{root}/real/"},
-                      FullPathRow{"missing", "nosuch", ""},
-                      FullPathRow{"missing before dot dot", "nosuch/../real", ""}),
-    test::CaseNamer());
+const test::Table<FullPathRow> kFullPath("FullPath", ExpectTheKernelsResolution,
+                                         {{"root", "/", "/"},
+                                          {"dot dot at root", "/../..", "/"},
+                                          {"folder", "real", "{root}/real"},
+                                          {"trailing slash kept", "real/", "{root}/real/"},
+                                          {"dot removed", "real/./deep", "{root}/real/deep"},
+                                          {"dot dot removed", "real/deep/..", "{root}/real"},
+                                          {"doubled slashes", "real//deep/", "{root}/real/deep/"},
+                                          {"link resolved", "link", "{root}/real/deep"},
+                                          {"link before dot dot", "link/..", "{root}/real"},
+                                          {"link before dot dot slash", "link/../", "{root}/real/"},
+                                          {"missing", "nosuch", ""},
+                                          {"missing before dot dot", "nosuch/../real", ""}});
 
 TEST(FullPath, RelativePathIsResolvedInTheCurrentFolder) {
   test::TempFolder folder;

@@ -25,9 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using test::DropToUnprivilegedUser;
-using test::RunInChild;
-
 std::string AsString(const std::vector<std::uint8_t>& bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
@@ -109,8 +106,8 @@ TEST(ReadWholeFile, UnreadableFileFailsAndAnotherOwnersReadableFileIsRead) {
   fs::permissions(folder.Path("shared.raw"), fs::perms(0444));
   const std::wstring path = folder.Wide("secret.raw");
   const std::wstring shared = folder.Wide("shared.raw");
-  const int status = RunInChild([&] {
-    if (!DropToUnprivilegedUser()) return 2;
+  const int status = test::RunInChild([&] {
+    if (!test::DropToUnprivilegedUser()) return 2;
     ::close(STDIN_FILENO);  // the source then gets descriptor 0, which is closed again
     std::vector<std::uint8_t> bytes;
     if (ReadWholeFile(path, bytes) != ReadOutcome::OpenFailed || !bytes.empty()) return 1;
@@ -182,8 +179,8 @@ TEST(WriteWholeFile, TargetWeMayNotWriteIsKept) {
   fs::permissions(folder.Path("out.txt"), fs::perms(0600));
   if (::geteuid() != 0) GTEST_SKIP() << "needs a file owned by somebody else";
   const std::wstring path = folder.Wide("out.txt");
-  const int status = RunInChild([&] {
-    if (!DropToUnprivilegedUser()) return 2;
+  const int status = test::RunInChild([&] {
+    if (!test::DropToUnprivilegedUser()) return 2;
     return WriteWholeFile(path, "new") ? 1 : 0;
   });
   EXPECT_EQ(status, 0);
@@ -231,7 +228,7 @@ TEST(WriteWholeFile, FailureHalfWayLeavesNoPartialFile) {
   const std::wstring newPath = folder.Wide("new.txt");
   for (const bool pendingBefore : {false, true}) {
     SCOPED_TRACE(pendingBefore ? "SIGXFSZ pending before" : "no signal before");
-    const int status = RunInChild([&] {
+    const int status = test::RunInChild([&] {
       ::signal(SIGXFSZ, SIG_DFL);
       if (pendingBefore && !test::MakePending(SIGXFSZ)) return 2;
       const rlimit limit{4096, 4096};

@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "tests/support/case_name.h"
+#include "tests/support/table_test.h"
 
 namespace tamro::platform::posix {
 namespace {
@@ -20,42 +20,38 @@ struct DecodeRow {
   std::wstring text;
 };
 
-class DecodeNativeTest : public ::testing::TestWithParam<DecodeRow> {};
-
-TEST_P(DecodeNativeTest, DecodesAndEncodesBack) {
-  EXPECT_EQ(DecodeNative(GetParam().bytes), GetParam().text);
-  EXPECT_EQ(EncodeNative(GetParam().text), GetParam().bytes);
-}
-
 std::wstring Escaped(std::initializer_list<unsigned> bytes) {
   std::wstring text;
   for (const unsigned b : bytes) text.push_back(static_cast<wchar_t>(0x110000 + b));
   return text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DecodeNativeTest,
-    ::testing::Values(
-        DecodeRow{"empty", "", L""}, DecodeRow{"ascii", "/tmp/a.raw", L"/tmp/a.raw"},
-        DecodeRow{"two byte", "caf\xC3\xA9", L"caf\u00E9"},
-        DecodeRow{"first and last two byte", "\xC2\x80\xDF\xBF", L"\u0080\u07FF"},
-        DecodeRow{"first and last three byte", "\xE0\xA0\x80\xEF\xBF\xBF", L"\u0800\uFFFF"},
-        DecodeRow{"first and last four byte", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
-                  L"\U00010000\U0010FFFF"},
-        DecodeRow{"three byte", "\xE4\xB8\xAD", L"\u4E2D"},
-        DecodeRow{"four byte", "\xF0\x9F\x98\x80", L"\U0001F600"},
-        DecodeRow{"latin1 byte", "caf\xE9", L"caf" + Escaped({0xE9})},
-        DecodeRow{"overlong nul", "\xC0\x80", Escaped({0xC0, 0x80})},
-        DecodeRow{"overlong last one byte", "\xC1\xBF", Escaped({0xC1, 0xBF})},
-        DecodeRow{"lead past F4", "\xF5\x80\x80\x80", Escaped({0xF5, 0x80, 0x80, 0x80})},
-        DecodeRow{"overlong three byte", "\xE0\x9F\xBF", Escaped({0xE0, 0x9F, 0xBF})},
-        DecodeRow{"overlong four byte", "\xF0\x8F\xBF\xBF", Escaped({0xF0, 0x8F, 0xBF, 0xBF})},
-        DecodeRow{"encoded surrogate", "\xED\xA0\x80", Escaped({0xED, 0xA0, 0x80})},
-        DecodeRow{"beyond unicode", "\xF4\x90\x80\x80", Escaped({0xF4, 0x90, 0x80, 0x80})},
-        DecodeRow{"truncated sequence", "a\xE4\xB8", L"a" + Escaped({0xE4, 0xB8})},
-        DecodeRow{"lone continuation", "\x80x", Escaped({0x80}) + L"x"},
-        DecodeRow{"ff byte", "\xFF", Escaped({0xFF})}),
-    test::CaseNamer());
+// Each row decodes, and encodes back to its bytes.
+const test::Table<DecodeRow> kDecodeNative(
+    "DecodeNative",
+    [](const DecodeRow& row) {
+      EXPECT_EQ(DecodeNative(row.bytes), row.text);
+      EXPECT_EQ(EncodeNative(row.text), row.bytes);
+    },
+    {{"empty", "", L""},
+     {"ascii", "/tmp/a.raw", L"/tmp/a.raw"},
+     {"two byte", "caf\xC3\xA9", L"caf\u00E9"},
+     {"first and last two byte", "\xC2\x80\xDF\xBF", L"\u0080\u07FF"},
+     {"first and last three byte", "\xE0\xA0\x80\xEF\xBF\xBF", L"\u0800\uFFFF"},
+     {"first and last four byte", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", L"\U00010000\U0010FFFF"},
+     {"three byte", "\xE4\xB8\xAD", L"\u4E2D"},
+     {"four byte", "\xF0\x9F\x98\x80", L"\U0001F600"},
+     {"latin1 byte", "caf\xE9", L"caf" + Escaped({0xE9})},
+     {"overlong nul", "\xC0\x80", Escaped({0xC0, 0x80})},
+     {"overlong last one byte", "\xC1\xBF", Escaped({0xC1, 0xBF})},
+     {"lead past F4", "\xF5\x80\x80\x80", Escaped({0xF5, 0x80, 0x80, 0x80})},
+     {"overlong three byte", "\xE0\x9F\xBF", Escaped({0xE0, 0x9F, 0xBF})},
+     {"overlong four byte", "\xF0\x8F\xBF\xBF", Escaped({0xF0, 0x8F, 0xBF, 0xBF})},
+     {"encoded surrogate", "\xED\xA0\x80", Escaped({0xED, 0xA0, 0x80})},
+     {"beyond unicode", "\xF4\x90\x80\x80", Escaped({0xF4, 0x90, 0x80, 0x80})},
+     {"truncated sequence", "a\xE4\xB8", L"a" + Escaped({0xE4, 0xB8})},
+     {"lone continuation", "\x80x", Escaped({0x80}) + L"x"},
+     {"ff byte", "\xFF", Escaped({0xFF})}});
 
 TEST(EncodeNative, RefusesNul) {
   EXPECT_FALSE(EncodeNative(std::wstring(L"a\0b", 3)).has_value());

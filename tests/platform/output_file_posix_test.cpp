@@ -24,9 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using test::DropToUnprivilegedUser;
-using test::RunInChild;
-
 // The descriptor that the next open gets: the lowest one not in use.
 int NextDescriptor() {
   const int fd = ::open("/dev/null", O_RDONLY);
@@ -135,8 +132,8 @@ TEST(OutputFile, WritesInPlaceWhereTheFolderTakesNoNewFile) {
   const std::wstring missing = folder.Wide("locked/missing.txt");
   const std::wstring append = folder.Wide("locked/append.txt");
   const std::wstring pipe = folder.Wide("locked/pipe.txt");
-  const int status = RunInChild([&] {
-    if (!DropToUnprivilegedUser()) return 2;
+  const int status = test::RunInChild([&] {
+    if (!test::DropToUnprivilegedUser()) return 2;
     if (!WriteWholeFile(out, "first")) return 8;  // on a descriptor past the standard ones
     ::close(STDIN_FILENO);  // the file written in place then gets descriptor 0
     if (!WriteWholeFile(out, "new") || OutputFile::Create(missing)) return 3;
@@ -164,7 +161,7 @@ TEST(OutputFile, WritesInPlaceWhereTheFolderTakesNoNewFile) {
 TEST(OutputFile, WritesAfterAFailureDoNothing) {
   test::TempFolder folder;
   const std::wstring path = folder.Wide("out.txt");
-  const int status = RunInChild([&] {
+  const int status = test::RunInChild([&] {
     const rlimit limit{4096, 4096};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
     std::unique_ptr<OutputFile> file = OutputFile::Create(path);

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "tests/support/case_name.h"
+#include "tests/support/table_test.h"
 
 namespace tamro::platform {
 namespace {
@@ -20,45 +20,33 @@ std::string Encode(std::u16string_view units) {
   return bytes.substr(1);
 }
 
-struct EncodeRow {
-  const char* what;
-  std::u16string units;
-  std::string bytes;
-};
-
-class EncodeOutputStringTest : public ::testing::TestWithParam<EncodeRow> {};
-
-TEST_P(EncodeOutputStringTest, GivesUtf8) {
-  EXPECT_EQ(Encode(GetParam().units), GetParam().bytes);
-}
-
 const std::string kFffd = "\xEF\xBF\xBD";
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, EncodeOutputStringTest,
-    ::testing::Values(
-        EncodeRow{"empty", u"", ""}, EncodeRow{"ascii", u"<duixml>\r\n", "<duixml>\r\n"},
-        EncodeRow{"last one byte", u"\u007F", "\x7F"},
-        EncodeRow{"first two byte", u"\u0080", "\xC2\x80"},
-        EncodeRow{"latin", u"caf\u00E9", "caf\xC3\xA9"},
-        EncodeRow{"last two byte", u"\u07FF", "\xDF\xBF"},
-        EncodeRow{"first three byte", u"\u0800", "\xE0\xA0\x80"},
-        EncodeRow{"cjk", u"\u4E2D\u6587", "\xE4\xB8\xAD\xE6\x96\x87"},
-        EncodeRow{"last bmp", u"\uFFFF", "\xEF\xBF\xBF"},
-        EncodeRow{"bmp before surrogates", u"\uD7FF", "\xED\x9F\xBF"},
-        EncodeRow{"bmp after surrogates", u"\uE000", "\xEE\x80\x80"},
-        EncodeRow{"pair", u"\U0001F600", "\xF0\x9F\x98\x80"},
-        EncodeRow{"first astral", u"\U00010000", "\xF0\x90\x80\x80"},
-        EncodeRow{"last code point", u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
-        EncodeRow{"lone high", u"\xD800", kFffd}, EncodeRow{"lone low", u"\xDFFF", kFffd},
-        EncodeRow{"high at the end", u"a\xDBFF", "a" + kFffd},
-        EncodeRow{"low before high", u"\xDE00\xD83D", kFffd + kFffd},
-        EncodeRow{"two highs then a low", u"\xD83D\xD83D\xDE00", kFffd + "\xF0\x9F\x98\x80"},
-        EncodeRow{"low between ascii",
-                  u"a\xDC80"
-                  u"b",
-                  "a" + kFffd + "b"}),
-    test::CaseNamer());
+const test::FunctionTable<std::u16string, std::string> kEncodeOutputString(
+    "EncodeOutputString", Encode,
+    {{"empty", u"", ""},
+     {"ascii", u"<duixml>\r\n", "<duixml>\r\n"},
+     {"last one byte", u"\u007F", "\x7F"},
+     {"first two byte", u"\u0080", "\xC2\x80"},
+     {"latin", u"caf\u00E9", "caf\xC3\xA9"},
+     {"last two byte", u"\u07FF", "\xDF\xBF"},
+     {"first three byte", u"\u0800", "\xE0\xA0\x80"},
+     {"cjk", u"\u4E2D\u6587", "\xE4\xB8\xAD\xE6\x96\x87"},
+     {"last bmp", u"\uFFFF", "\xEF\xBF\xBF"},
+     {"bmp before surrogates", u"\uD7FF", "\xED\x9F\xBF"},
+     {"bmp after surrogates", u"\uE000", "\xEE\x80\x80"},
+     {"pair", u"\U0001F600", "\xF0\x9F\x98\x80"},
+     {"first astral", u"\U00010000", "\xF0\x90\x80\x80"},
+     {"last code point", u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
+     {"lone high", u"\xD800", kFffd},
+     {"lone low", u"\xDFFF", kFffd},
+     {"high at the end", u"a\xDBFF", "a" + kFffd},
+     {"low before high", u"\xDE00\xD83D", kFffd + kFffd},
+     {"two highs then a low", u"\xD83D\xD83D\xDE00", kFffd + "\xF0\x9F\x98\x80"},
+     {"low between ascii",
+      u"a\xDC80"
+      u"b",
+      "a" + kFffd + "b"}});
 
 // The plain definition, for checking random strings against.
 std::string ReferenceUtf8(const std::u16string& units) {

@@ -1,28 +1,19 @@
-// Lets a fuzz target write its seed corpus: `target --write-seeds=DIR` stores
-// every seed as a file in DIR and exits, so the corpus is always made from the
-// current builders instead of being kept as binary files in the repository.
-#pragma once
+// libFuzzer's start-up hook, the same for every target: with --write-seeds=DIR
+// it stores the target's seeds as files in DIR and exits.
+#include "fuzz/fuzz_target.h"
 
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <vector>
 
-namespace tamro::fuzz {
-
-using Seeds = std::vector<std::vector<std::uint8_t>>;
-
-// Call from LLVMFuzzerInitialize with the target's seeds.
-inline void WriteSeedsIfAsked(int* argc, char*** argv, Seeds (*makeSeeds)()) {
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   constexpr const char kFlag[] = "--write-seeds=";
   for (int i = 1; i < *argc; ++i) {
     const char* arg = (*argv)[i];
     if (std::strncmp(arg, kFlag, sizeof kFlag - 1) != 0) continue;
     const std::string folder = arg + sizeof kFlag - 1;
-    const Seeds seeds = makeSeeds();
+    const tamro::fuzz::Seeds seeds = tamro::fuzz::MakeSeeds();
     for (std::size_t n = 0; n < seeds.size(); ++n) {
       std::ofstream out(folder + "/seed-" + std::to_string(n), std::ios::binary);
       out.write(reinterpret_cast<const char*>(seeds[n].data()),
@@ -34,6 +25,5 @@ inline void WriteSeedsIfAsked(int* argc, char*** argv, Seeds (*makeSeeds)()) {
     }
     std::exit(0);
   }
+  return 0;
 }
-
-}  // namespace tamro::fuzz
