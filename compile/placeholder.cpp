@@ -26,10 +26,8 @@ std::optional<std::uint16_t> ParseId(std::string_view field) {
 
 }  // namespace
 
-std::optional<std::uint16_t> ParsePlaceholder(std::string_view text, std::string_view prefix) {
-  if (text.size() != PlaceholderLength(prefix) || !text.starts_with(prefix) || text.back() != ')') {
-    return std::nullopt;
-  }
+std::optional<std::uint16_t> ParseLongPlaceholder(std::string_view text, std::string_view prefix) {
+  if (!text.starts_with(prefix) || text.back() != ')') return std::nullopt;
   return ParseId(text.substr(prefix.size(), 4));
 }
 

@@ -18,7 +18,13 @@ constexpr std::size_t PlaceholderLength(std::string_view prefix) {
   return prefix.size() + 5;
 }
 
-// The ID shown when `text` is exactly a placeholder with `prefix`.
-std::optional<std::uint16_t> ParsePlaceholder(std::string_view text, std::string_view prefix);
+// The ID shown when `text` is exactly a placeholder with `prefix`, its length and
+// first letter tested here so that other words cost no call.
+std::optional<std::uint16_t> ParseLongPlaceholder(std::string_view text, std::string_view prefix);
+inline std::optional<std::uint16_t> ParsePlaceholder(std::string_view text,
+                                                     std::string_view prefix) {
+  if (text.size() != PlaceholderLength(prefix) || text[0] != 'U') return std::nullopt;
+  return ParseLongPlaceholder(text, prefix);
+}
 
 }  // namespace tamro::compile

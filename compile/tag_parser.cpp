@@ -61,7 +61,8 @@ ScanStep TagParser::HandOn(std::string_view text, std::size_t begin, std::size_t
   for (const ScannedAttribute& attribute : tag_.attributes) {
     const std::size_t at = attribute.name.begin;
     const Word value =
-        ValueWord(text.substr(attribute.valueBegin, attribute.valueEnd - attribute.valueBegin));
+        ValueWord(text.substr(attribute.valueBegin, attribute.valueEnd - attribute.valueBegin),
+                  attribute.valueHasCr);
     answer = handler_.OnAttribute(NameWord(text, attribute.name), value, walker.At(at));
     if (!answer.empty()) return ScanStep::Fault(at, answer);
   }
@@ -72,8 +73,8 @@ ScanStep TagParser::HandOn(std::string_view text, std::size_t begin, std::size_t
 
 // The value with every CR removed: a line end in the file (CR LF, or a bare LF
 // from an editor) is one LF in the value.
-Word TagParser::ValueWord(std::string_view value) {
-  if (value.find('\r') != std::string_view::npos) {
+Word TagParser::ValueWord(std::string_view value, bool hasCr) {
+  if (hasCr) {
     value_.clear();
     for (const char c : value) {
       if (c != '\r') value_.push_back(c);

@@ -30,12 +30,14 @@ class TagParser {
   Outcome Read(std::string_view text, bool atEnd);
 
   // The position just after `text`, which begins where the last call stopped.
-  TextPosition PositionAfter(std::string_view text) const { return Advance(start_, text); }
+  TextPosition PositionAfter(std::string_view text) const {
+    return Advance(start_, text, text.size());
+  }
 
  private:
   ScanStep HandOn(std::string_view text, std::size_t begin, std::size_t end,
                   PositionWalker& walker);
-  Word ValueWord(std::string_view value);
+  Word ValueWord(std::string_view value, bool hasCr);
 
   TagHandler& handler_;
   TextPosition start_;

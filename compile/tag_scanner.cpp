@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "compile/byte_words.h"
 #include "compile/messages.h"
 #include "compile/placeholder.h"
 
@@ -20,6 +21,39 @@ constexpr std::array<bool, 256> kEndsName = [] {
 
 bool EndsName(char c) {
   return kEndsName[static_cast<unsigned char>(c)];
+}
+
+// Where the next quotation mark or control character up to CR stands in `text`
+// from `at`: the bytes a value's scan must look at. npos when there is none.
+std::size_t NextValueStop(std::string_view text, std::size_t at) {
+  const char* bytes = text.data();
+  for (; text.size() - at >= 8; at += 8) {
+    const std::uint64_t word = LoadWord(bytes + at);
+    const std::uint64_t stops = BytesEqual(word, '"') | BytesBelow(word, '\r' + 1);
+    if (stops != 0) return at + FirstMarked(stops);
+  }
+  for (; at < text.size(); ++at) {
+    if (bytes[at] == '"' || static_cast<unsigned char>(bytes[at]) <= '\r') return at;
+  }
+  return std::string_view::npos;
+}
+
+// Where the name that goes on at `at` ends: at a byte of kEndsName or the end of
+// `text`. Every such byte is below '?', so a word without one is passed whole.
+std::size_t NameEnd(std::string_view text, std::size_t at) {
+  const char* bytes = text.data();
+  while (text.size() - at >= 8) {
+    const std::uint64_t candidates = BytesBelow(LoadWord(bytes + at), '?');
+    if (candidates == 0) {
+      at += 8;
+      continue;
+    }
+    at += FirstMarked(candidates);
+    if (EndsName(bytes[at])) return at;
+    ++at;
+  }
+  while (at < text.size() && !EndsName(bytes[at])) ++at;
+  return at;
 }
 
 }  // namespace
@@ -99,13 +133,9 @@ ScanStep TagScanner::Tag(std::size_t begin, ScannedTag& tag) const {
     at = SkipBlanks(at + 1);
     if (at == size) return CutOff(at, message::kValueQuote);
     if (text_[at] != '"') return ScanStep::Fault(at, message::kValueQuote);
-    step = ValueEnd(at);
+    step = Value(at, attribute);
     if (step.result != ScanStep::Result::Done) return step;
-    attribute.valueBegin = at + 1;
-    attribute.valueEnd = step.at;
-    const std::size_t zero = text_.substr(0, step.at).find('\0', at + 1);
-    if (zero != std::string_view::npos) return ScanStep::Fault(zero, message::kZeroCharacter);
-    at = step.at + 1;
+    at = attribute.valueEnd + 1;
   }
 }
 
@@ -114,27 +144,27 @@ ScanStep TagScanner::Tag(std::size_t begin, ScannedTag& tag) const {
 // name when none stands there.
 ScanStep TagScanner::Name(std::size_t begin, std::string_view placeholderPrefix,
                           ScannedName& name) const {
-  const std::string_view ahead = text_.substr(begin);
-  const std::size_t length = PlaceholderLength(placeholderPrefix);
   name.begin = begin;
   name.placeholder.reset();
-  if (ahead.size() <= length) {
-    // Too short to see the placeholder and what follows it: wait, unless what is
-    // there already differs from the prefix.
-    const std::size_t common = std::min(ahead.size(), placeholderPrefix.size());
-    if (!atEnd_ && ahead.substr(0, common) == placeholderPrefix.substr(0, common)) {
-      return ScanStep::NeedMore();
+  if (begin < text_.size() && text_[begin] == placeholderPrefix[0]) {
+    const std::string_view ahead = text_.substr(begin);
+    const std::size_t length = PlaceholderLength(placeholderPrefix);
+    if (ahead.size() <= length && !atEnd_) {
+      // Too short to see the placeholder and what follows it: wait, unless what
+      // is there already differs from the prefix.
+      const std::size_t common = std::min(ahead.size(), placeholderPrefix.size());
+      if (ahead.substr(0, common) == placeholderPrefix.substr(0, common)) {
+        return ScanStep::NeedMore();
+      }
+    } else if (ahead.size() == length || (ahead.size() > length && EndsName(ahead[length]))) {
+      name.placeholder = ParsePlaceholder(ahead.substr(0, length), placeholderPrefix);
+      if (name.placeholder) {
+        name.end = begin + length;
+        return ScanStep::Done(name.end);
+      }
     }
   }
-  if (ahead.size() >= length && (ahead.size() == length || EndsName(ahead[length]))) {
-    name.placeholder = ParsePlaceholder(ahead.substr(0, length), placeholderPrefix);
-    if (name.placeholder) {
-      name.end = begin + length;
-      return ScanStep::Done(name.end);
-    }
-  }
-  std::size_t at = begin;
-  while (at < text_.size() && !EndsName(text_[at])) ++at;
+  const std::size_t at = NameEnd(text_, begin);
   if (at == text_.size() && !atEnd_) return ScanStep::NeedMore();
   if (at < text_.size() && text_[at] == '\0') {
     return ScanStep::Fault(at, message::kZeroCharacter);
@@ -145,17 +175,37 @@ ScanStep TagScanner::Name(std::size_t begin, std::string_view placeholderPrefix,
 
 // A value ends at the first quotation mark followed by a blank, '>', "/>" or the
 // end of the input; any other quotation mark belongs to it.
-ScanStep TagScanner::ValueEnd(std::size_t openingQuote) const {
+ScanStep TagScanner::Value(std::size_t openingQuote, ScannedAttribute& attribute) const {
   const std::size_t size = text_.size();
+  std::size_t zero = std::string_view::npos;
+  attribute.valueHasCr = false;
   for (std::size_t at = openingQuote + 1;; ++at) {
-    at = text_.find('"', at);
+    at = NextValueStop(text_, at);
     if (at == std::string_view::npos) return CutOff(openingQuote, message::kValueEnd);
-    if (at + 1 == size) return atEnd_ ? ScanStep::Done(at) : ScanStep::NeedMore();
-    const char next = text_[at + 1];
-    if (IsBlank(next) || next == '>') return ScanStep::Done(at);
-    if (next == '/') {
+    if (text_[at] == '\r') {
+      attribute.valueHasCr = true;
+      continue;
+    }
+    if (text_[at] == '\0') {
+      zero = std::min(zero, at);
+      continue;
+    }
+    if (text_[at] != '"') continue;
+    bool closing = false;
+    if (at + 1 == size) {
+      if (!atEnd_) return ScanStep::NeedMore();
+      closing = true;
+    } else if (const char next = text_[at + 1]; IsBlank(next) || next == '>') {
+      closing = true;
+    } else if (next == '/') {
       if (at + 2 == size && !atEnd_) return ScanStep::NeedMore();
-      if (at + 2 < size && text_[at + 2] == '>') return ScanStep::Done(at);
+      closing = at + 2 < size && text_[at + 2] == '>';
+    }
+    if (closing) {
+      if (zero != std::string_view::npos) return ScanStep::Fault(zero, message::kZeroCharacter);
+      attribute.valueBegin = openingQuote + 1;
+      attribute.valueEnd = at;
+      return ScanStep::Done(at + 1);
     }
   }
 }

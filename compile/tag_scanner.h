@@ -36,6 +36,7 @@ struct ScannedAttribute {
   ScannedName name;
   std::size_t valueBegin = 0;  // between the quotation marks
   std::size_t valueEnd = 0;
+  bool valueHasCr = false;
 };
 
 struct ScannedTag {
@@ -61,7 +62,7 @@ class TagScanner {
 
  private:
   ScanStep Name(std::size_t begin, std::string_view placeholderPrefix, ScannedName& name) const;
-  ScanStep ValueEnd(std::size_t openingQuote) const;
+  ScanStep Value(std::size_t openingQuote, ScannedAttribute& attribute) const;
   std::size_t SkipBlanks(std::size_t at) const;
   ScanStep CutOff(std::size_t at, std::string_view message) const {
     return atEnd_ ? ScanStep::Fault(at, message) : ScanStep::NeedMore();

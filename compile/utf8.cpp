@@ -2,17 +2,15 @@
 
 #include <cstring>
 
+#include "compile/byte_words.h"
+
 namespace tamro::compile {
 namespace {
-
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 
 // Where the first byte of 0x80 or above stands, from `at`: eight bytes at a time.
 std::size_t SkipAscii(const std::uint8_t* bytes, std::size_t at, std::size_t size) {
   while (size - at >= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, bytes + at, 8);
-    if (word & kHighBits) break;
+    if (LoadWord(reinterpret_cast<const char*>(bytes + at)) & kHighBits) break;
     at += 8;
   }
   while (at < size && bytes[at] < 0x80) ++at;
