@@ -48,7 +48,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, LooksLikeTextRow, ::testing::ValuesIn(kLooks),
 
 // What the legacy decoder was handed, piece by piece, while reading `bytes`.
 std::vector<std::string> LegacyPiecesOf(const std::string& bytes, std::size_t pieceSize) {
-  legacyPieces.clear();
   const Reading reading = ReadInPieces(bytes, pieceSize, kLatin1Policy);
   EXPECT_FALSE(reading.error) << reading.Summary();
   return legacyPieces;

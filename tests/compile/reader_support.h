@@ -79,9 +79,10 @@ class Recorder final : public TagHandler {
     return id;
   }
   std::string_view Note(const std::string& event, TextPosition at) {
-    events += (events.empty() ? "" : "|") + event;
-    positions +=
-        (positions.empty() ? "" : " ") + std::to_string(at.line) + ":" + std::to_string(at.column);
+    if (!events.empty()) events += '|';
+    events += event;
+    if (!positions.empty()) positions += ' ';
+    positions += std::to_string(at.line) + ':' + std::to_string(at.column);
     return calls++ == stopAt ? "stop" : "";
   }
 };
@@ -102,8 +103,13 @@ struct Reading {
   }
 };
 
+// The pieces the legacy decoders below were given during the last reading, to
+// check how they are cut.
+inline std::vector<std::string> legacyPieces;
+
 inline Reading ReadInPieces(std::string_view bytes, std::size_t pieceSize, DecodePolicy policy = {},
                             int stopAt = -1) {
+  legacyPieces.clear();
   PieceSource source(bytes, pieceSize);
   Recorder recorder;
   recorder.stopAt = stopAt;
@@ -114,10 +120,7 @@ inline Reading ReadInPieces(std::string_view bytes, std::size_t pieceSize, Decod
   return reading;
 }
 
-// Legacy decoders. Each keeps the pieces it was given, to check how they are cut.
-inline std::vector<std::string> legacyPieces;
-
-// Every byte is the character of that number, as in ISO 8859-1.
+// Legacy decoders. Every byte is the character of that number, as in ISO 8859-1.
 inline bool DecodeLatin1(std::span<const std::uint8_t> bytes, std::u16string& units) {
   legacyPieces.emplace_back(bytes.begin(), bytes.end());
   for (const std::uint8_t b : bytes) units.push_back(b);
