@@ -25,9 +25,6 @@ TagParser::Outcome TagParser::Read(std::string_view text, bool atEnd) {
     ScanStep step = ScanStep::Fault(at, message::kTextOutsideTag);
     if (text[at] == '<') {
       switch (scanner.Classify(at)) {
-        case Markup::Unknown:
-          step = ScanStep::NeedMore();
-          break;
         case Markup::Comment:
           step = scanner.Comment(at);
           break;

@@ -58,12 +58,12 @@ std::size_t NameEnd(std::string_view text, std::size_t at) {
 
 }  // namespace
 
+// A view that ends before "<!--" is whole holds no complete tag either, so the
+// tag's scan asks for more.
 Markup TagScanner::Classify(std::size_t begin) const {
   const std::string_view rest = text_.substr(begin);
-  if (rest.size() < 2) return atEnd_ ? Markup::Tag : Markup::Unknown;
-  if (rest[1] == '?') return Markup::Declaration;
+  if (rest.starts_with("<?")) return Markup::Declaration;
   if (rest.starts_with("<!--")) return Markup::Comment;
-  if (!atEnd_ && rest.size() < 4 && "<!--"sv.starts_with(rest)) return Markup::Unknown;
   return Markup::Tag;
 }
 
@@ -146,12 +146,13 @@ ScanStep TagScanner::Name(std::size_t begin, std::string_view placeholderPrefix,
                           ScannedName& name) const {
   name.begin = begin;
   name.placeholder.reset();
-  if (begin < text_.size() && text_[begin] == placeholderPrefix[0]) {
-    const std::string_view ahead = text_.substr(begin);
-    const std::size_t length = PlaceholderLength(placeholderPrefix);
+  const std::string_view ahead = text_.substr(begin);
+  const std::size_t length = PlaceholderLength(placeholderPrefix);
+  if (!ahead.empty() && ahead[0] == placeholderPrefix[0]) {
     if (ahead.size() <= length && !atEnd_) {
       // Too short to see the placeholder and what follows it: wait, unless what
-      // is there already differs from the prefix.
+      // is there already differs from the prefix. Read as an ordinary name, the
+      // blanks inside a placeholder would make a fault of it.
       const std::size_t common = std::min(ahead.size(), placeholderPrefix.size());
       if (ahead.substr(0, common) == placeholderPrefix.substr(0, common)) {
         return ScanStep::NeedMore();

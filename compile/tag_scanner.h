@@ -47,14 +47,14 @@ struct ScannedTag {
   std::size_t endAt = 0;  // the '>', the '/' of "/>", or the end of the input
 };
 
-enum class Markup { Tag, Comment, Declaration, Unknown };
+enum class Markup { Tag, Comment, Declaration };
 
 class TagScanner {
  public:
   // `atEnd`: nothing follows `text`.
   TagScanner(std::string_view text, bool atEnd) : text_(text), atEnd_(atEnd) {}
 
-  // What the '<' at `begin` opens; Unknown while the view is too short to tell.
+  // What the '<' at `begin` opens.
   Markup Classify(std::size_t begin) const;
   ScanStep Comment(std::size_t begin) const;
   ScanStep Declaration(std::size_t begin) const;

@@ -31,7 +31,7 @@ inline TextPosition Advance(TextPosition from, std::string_view text, std::size_
   }
   if (at < size && readable - at >= 8) {
     const std::uint64_t word = FirstBytes(LoadWord(bytes + at), size - at);
-    lineEnds |= BytesEqual(word, '\n') & FirstBytes(kHighBits, size - at);
+    lineEnds |= BytesEqual(word, '\n');  // the bytes masked off are zero
     continuations += ContinuationBytes(word);
     at = size;
   }

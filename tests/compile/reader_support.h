@@ -10,20 +10,25 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "compile/tag_reader.h"
 
 namespace tamro::compile::test {
 
-// Each piece is a fresh heap copy of its exact size, and the one before is freed:
-// under ASan, a read past a piece or of a piece no longer valid is reported.
+// Cuts the bytes into pieces of the sizes given, taken in turn. Each piece is a
+// fresh heap copy of its exact size, and the one before is freed: under ASan, a
+// read past a piece or of a piece no longer valid is reported.
 class PieceSource final : public ByteSource {
  public:
-  PieceSource(std::string_view bytes, std::size_t pieceSize) : bytes_(bytes), size_(pieceSize) {}
+  PieceSource(std::string_view bytes, std::size_t pieceSize)
+      : PieceSource(bytes, std::vector<std::size_t>{pieceSize}) {}
+  PieceSource(std::string_view bytes, std::vector<std::size_t> sizes)
+      : bytes_(bytes), sizes_(std::move(sizes)) {}
 
   std::span<const std::uint8_t> Next() override {
-    const std::string_view piece = bytes_.substr(at_, size_);
+    const std::string_view piece = bytes_.substr(at_, sizes_[pieces_++ % sizes_.size()]);
     at_ += piece.size();
     furthest_ = std::max(furthest_, at_);
     piece_.assign(piece.begin(), piece.end());
@@ -32,6 +37,7 @@ class PieceSource final : public ByteSource {
   }
   void Rewind() override {
     at_ = 0;
+    pieces_ = 0;
     ++rewinds_;
   }
 
@@ -41,7 +47,8 @@ class PieceSource final : public ByteSource {
 
  private:
   std::string_view bytes_;
-  std::size_t size_;
+  std::vector<std::size_t> sizes_;
+  std::size_t pieces_ = 0;
   std::size_t at_ = 0;
   std::size_t furthest_ = 0;
   int rewinds_ = 0;
@@ -107,10 +114,10 @@ struct Reading {
 // check how they are cut.
 inline std::vector<std::string> legacyPieces;
 
-inline Reading ReadInPieces(std::string_view bytes, std::size_t pieceSize, DecodePolicy policy = {},
-                            int stopAt = -1) {
+inline Reading ReadInPieces(std::string_view bytes, std::vector<std::size_t> pieceSizes,
+                            DecodePolicy policy = {}, int stopAt = -1) {
   legacyPieces.clear();
-  PieceSource source(bytes, pieceSize);
+  PieceSource source(bytes, std::move(pieceSizes));
   Recorder recorder;
   recorder.stopAt = stopAt;
   Reading reading;
@@ -118,6 +125,11 @@ inline Reading ReadInPieces(std::string_view bytes, std::size_t pieceSize, Decod
   reading.events = recorder.events;
   reading.positions = recorder.positions;
   return reading;
+}
+
+inline Reading ReadInPieces(std::string_view bytes, std::size_t pieceSize, DecodePolicy policy = {},
+                            int stopAt = -1) {
+  return ReadInPieces(bytes, std::vector<std::size_t>{pieceSize}, policy, stopAt);
 }
 
 // Legacy decoders. Every byte is the character of that number, as in ISO 8859-1.

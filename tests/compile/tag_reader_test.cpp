@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "tests/compile/reader_support.h"
 #include "tests/support/case_name.h"
@@ -16,15 +17,32 @@ namespace {
 using namespace std::string_literals;
 using namespace std::string_view_literals;
 
+// Runs of tiny pieces between large ones, so that a carry holds bytes of several
+// pieces and then of one it takes only in part.
+std::vector<std::size_t> MixedSizes(std::uint32_t seed) {
+  std::vector<std::size_t> sizes;
+  for (int i = 0; i < 64; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    sizes.push_back(i % 32 == 31 ? 500 + (seed >> 8) % 4000 : 1 + (seed >> 8) % 3);
+  }
+  return sizes;
+}
+
 ::testing::AssertionResult SameInEveryPieceSize(const std::string& bytes, DecodePolicy policy) {
   const std::string whole = ReadInPieces(bytes, bytes.size() + 1, policy).Summary();
+  const auto differs = [&](const std::vector<std::size_t>& sizes) {
+    const std::string pieces = ReadInPieces(bytes, sizes, policy).Summary();
+    if (pieces == whole) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "pieces of " << ::testing::PrintToString(sizes) << " bytes give\n"
+           << pieces << "\ninstead of\n"
+           << whole;
+  };
   for (std::size_t size = 1; size <= bytes.size(); ++size) {
-    const std::string pieces = ReadInPieces(bytes, size, policy).Summary();
-    if (pieces != whole) {
-      return ::testing::AssertionFailure() << "pieces of " << size << " bytes give\n"
-                                           << pieces << "\ninstead of\n"
-                                           << whole;
-    }
+    if (auto result = differs({size}); !result) return result;
+  }
+  for (std::uint32_t seed = 1; seed <= 16; ++seed) {
+    if (auto result = differs(MixedSizes(seed)); !result) return result;
   }
   return ::testing::AssertionSuccess();
 }
@@ -85,8 +103,13 @@ const FormCase kForms[] = {
     {"unfinished tag without a blank", "<Element", kUtf8Policy, "open:Element|..."},
     {"unfinished close tag, value ending the input", "</a b=\"c\"", kUtf8Policy, "close:a|b=c|..."},
     {"unfinished tag of a placeholder", "<UNKNOWN_ELEM(   5)", kUtf8Policy, "open:#5|..."},
+    {"unfinished tag of a placeholder's start", "<UNKNOWN_ELEM(", kUtf8Policy,
+     "open:UNKNOWN_ELEM(|..."},
     {"characters beyond ASCII", "<é b=\"ü😀\"/>", kUtf8Policy, "empty:é|b=ü😀|>"},
     {"UTF-8 byte-order mark", "\xEF\xBB\xBF<a/>", kUtf8Policy, "empty:a|>"},
+    {"UTF-8 byte-order mark alone", "\xEF\xBB\xBF", kLatin1Policy, ""},
+    {"UTF-16LE byte-order mark alone", Utf16Le(u""), kUtf8Policy, ""},
+    {"UTF-16BE byte-order mark alone", Utf16Be(u""), kUtf8Policy, ""},
     {"UTF-16LE", Utf16Le(u"<a b=\"é😀\r\n\"/>\r\n"), kUtf8Policy, "empty:a|b=é😀\n|>"},
     {"UTF-16BE", Utf16Be(u"<UNKNOWN_ELEM(  41)/>"), kUtf8Policy, "empty:#41|>"},
     {"UTF-16 byte-order mark despite a legacy decoder", Utf16Le(u"<é/>"), kLatin1Policy,
@@ -101,6 +124,11 @@ const FormCase kForms[] = {
     {"long comment", "<!--" + kLongValue + "-->\r\n<a/>", kUtf8Policy, "empty:a|>"},
     {"many short tags", Repeated("\t<a b=\"c\"/>\r\n", 200), kUtf8Policy,
      Repeated("empty:a|b=c|>", 200, "|")},
+    {"a long value between short tags",
+     Repeated("<x/>\r\n", 5) + "<a b=\"" + kLongValue + "\"/>" + Repeated("\r\n<y/>", 200),
+     kUtf8Policy,
+     Repeated("empty:x|>", 5, "|") + "|empty:a|b=" + kLongValue + "|>|" +
+         Repeated("empty:y|>", 200, "|")},
 };
 
 class AcceptedForm : public ::testing::TestWithParam<FormCase> {};
@@ -226,6 +254,8 @@ const FaultCase kFaults[] = {
     {"lacking byte on line 3 of one piece", "<a>\n<b/>\n<c d=\"\x81\"/>\n</a>\n", kRefusingPolicy,
      3, 7, "character not valid in the text's code page"},
     {"lacking byte first", "\x81<a/>", kRefusingPolicy, 1, 1,
+     "character not valid in the text's code page"},
+    {"lacking byte last, after one beyond ASCII", "<a b=\"\xE9\x81", kRefusingPolicy, 1, 8,
      "character not valid in the text's code page"},
 };
 
