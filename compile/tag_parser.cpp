@@ -33,7 +33,9 @@ TagParser::Outcome TagParser::Read(std::string_view text, bool atEnd) {
           break;
         case Markup::Tag:
           step = scanner.Tag(at, tag_);
-          if (step.result == ScanStep::Result::Done) step = HandOn(text, at, step.at, walker);
+          if (step.result == ScanStep::Result::Done) {
+            step = HandOn(scanner, text, at, step.at, walker);
+          }
           break;
       }
     }
@@ -49,13 +51,19 @@ TagParser::Outcome TagParser::Read(std::string_view text, bool atEnd) {
   return outcome;
 }
 
-// Hands the tag just scanned, which ends at `end`, to the handler; a Fault at the call's place when
-// the handler answers with a message.
-ScanStep TagParser::HandOn(std::string_view text, std::size_t begin, std::size_t end,
-                           PositionWalker& walker) {
+// Hands the tag just scanned, which ends at `end`, to the handler; a Fault at the
+// call's place when the handler answers with a message.
+ScanStep TagParser::HandOn(const TagScanner& scanner, std::string_view text, std::size_t begin,
+                           std::size_t end, PositionWalker& walker) {
   std::string_view answer = handler_.OnTag(tag_.kind, NameWord(text, tag_.name), walker.At(begin));
   if (!answer.empty()) return ScanStep::Fault(begin, answer);
-  for (const ScannedAttribute& attribute : tag_.attributes) {
+  ScannedAttribute spare;
+  std::size_t after = tag_.name.end;
+  for (std::size_t i = 0; i < tag_.attributeCount; ++i) {
+    const bool kept = i < tag_.attributes.size();
+    if (!kept) scanner.AttributeAfter(after, spare);
+    const ScannedAttribute& attribute = kept ? tag_.attributes[i] : spare;
+    after = attribute.valueEnd + 1;
     const std::size_t at = attribute.name.begin;
     const Word value =
         ValueWord(text.substr(attribute.valueBegin, attribute.valueEnd - attribute.valueBegin),

@@ -35,8 +35,8 @@ class TagParser {
   }
 
  private:
-  ScanStep HandOn(std::string_view text, std::size_t begin, std::size_t end,
-                  PositionWalker& walker);
+  ScanStep HandOn(const TagScanner& scanner, std::string_view text, std::size_t begin,
+                  std::size_t end, PositionWalker& walker);
   Word ValueWord(std::string_view value, bool hasCr);
 
   TagHandler& handler_;

@@ -1,5 +1,6 @@
 #include "compile/tag_scanner.h"
 
+#include <algorithm>
 #include <array>
 
 #include "compile/byte_words.h"
@@ -84,6 +85,7 @@ ScanStep TagScanner::Tag(std::size_t begin, ScannedTag& tag) const {
   std::size_t at = begin + 1;
   tag.kind = TagKind::Open;
   tag.attributes.clear();
+  tag.attributeCount = 0;
   if (at < size && text_[at] == '/') {
     tag.kind = TagKind::Close;
     ++at;
@@ -124,19 +126,31 @@ ScanStep TagScanner::Tag(std::size_t begin, ScannedTag& tag) const {
         break;
     }
 
-    ScannedAttribute& attribute = tag.attributes.emplace_back();
-    step = Name(at, kAttributePlaceholder, attribute.name);
+    ScannedAttribute spare;
+    ScannedAttribute& attribute =
+        tag.attributeCount < kKeptAttributes ? tag.attributes.emplace_back() : spare;
+    step = Attribute(at, attribute);
     if (step.result != ScanStep::Result::Done) return step;
-    at = SkipBlanks(attribute.name.end);
-    if (at == size) return CutOff(at, message::kEquals);
-    if (text_[at] != '=') return ScanStep::Fault(at, message::kEquals);
-    at = SkipBlanks(at + 1);
-    if (at == size) return CutOff(at, message::kValueQuote);
-    if (text_[at] != '"') return ScanStep::Fault(at, message::kValueQuote);
-    step = Value(at, attribute);
-    if (step.result != ScanStep::Result::Done) return step;
-    at = attribute.valueEnd + 1;
+    ++tag.attributeCount;
+    at = step.at;
   }
+}
+
+ScanStep TagScanner::Attribute(std::size_t begin, ScannedAttribute& attribute) const {
+  const std::size_t size = text_.size();
+  ScanStep step = Name(begin, kAttributePlaceholder, attribute.name);
+  if (step.result != ScanStep::Result::Done) return step;
+  std::size_t at = SkipBlanks(attribute.name.end);
+  if (at == size) return CutOff(at, message::kEquals);
+  if (text_[at] != '=') return ScanStep::Fault(at, message::kEquals);
+  at = SkipBlanks(at + 1);
+  if (at == size) return CutOff(at, message::kValueQuote);
+  if (text_[at] != '"') return ScanStep::Fault(at, message::kValueQuote);
+  return Value(at, attribute);
+}
+
+void TagScanner::AttributeAfter(std::size_t at, ScannedAttribute& attribute) const {
+  Attribute(SkipBlanks(at), attribute);
 }
 
 // A placeholder of the position's kind when the text there is exactly one,

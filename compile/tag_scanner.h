@@ -39,10 +39,16 @@ struct ScannedAttribute {
   bool valueHasCr = false;
 };
 
+// The attributes of a tag are kept up to kKeptAttributes, so that memory does not
+// grow with a hostile tag of millions; the others are scanned again when the tag
+// is handed on.
+inline constexpr std::size_t kKeptAttributes = 64;
+
 struct ScannedTag {
   TagKind kind = TagKind::Open;
   ScannedName name;
-  std::vector<ScannedAttribute> attributes;
+  std::vector<ScannedAttribute> attributes;  // the first ones, up to kKeptAttributes
+  std::size_t attributeCount = 0;
   bool finished = true;
   std::size_t endAt = 0;  // the '>', the '/' of "/>", or the end of the input
 };
@@ -59,8 +65,12 @@ class TagScanner {
   ScanStep Comment(std::size_t begin) const;
   ScanStep Declaration(std::size_t begin) const;
   ScanStep Tag(std::size_t begin, ScannedTag& tag) const;
+  // The attribute after `at` (the end of the one before) in a tag that Tag()
+  // found whole: one of those it did not keep.
+  void AttributeAfter(std::size_t at, ScannedAttribute& attribute) const;
 
  private:
+  ScanStep Attribute(std::size_t begin, ScannedAttribute& attribute) const;
   ScanStep Name(std::size_t begin, std::string_view placeholderPrefix, ScannedName& name) const;
   ScanStep Value(std::size_t openingQuote, ScannedAttribute& attribute) const;
   std::size_t SkipBlanks(std::size_t at) const;

@@ -55,6 +55,19 @@ std::string Repeated(std::string_view part, int times, std::string_view separato
 
 const std::string kLongValue(3000, 'v');
 
+// A tag of more attributes than the reader keeps while it scans one; the last
+// ones are placeholders, one with a line end in its value.
+std::string ManyAttributes(bool events) {
+  std::string text = events ? "empty:a" : "<a";
+  for (int i = 0; i < 100; ++i) {
+    const std::string n = std::to_string(i);
+    text += events ? "|n" + n + "=" + n : "\r\n n" + n + "=\"" + n + "\"";
+  }
+  return text + (events
+                     ? "|#FFFF=#0|#0=x\ny|>"
+                     : " UNKNOWN_ATTR(FFFF)=\"UNKNOWN_VAL(   0)\" UNKNOWN_ATTR(   0)=\"x\r\ny\"/>");
+}
+
 struct FormCase {
   const char* what;
   std::string bytes;
@@ -124,6 +137,7 @@ const FormCase kForms[] = {
     {"long comment", "<!--" + kLongValue + "-->\r\n<a/>", kUtf8Policy, "empty:a|>"},
     {"many short tags", Repeated("\t<a b=\"c\"/>\r\n", 200), kUtf8Policy,
      Repeated("empty:a|b=c|>", 200, "|")},
+    {"more attributes than are kept", ManyAttributes(false), kUtf8Policy, ManyAttributes(true)},
     {"a long value between short tags",
      Repeated("<x/>\r\n", 5) + "<a b=\"" + kLongValue + "\"/>" + Repeated("\r\n<y/>", 200),
      kUtf8Policy,
