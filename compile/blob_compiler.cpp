@@ -13,7 +13,10 @@ constexpr std::string_view kTooManyAttributes = "an element holds at most 4095 a
 constexpr std::string_view kTooManyStrings =
     "more than 32768 different names and values, which IDs cannot name";
 constexpr std::string_view kTooLarge = "the UI file would grow past 4 GiB, the format's limit";
-constexpr std::string_view kEmptyValue = "attribute value is empty, which a UI file cannot store";
+// An empty string names nothing (tamro shows it as a placeholder), so an empty
+// value is stored as the one string that tamro shows as empty: a lone CR, which
+// the output's line-end rule drops.
+constexpr std::string_view kEmptyValueStored = "\r";
 
 constexpr std::uint64_t kMaxBlobBytes = 0xFFFFFFFFu;
 
@@ -74,13 +77,14 @@ std::string_view BlobCompiler::OnTag(TagKind kind, const Word& name, TextPositio
 
 std::string_view BlobCompiler::OnAttribute(const Word& name, const Word& value, TextPosition at) {
   if (attributes_ == duib::kMaxAttributes) return kTooManyAttributes;
-  if (!value.placeholder && value.text.empty()) return kEmptyValue;
   std::uint32_t nameReference = 0;
   std::uint32_t valueReference = 0;
   if (const std::string_view fault = Reference(name, at, nameReference); !fault.empty()) {
     return fault;
   }
-  if (const std::string_view fault = Reference(value, at, valueReference); !fault.empty()) {
+  const bool empty = !value.placeholder && value.text.empty();
+  const Word stored = empty ? Word{std::nullopt, kEmptyValueStored} : value;
+  if (const std::string_view fault = Reference(stored, at, valueReference); !fault.empty()) {
     return fault;
   }
   items_.push_back(nameReference);

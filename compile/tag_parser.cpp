@@ -1,7 +1,7 @@
 #include "compile/tag_parser.h"
 
 #include "compile/messages.h"
-#include "compile/placeholder.h"
+#include "duib/placeholder.h"
 
 namespace tamro::compile {
 namespace {
@@ -86,7 +86,7 @@ Word TagParser::ValueWord(std::string_view value, bool hasCr) {
     }
     value = value_;
   }
-  return {ParsePlaceholder(value, kValuePlaceholder), value};
+  return {duib::ParsePlaceholder(value, duib::NameKind::Value), value};
 }
 
 }  // namespace tamro::compile

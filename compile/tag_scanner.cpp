@@ -5,7 +5,7 @@
 
 #include "compile/byte_words.h"
 #include "compile/messages.h"
-#include "compile/placeholder.h"
+#include "duib/placeholder.h"
 
 namespace tamro::compile {
 namespace {
@@ -90,7 +90,7 @@ ScanStep TagScanner::Tag(std::size_t begin, ScannedTag& tag) const {
     tag.kind = TagKind::Close;
     ++at;
   }
-  ScanStep step = Name(at, kElementPlaceholder, tag.name);
+  ScanStep step = Name(at, duib::NameKind::Element, tag.name);
   if (step.result != ScanStep::Result::Done) return step;
   if (tag.name.end == at) return ScanStep::Fault(at, message::kElementName);
   at = tag.name.end;
@@ -138,7 +138,7 @@ ScanStep TagScanner::Tag(std::size_t begin, ScannedTag& tag) const {
 
 ScanStep TagScanner::Attribute(std::size_t begin, ScannedAttribute& attribute) const {
   const std::size_t size = text_.size();
-  ScanStep step = Name(begin, kAttributePlaceholder, attribute.name);
+  ScanStep step = Name(begin, duib::NameKind::Attribute, attribute.name);
   if (step.result != ScanStep::Result::Done) return step;
   std::size_t at = SkipBlanks(attribute.name.end);
   if (at == size) return CutOff(at, message::kEquals);
@@ -156,12 +156,12 @@ void TagScanner::AttributeAfter(std::size_t at, ScannedAttribute& attribute) con
 // A placeholder of the position's kind when the text there is exactly one,
 // followed by what ends a name; an ordinary name otherwise. Done with an empty
 // name when none stands there.
-ScanStep TagScanner::Name(std::size_t begin, std::string_view placeholderPrefix,
-                          ScannedName& name) const {
+ScanStep TagScanner::Name(std::size_t begin, duib::NameKind kind, ScannedName& name) const {
   name.begin = begin;
   name.placeholder.reset();
   const std::string_view ahead = text_.substr(begin);
-  const std::size_t length = PlaceholderLength(placeholderPrefix);
+  const std::string_view placeholderPrefix = duib::PlaceholderPrefix(kind);
+  const std::size_t length = duib::PlaceholderLength(kind);
   if (!ahead.empty() && ahead[0] == placeholderPrefix[0]) {
     if (ahead.size() <= length && !atEnd_) {
       // Too short to see the placeholder and what follows it: wait, unless what
@@ -172,7 +172,7 @@ ScanStep TagScanner::Name(std::size_t begin, std::string_view placeholderPrefix,
         return ScanStep::NeedMore();
       }
     } else if (ahead.size() == length || (ahead.size() > length && EndsName(ahead[length]))) {
-      name.placeholder = ParsePlaceholder(ahead.substr(0, length), placeholderPrefix);
+      name.placeholder = duib::ParsePlaceholder(ahead.substr(0, length), kind);
       if (name.placeholder) {
         name.end = begin + length;
         return ScanStep::Done(name.end);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "compile/tag_reader.h"
+#include "duib/placeholder.h"
 
 namespace tamro::compile {
 
@@ -71,7 +72,7 @@ class TagScanner {
 
  private:
   ScanStep Attribute(std::size_t begin, ScannedAttribute& attribute) const;
-  ScanStep Name(std::size_t begin, std::string_view placeholderPrefix, ScannedName& name) const;
+  ScanStep Name(std::size_t begin, duib::NameKind kind, ScannedName& name) const;
   ScanStep Value(std::size_t openingQuote, ScannedAttribute& attribute) const;
   std::size_t SkipBlanks(std::size_t at) const;
   ScanStep CutOff(std::size_t at, std::string_view message) const {

@@ -25,9 +25,9 @@ std::size_t FormatPlaceholder(std::uint16_t id, NameKind kind, char* out) {
   return at;
 }
 
-std::optional<std::uint16_t> ParsePlaceholder(std::string_view text, NameKind kind) {
+std::optional<std::uint16_t> ParseLongPlaceholder(std::string_view text, NameKind kind) {
   const std::string_view prefix = PlaceholderPrefix(kind);
-  if (text.size() != prefix.size() + kField + 1 || text.substr(0, prefix.size()) != prefix ||
+  if (text.size() != PlaceholderLength(kind) || text.substr(0, prefix.size()) != prefix ||
       text.back() != ')') {
     return std::nullopt;
   }

@@ -22,4 +22,10 @@ struct CommandArgs {
 // Touches no file; folders and files are tested by the batches.
 bool ParseCommandLine(int argc, const wchar_t* const* argv, CommandArgs& args);
 
+// The files argument of a file batch (a folder part, environment references
+// expanded, and a mask; no folder part: the program's folder) and the optional
+// destination (null: the source folder), as both programs take them. False when
+// `files` has no name part.
+bool ParseFileArguments(const std::wstring& files, const wchar_t* destFolder, CommandArgs& args);
+
 }  // namespace tamro

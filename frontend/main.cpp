@@ -1,5 +1,6 @@
-// The process entry: the wide argument vector as the platform delivers it.
+// tamro's process entry.
 #include "frontend/entry.h"
+#include "frontend/wide_arguments.h"
 
 #ifdef _WIN32
 
@@ -12,20 +13,8 @@ int wmain(int argc, wchar_t** argv) {
 
 #else
 
-#include <string>
-#include <vector>
-
-#include "platform/platform.h"
-
 int main(int argc, char** argv) {
-  std::vector<std::wstring> arguments;
-  arguments.reserve(static_cast<std::size_t>(argc));
-  for (int i = 0; i < argc; ++i) arguments.push_back(tamro::platform::ArgumentText(argv[i]));
-  std::vector<const wchar_t*> pointers;
-  pointers.reserve(arguments.size() + 1);
-  for (const std::wstring& argument : arguments) pointers.push_back(argument.c_str());
-  pointers.push_back(nullptr);
-  return tamro::RunTamro(argc, pointers.data());
+  return tamro::RunWithWideArguments(argc, argv, tamro::RunTamro);
 }
 
 #endif

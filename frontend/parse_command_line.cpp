@@ -39,16 +39,7 @@ void AppendIdTokens(std::wstring_view list, std::vector<std::wstring>& items) {
 
 bool ParseFileMode(int argc, const wchar_t* const* argv, CommandArgs& args) {
   if (argc != 3 && argc != 4) return false;
-  const std::wstring binfile = argv[2];
-  args.sourceFolder = platform::ExpandEnvironment(FolderOfPath(binfile));
-  if (args.sourceFolder.empty()) args.sourceFolder = ProgramFolder();
-  args.sourceFolder = AddBackslash(args.sourceFolder);
-  args.fileMask = FileNameOfPath(binfile);
-  if (args.fileMask.empty()) return false;
-  args.destFolder = argc == 4 ? platform::ExpandEnvironment(argv[3]) : args.sourceFolder;
-  args.destFolder = AddBackslash(args.destFolder);
-  args.fileMode = true;
-  return true;
+  return ParseFileArguments(argv[2], argc == 4 ? argv[3] : nullptr, args);
 }
 
 bool ParseSysMode(int argc, const wchar_t* const* argv, CommandArgs& args) {
@@ -63,6 +54,19 @@ bool ParseSysMode(int argc, const wchar_t* const* argv, CommandArgs& args) {
 }
 
 }  // namespace
+
+bool ParseFileArguments(const std::wstring& files, const wchar_t* destFolder, CommandArgs& args) {
+  args.sourceFolder = platform::ExpandEnvironment(FolderOfPath(files));
+  if (args.sourceFolder.empty()) args.sourceFolder = ProgramFolder();
+  args.sourceFolder = AddBackslash(args.sourceFolder);
+  args.fileMask = FileNameOfPath(files);
+  if (args.fileMask.empty()) return false;
+  args.destFolder =
+      destFolder != nullptr ? platform::ExpandEnvironment(destFolder) : args.sourceFolder;
+  args.destFolder = AddBackslash(args.destFolder);
+  args.fileMode = true;
+  return true;
+}
 
 bool ParseCommandLine(int argc, const wchar_t* const* argv, CommandArgs& args) {
   if (argc < 2 || argv == nullptr || argv[1] == nullptr) return false;
