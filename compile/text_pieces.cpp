@@ -150,8 +150,9 @@ std::string_view TextPieces::NextLegacy() {
   }
 }
 
-// The next bytes for the legacy decoder: they end just after a LF, or at the end
-// of the input. A line longer than a chunk is gathered in full.
+// The next bytes for the legacy decoder: they end just after a byte below 0x40,
+// or at the end of the input (see LegacyDecoder). A run without such a byte that
+// is longer than a chunk is gathered in full.
 std::span<const std::uint8_t> TextPieces::NextLines() {
   for (;;) {
     if (rest_.empty()) {
@@ -164,13 +165,16 @@ std::span<const std::uint8_t> TextPieces::NextLines() {
     }
     const std::span<const std::uint8_t> chunk = rest_.first(std::min(rest_.size(), kDecodeChunk));
     const std::string_view chunkText = AsText(chunk);
-    const std::size_t lastLineEnd = chunkText.rfind('\n');
-    if (lastLineEnd == std::string_view::npos) {
+    std::size_t cut = chunkText.size();
+    while (cut > 0 && static_cast<unsigned char>(chunkText[cut - 1]) >= 0x40) {
+      --cut;
+    }
+    if (cut == 0) {
       line_.append(chunkText);
       rest_ = rest_.subspan(chunk.size());
       continue;
     }
-    const std::span<const std::uint8_t> head = rest_.first(lastLineEnd + 1);
+    const std::span<const std::uint8_t> head = rest_.first(cut);
     rest_ = rest_.subspan(head.size());
     if (line_.empty()) return head;
     line_.append(AsText(head));
