@@ -19,9 +19,9 @@ scripts/install-deps.sh wine
 export WINEPREFIX="$root/build/mingw-tests/wineprefix"
 export WINEARCH=win64 WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
 
-echo "== cross build: tamro.exe and the Windows unit tests =="
+echo "== cross build: tamro.exe, tamro-compile.exe and the Windows unit tests =="
 cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target tamro
+cmake --build --preset mingw --target tamro tamro-compile
 cmake --preset mingw-tests -DTAMRO_WINE_PREFIX="$WINEPREFIX" >/dev/null
 cmake --build --preset mingw-tests
 

@@ -1,5 +1,6 @@
-// The base of every end-to-end test: a fresh folder holding a copy of tamro, so
-// that the program folder (the default source and destination) is the test's own.
+// The base of every end-to-end test: a fresh folder holding a copy of tamro and of
+// tamro-compile, so that the program folder (the default source and destination)
+// is the test's own.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,6 +19,8 @@ class E2eTest : public testing::Test {
     fs::create_directories(ProgramFolder());
     fs::copy_file(BuiltProgram(), Program());
     fs::permissions(Program(), fs::perms::owner_all);
+    fs::copy_file(BuiltCompiler(), Compiler());
+    fs::permissions(Compiler(), fs::perms::owner_all);
   }
 
   // Read-only entries made by a test must not stop the clean-up.
@@ -32,9 +35,14 @@ class E2eTest : public testing::Test {
   const fs::path& Root() const { return temp_.Root(); }
   fs::path ProgramFolder() const { return Root() / "prog"; }
   fs::path Program() const { return ProgramFolder() / Host().programName; }
+  fs::path Compiler() const { return ProgramFolder() / Host().compilerName; }
 
   RunResult Tamro(const std::vector<std::string>& arguments, const RunOptions& options = {}) {
     return e2e::Run(Program(), arguments, options);
+  }
+  RunResult TamroCompile(const std::vector<std::string>& arguments,
+                         const RunOptions& options = {}) {
+    return e2e::Run(Compiler(), arguments, options);
   }
 
   // A new folder below the test's root.
@@ -44,11 +52,13 @@ class E2eTest : public testing::Test {
     return folder;
   }
 
-  // The run printed exactly `expected`, nothing on standard error, and exited with 0.
-  static void ExpectTranscript(const RunResult& run, const Transcript& expected) {
+  // The run printed exactly `expected`, nothing on standard error, and exited
+  // with `exitStatus`.
+  static void ExpectTranscript(const RunResult& run, const Transcript& expected,
+                               int exitStatus = 0) {
     EXPECT_EQ(run.out, expected.str());
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.exitStatus, exitStatus);
   }
 
  private:

@@ -19,7 +19,7 @@ namespace tamro::e2e {
 #ifdef TAMRO_E2E_WINE
 
 const Conventions& Host() {
-  static const Conventions windows{"\r\n\r", '\\', "tamro.exe", true};
+  static const Conventions windows{"\r\n\r", '\\', "tamro.exe", "tamro-compile.exe", true};
   return windows;
 }
 
@@ -33,7 +33,7 @@ std::string Shown(const fs::path& path) {
 #else
 
 const Conventions& Host() {
-  static const Conventions linux{"\n", '/', "tamro", false};
+  static const Conventions linux{"\n", '/', "tamro", "tamro-compile", false};
   return linux;
 }
 
@@ -338,6 +338,26 @@ Transcript& Transcript::Error(std::string_view message) {
   return Line();
 }
 
+Transcript& Transcript::CompileBanner() {
+  return Line().Line().Line("Compile XML text to binary UIFILE resources (DUIB format)").Line();
+}
+
+Transcript& Transcript::Compiling(int total, std::string_view folder) {
+  return CompileBanner()
+      .Line("Compiling " + std::to_string(total) + " text file(s) in folder \"" +
+            std::string(folder) + "\" to DUIB format")
+      .Line();
+}
+
+Transcript& Transcript::Compiled(int compiled, int total, std::string_view outputFolder) {
+  Line();
+  Line(std::to_string(compiled) + " of " + std::to_string(total) +
+       " text file(s) successfully compiled to DUIB format");
+  Line();
+  Line("Output folder: \"" + std::string(outputFolder) + "\"");
+  return Line();
+}
+
 std::string CrLf(std::initializer_list<std::string_view> lines) {
   std::string text;
   for (std::string_view line : lines) {
@@ -374,6 +394,10 @@ std::map<std::string, FileState> Snapshot(const fs::path& folder) {
 
 fs::path BuiltProgram() {
   return TAMRO_EXE;
+}
+
+fs::path BuiltCompiler() {
+  return TAMRO_COMPILE_EXE;
 }
 
 }  // namespace tamro::e2e

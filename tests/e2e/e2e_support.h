@@ -25,10 +25,11 @@ namespace fs = std::filesystem;
 // arrives as CR LF CR, paths are Z:\... with backslashes, and the console and the
 // output files are in code page 1252.
 struct Conventions {
-  std::string lineEnd;      // the bytes that end a console line
-  char separator;           // the path separator the program shows
-  std::string programName;  // the file name of the program
-  bool windows;             // tamro.exe under Wine
+  std::string lineEnd;       // the bytes that end a console line
+  char separator;            // the path separator the program shows
+  std::string programName;   // the file name of the program
+  std::string compilerName;  // the file name of tamro-compile
+  bool windows;              // tamro.exe under Wine
 };
 const Conventions& Host();
 
@@ -81,6 +82,11 @@ class Transcript {
   Transcript& Summary(int converted, int total, std::string_view outputFolder);
   // The final report of a batch error.
   Transcript& Error(std::string_view message);
+  // tamro-compile's banner, and its batch header over `total` text files in `folder`.
+  Transcript& CompileBanner();
+  Transcript& Compiling(int total, std::string_view folder);
+  // tamro-compile's final report of a batch that ran to its end.
+  Transcript& Compiled(int compiled, int total, std::string_view outputFolder);
   const std::string& str() const { return text_; }
 
  private:
@@ -106,7 +112,9 @@ struct FileState {
 void PrintTo(const FileState& state, std::ostream* os);
 std::map<std::string, FileState> Snapshot(const fs::path& folder);
 
-// The built program under test (its path comes from the build).
+// The built programs under test, tamro and tamro-compile (their paths come from
+// the build).
 fs::path BuiltProgram();
+fs::path BuiltCompiler();
 
 }  // namespace tamro::e2e
