@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release packages and checks them as a user meets them:
-#   build/mingw/tamro-<version>-win64.zip      tamro.exe, README.md and LICENSE
-#   build/release/tamro_<version>_amd64.deb    /usr/bin/tamro, tamro(1), /usr/share/doc/tamro/
+#   build/mingw/tamro-<version>-win64.zip      tamro.exe, tamro-compile.exe, README.md, LICENSE
+#   build/release/tamro_<version>_amd64.deb    /usr/bin/tamro, /usr/bin/tamro-compile, their
+#                                              man pages, /usr/share/doc/tamro/
 #   build/release/tamro-<version>-Linux.tar.gz the same files below one top folder,
 #                                              and share/doc/tamro/LICENSE
 # Each package carries the licence: the .deb in its copyright file (Debian wants it
@@ -47,23 +48,26 @@ files_below() {
 }
 
 echo "== Windows: zip =="
-pack mingw tamro
+pack mingw tamro tamro-compile
 zip=$(echo build/mingw/tamro-*-win64.zip)
 cmake -E tar tvf "$zip"
-expect_files "$zip" "$(cmake -E tar tf "$zip" | files_below 1)" "$(printf '%s\n' tamro.exe README.md LICENSE)"
+expect_files "$zip" "$(cmake -E tar tf "$zip" | files_below 1)" \
+  "$(printf '%s\n' tamro.exe tamro-compile.exe README.md LICENSE)"
 mkdir "$scratch/zip"
 (cd "$scratch/zip" && cmake -E tar xf "$tree/$zip")
 cmp LICENSE "$(echo "$scratch"/zip/*/LICENSE)" || fail "$zip holds another LICENSE"
 
 echo "== Linux: program, .deb, tar.gz =="
-pack release tamro tamro_docs
+pack release tamro tamro-compile tamro_docs
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
 deb=build/release/tamro_${version}_amd64.deb
 tgz=build/release/tamro-${version}-Linux.tar.gz
-linux_files=$(printf '%s\n' bin/tamro share/man/man1/tamro.1.gz \
-  share/doc/tamro/README.md share/doc/tamro/copyright share/doc/tamro/changelog.gz)
+linux_files=$(printf '%s\n' bin/tamro bin/tamro-compile share/man/man1/tamro.1.gz \
+  share/man/man1/tamro-compile.1.gz share/doc/tamro/README.md share/doc/tamro/copyright \
+  share/doc/tamro/changelog.gz)
 licence_file=share/doc/tamro/LICENSE
 
+scripts/check-linkage.sh build/release/tamro-compile >/dev/null
 linkage=$(scripts/check-linkage.sh build/release/tamro)
 echo "$linkage"
 oldest_glibc=$(sed -n 's/.*oldest glibc it runs on: \([0-9.]*\).*/\1/p' <<<"$linkage")
@@ -89,6 +93,8 @@ grep -A2 -x 'Files: \*' <<<"$copyright" | grep -qx 'License: Expat' ||
 grep -A1 -x 'License: Expat' <<<"$copyright" | grep -q '^ Permission is hereby granted' ||
   fail "$deb's copyright file lacks the text of the Expat licence"
 grep -q "^\.TH TAMRO 1 .*\"tamro $version\"" docs/tamro.1 || fail "docs/tamro.1 is not for tamro $version"
+grep -q "^\.TH TAMRO-COMPILE 1 .*\"tamro $version\"" docs/tamro-compile.1 ||
+  fail "docs/tamro-compile.1 is not for tamro $version"
 
 echo "lintian $deb:"
 lint_status=0
@@ -100,27 +106,33 @@ echo "== the program installed from the .deb =="
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 scripts/check-linkage.sh "$root/usr/bin/tamro" >/dev/null
-# $1 program, $2 folder: each run in a folder of its own and with an empty
-# environment, so that the two console reports can be compared.
+scripts/check-linkage.sh "$root/usr/bin/tamro-compile" >/dev/null
+# $1 folder of the programs, $2 folder: each run in a folder of its own and with
+# an empty environment, so that the console reports can be compared. The samples
+# go through tamro, back through tamro-compile, and through tamro again.
 samples=$PWD/samples
 convert_samples() {
   mkdir -p "$2"
-  (cd "$2" && env -i "$1" -file "$samples/uifiles/*" files &&
-    env -i "$1" -sys "$samples/modules/demo.dll" '*' module) >"$2.txt"
+  (cd "$2" && env -i "$1/tamro" -file "$samples/uifiles/*" files &&
+    env -i "$1/tamro" -sys "$samples/modules/demo.dll" '*' module &&
+    env -i "$1/tamro-compile" "files/*.tamro.txt" blobs &&
+    env -i "$1/tamro" -file "blobs/*" again) >"$2.txt"
+  diff -r "$2/files" "$2/again" || fail "$1: the samples do not come back as the same texts"
 }
-convert_samples "$root/usr/bin/tamro" "$scratch/installed"
-convert_samples "$PWD/build/release/tamro" "$scratch/built"
+convert_samples "$root/usr/bin" "$scratch/installed"
+convert_samples "$PWD/build/release" "$scratch/built"
 cat "$scratch/installed.txt"
-diff "$scratch/built.txt" "$scratch/installed.txt" || fail "the installed tamro reports otherwise"
-diff -r "$scratch/built" "$scratch/installed" || fail "the installed tamro writes otherwise"
+diff "$scratch/built.txt" "$scratch/installed.txt" || fail "the installed programs report otherwise"
+diff -r "$scratch/built" "$scratch/installed" || fail "the installed programs write otherwise"
 [ -s "$scratch/installed/files/40960.tamro.txt" ] && [ -s "$scratch/installed/module/40960.tamro.txt" ] ||
   fail "the installed tamro converted nothing"
 
-page=$root/usr/share/man/man1/tamro.1.gz
-MANWIDTH=80 man --warnings -l "$page" >"$scratch/man.txt" 2>"$scratch/man.err" || true
-[ -s "$scratch/man.err" ] && fail "man -l $page warns: $(cat "$scratch/man.err")"
-grep -q 'EXIT STATUS' "$scratch/man.txt" || fail "man -l $page renders no page"
-echo "man -l $page: $(wc -l <"$scratch/man.txt") lines, no warnings"
+for page in "$root"/usr/share/man/man1/tamro.1.gz "$root"/usr/share/man/man1/tamro-compile.1.gz; do
+  MANWIDTH=80 man --warnings -l "$page" >"$scratch/man.txt" 2>"$scratch/man.err" || true
+  [ -s "$scratch/man.err" ] && fail "man -l $page warns: $(cat "$scratch/man.err")"
+  grep -q 'EXIT STATUS' "$scratch/man.txt" || fail "man -l $page renders no page"
+  echo "man -l $page: $(wc -l <"$scratch/man.txt") lines, no warnings"
+done
 
 echo "$tgz:"
 tar tzvf "$tgz"
