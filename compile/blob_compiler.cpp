@@ -1,6 +1,6 @@
 #include "compile/blob_compiler.h"
 
-#include <functional>
+#include <cstring>
 
 #include "bytes/utf16.h"
 #include "duib/layout.h"
@@ -30,6 +30,23 @@ std::uint32_t TypeOf(TagKind kind) {
       break;
   }
   return static_cast<std::uint32_t>(duib::ElementType::Close);
+}
+
+// Eight bytes at a time, each step mixed by a multiplication: names are short, and
+// a byte at a time would cost a multiplication's latency per byte.
+std::uint64_t HashOf(std::string_view bytes) {
+  std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ bytes.size();
+  std::size_t at = 0;
+  for (; at + 8 <= bytes.size(); at += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes.data() + at, 8);
+    hash = (hash ^ word) * 0xBF58476D1CE4E5B9ull;
+    hash ^= hash >> 29;
+  }
+  std::uint64_t tail = 0;
+  std::memcpy(&tail, bytes.data() + at, bytes.size() - at);
+  hash = (hash ^ tail) * 0x94D049BB133111EBull;
+  return hash ^ (hash >> 32);
 }
 
 // Appends the UTF-16 form of `utf8`, which the reader has already validated.
@@ -123,66 +140,60 @@ std::string_view BlobCompiler::Reference(const Word& word, TextPosition at,
     if (reference < duib::kMaxStringIds) keptIndexes_[reference] = true;
     return {};
   }
-  if (const std::optional<std::uint16_t> builtin = duib::IdOf(word.text)) {
-    reference = *builtin;
-    return {};
-  }
-  std::uint32_t number = 0;
-  const std::string_view fault = AddString(word.text, at, number);
-  reference = kString + number;
-  return fault;
-}
-
-std::uint32_t BlobCompiler::FindString(std::size_t hash, const std::u16string& units) const {
+  if (table_.empty()) GrowTable();
+  const std::uint64_t hash = HashOf(word.text);
   const std::size_t mask = table_.size() - 1;
   for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
     const std::uint32_t entry = table_[slot];
-    if (entry == 0) return 0;
-    // String n ends with the zero unit before string n + 1 (or the end).
-    const std::uint32_t start = starts_[entry - 1];
-    const std::size_t end = entry < starts_.size() ? starts_[entry] : units_.size();
-    if (std::u16string_view(units_).substr(start, end - 1 - start) == units) return entry;
+    if (entry == 0) break;
+    const Known& known = known_[entry - 1];
+    if (known.hash == hash && known.word == word.text) {
+      reference = known.reference;
+      return {};
+    }
   }
+  return NewWord(word.text, at, reference);
 }
 
-void BlobCompiler::GrowStringTable() {
-  std::vector<std::uint32_t> table(table_.empty() ? 1024 : 2 * table_.size(), 0);
-  const std::size_t mask = table.size() - 1;
-  for (std::uint32_t number = 0; number < starts_.size(); ++number) {
-    const std::uint32_t start = starts_[number];
-    const std::u16string_view units(units_.data() + start);  // up to its zero unit
-    std::size_t slot = std::hash<std::u16string_view>()(units) & mask;
-    while (table[slot] != 0) slot = (slot + 1) & mask;
-    table[slot] = number + 1;
+// A word met for the first time: a built-in word's ID, or a new string.
+std::string_view BlobCompiler::NewWord(std::string_view utf8, TextPosition at,
+                                       std::uint32_t& reference) {
+  if (const std::optional<std::uint16_t> builtin = duib::IdOf(utf8)) {
+    reference = *builtin;
+  } else {
+    if (starts_.size() == duib::kMaxStringIds) return kTooManyStrings;
+    reference = kString + static_cast<std::uint32_t>(starts_.size());
+    const std::size_t before = units_.size();
+    starts_.push_back(static_cast<std::uint32_t>(before));
+    firstLines_.push_back(at.line);
+    AppendUtf16FromUtf8(utf8, units_);
+    units_.push_back(u'\0');
+    if (const std::string_view fault = Grow(4 + 2 * std::uint64_t{units_.size() - before});
+        !fault.empty()) {
+      return fault;
+    }
   }
-  table_.swap(table);
-}
-
-std::string_view BlobCompiler::AddString(std::string_view utf8, TextPosition at,
-                                         std::uint32_t& number) {
-  scratch_.clear();
-  AppendUtf16FromUtf8(utf8, scratch_);
-  if (table_.empty()) GrowStringTable();
-  const std::size_t hash = std::hash<std::u16string_view>()(scratch_);
-  if (const std::uint32_t found = FindString(hash, scratch_)) {
-    number = found - 1;
-    return {};
-  }
-  if (starts_.size() == duib::kMaxStringIds) return kTooManyStrings;
-  number = static_cast<std::uint32_t>(starts_.size());
-  starts_.push_back(static_cast<std::uint32_t>(units_.size()));
-  firstLines_.push_back(at.line);
-  units_.append(scratch_);
-  units_.push_back(u'\0');
-  if (2 * starts_.size() > table_.size()) {
-    GrowStringTable();
+  known_.push_back(Known{HashOf(utf8), std::string(utf8), reference});
+  if (2 * known_.size() > table_.size()) {
+    GrowTable();
   } else {
     const std::size_t mask = table_.size() - 1;
-    std::size_t slot = hash & mask;
+    std::size_t slot = known_.back().hash & mask;
     while (table_[slot] != 0) slot = (slot + 1) & mask;
-    table_[slot] = number + 1;
+    table_[slot] = static_cast<std::uint32_t>(known_.size());
   }
-  return Grow(4 + 2 * std::uint64_t{scratch_.size() + 1});
+  return {};
+}
+
+void BlobCompiler::GrowTable() {
+  std::vector<std::uint32_t> table(table_.empty() ? 1024 : 2 * table_.size(), 0);
+  const std::size_t mask = table.size() - 1;
+  for (std::uint32_t entry = 1; entry <= known_.size(); ++entry) {
+    std::size_t slot = known_[entry - 1].hash & mask;
+    while (table[slot] != 0) slot = (slot + 1) & mask;
+    table[slot] = entry;
+  }
+  table_.swap(table);
 }
 
 bool BlobCompiler::Finish(duib::BlobContent& content, TextError& error) {

@@ -38,9 +38,8 @@ class BlobCompiler final : public TagHandler {
   static constexpr std::uint32_t kElement = 0x40000000u;
 
   std::string_view Reference(const Word& word, TextPosition at, std::uint32_t& reference);
-  std::string_view AddString(std::string_view utf8, TextPosition at, std::uint32_t& number);
-  std::uint32_t FindString(std::size_t hash, const std::u16string& units) const;
-  void GrowStringTable();
+  std::string_view NewWord(std::string_view utf8, TextPosition at, std::uint32_t& reference);
+  void GrowTable();
   std::string_view Grow(std::uint64_t bytes);
 
   // Two words per item, element or attribute (name and value references).
@@ -52,13 +51,22 @@ class BlobCompiler final : public TagHandler {
   std::vector<std::uint32_t> tagResids_;  // the open tag's checked resid values
   std::vector<duib::ResidEntry> resid_;   // values as references
 
+  // Every distinct name and value met, built-in words included, with the
+  // reference it stands for, found again by its UTF-8 bytes through an
+  // open-addressing table (entry number + 1, 0 for a free slot): each word is
+  // looked up, converted and interned once, however often the text repeats it.
+  struct Known {
+    std::uint64_t hash;
+    std::string word;
+    std::uint32_t reference;
+  };
+  std::vector<Known> known_;
+  std::vector<std::uint32_t> table_;
   // The strings: their units back to back, each with its zero unit; where each
-  // begins; the line of its first use; an open-addressing table of numbers + 1.
+  // begins; the line of its first use.
   std::u16string units_;
   std::vector<std::uint32_t> starts_;
   std::vector<std::uint64_t> firstLines_;
-  std::vector<std::uint32_t> table_;
-  std::u16string scratch_;
   std::vector<bool> keptIndexes_ = std::vector<bool>(0x8000, false);
   bool usedPlaceholders_ = false;
   std::uint64_t blobBytes_ = 0;  // the blob's size as far as it is known

@@ -109,14 +109,16 @@ ScanStep TagScanner::Tag(std::size_t begin, ScannedTag& tag) const {
         tag.finished = true;
         tag.endAt = at;
         return ScanStep::Done(at + 1);
-      case '/':
-        if (at + 1 == size) return CutOff(at, message::kTagEnd);
-        if (text_[at + 1] != '>') return ScanStep::Fault(at, message::kTagEnd);
+      case '/': {
+        const std::size_t greater = SkipCrs(at + 1);
+        if (greater == size) return CutOff(at, message::kTagEnd);
+        if (text_[greater] != '>') return ScanStep::Fault(at, message::kTagEnd);
         if (tag.kind == TagKind::Close) return ScanStep::Fault(at, message::kCloseTagEmpty);
         tag.kind = TagKind::Empty;
         tag.finished = true;
         tag.endAt = at;
-        return ScanStep::Done(at + 2);
+        return ScanStep::Done(greater + 1);
+      }
       case '<':
         return ScanStep::Fault(at, message::kTagEnd);
       case '=':
@@ -188,8 +190,9 @@ ScanStep TagScanner::Name(std::size_t begin, duib::NameKind kind, ScannedName& n
   return ScanStep::Done(at);
 }
 
-// A value ends at the first quotation mark followed by a blank, '>', "/>" or the
-// end of the input; any other quotation mark belongs to it.
+// A value ends at the first quotation mark followed by a blank, '>', "/>" (CRs
+// between the two included) or the end of the input; any other quotation mark
+// belongs to it.
 ScanStep TagScanner::Value(std::size_t openingQuote, ScannedAttribute& attribute) const {
   const std::size_t size = text_.size();
   std::size_t zero = std::string_view::npos;
@@ -213,8 +216,9 @@ ScanStep TagScanner::Value(std::size_t openingQuote, ScannedAttribute& attribute
     } else if (const char next = text_[at + 1]; IsBlank(next) || next == '>') {
       closing = true;
     } else if (next == '/') {
-      if (at + 2 == size && !atEnd_) return ScanStep::NeedMore();
-      closing = at + 2 < size && text_[at + 2] == '>';
+      const std::size_t greater = SkipCrs(at + 2);
+      if (greater == size && !atEnd_) return ScanStep::NeedMore();
+      closing = greater < size && text_[greater] == '>';
     }
     if (closing) {
       if (zero != std::string_view::npos) return ScanStep::Fault(zero, message::kZeroCharacter);
@@ -223,6 +227,14 @@ ScanStep TagScanner::Value(std::size_t openingQuote, ScannedAttribute& attribute
       return ScanStep::Done(at + 1);
     }
   }
+}
+
+// CR carries no meaning in the text (a value drops it): "/" CR ">" ends a tag as
+// "/>" does, so that a value is read back as it was written whatever CRs an
+// editor left between its end and the tag's.
+std::size_t TagScanner::SkipCrs(std::size_t at) const {
+  while (at < text_.size() && text_[at] == '\r') ++at;
+  return at;
 }
 
 std::size_t TagScanner::SkipBlanks(std::size_t at) const {

@@ -75,6 +75,7 @@ class TagScanner {
   ScanStep Name(std::size_t begin, duib::NameKind kind, ScannedName& name) const;
   ScanStep Value(std::size_t openingQuote, ScannedAttribute& attribute) const;
   std::size_t SkipBlanks(std::size_t at) const;
+  std::size_t SkipCrs(std::size_t at) const;
   ScanStep CutOff(std::size_t at, std::string_view message) const {
     return atEnd_ ? ScanStep::Fault(at, message) : ScanStep::NeedMore();
   }

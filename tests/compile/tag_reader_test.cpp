@@ -98,6 +98,10 @@ const FormCase kForms[] = {
      R"(<a b="x>y" c="p/>q" d=""x" e="a"b" f="<&/>" g="x"/y" h="x/"/>)", kUtf8Policy,
      R"(empty:a|b=x>y|c=p/>q|d="x|e=a"b|f=<&/>|g=x"/y|h=x/|>)"},
     {"empty value", R"(<a b=""/>)", kUtf8Policy, "empty:a|b=|>"},
+    // A value drops its CRs, so "/" CR ">" after a quotation mark ends it as "/>"
+    // does: read back, the value must not end anywhere else.
+    {"CRs inside the end of an empty tag", "<a b=\"c\"/\r>\r\n<d e=\"f\"/\r\r>", kUtf8Policy,
+     "empty:a|b=c|>|empty:d|e=f|>"},
     {"line ends in values", "<a b=\"1\r\n2\" c=\"3\n4\" d=\"5\r6\" e=\"\r\n\"/>", kUtf8Policy,
      "empty:a|b=1\n2|c=3\n4|d=56|e=\n|>"},
     {"re-indented, LF line ends, blanks around '='",
