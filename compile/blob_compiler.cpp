@@ -32,21 +32,62 @@ std::uint32_t TypeOf(TagKind kind) {
   return static_cast<std::uint32_t>(duib::ElementType::Close);
 }
 
+std::uint64_t Load8(const char* bytes) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, bytes, 8);
+  return word;
+}
+
+// A word shorter than eight bytes as a number that differs for different words
+// of one length: two loads that may overlap, nothing past the word.
+std::uint64_t LoadShort(std::string_view bytes) {
+  const char* p = bytes.data();
+  const std::size_t size = bytes.size();
+  if (size >= 4) {
+    std::uint32_t first = 0;
+    std::uint32_t last = 0;
+    std::memcpy(&first, p, 4);
+    std::memcpy(&last, p + size - 4, 4);
+    return first | (std::uint64_t{last} << 32);
+  }
+  if (size >= 2) {
+    std::uint16_t first = 0;
+    std::uint16_t last = 0;
+    std::memcpy(&first, p, 2);
+    std::memcpy(&last, p + size - 2, 2);
+    return first | (std::uint64_t{last} << 16);
+  }
+  return size == 1 ? static_cast<unsigned char>(p[0]) : 0;
+}
+
 // Eight bytes at a time, each step mixed by a multiplication: names are short, and
-// a byte at a time would cost a multiplication's latency per byte.
+// a byte at a time would cost a multiplication's latency per byte. The last step
+// reads the last eight bytes, overlapping the one before: nothing past the word.
 std::uint64_t HashOf(std::string_view bytes) {
-  std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ bytes.size();
-  std::size_t at = 0;
-  for (; at + 8 <= bytes.size(); at += 8) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes.data() + at, 8);
-    hash = (hash ^ word) * 0xBF58476D1CE4E5B9ull;
+  const std::size_t size = bytes.size();
+  std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ size;
+  if (size < 8) {
+    hash = (hash ^ LoadShort(bytes)) * 0x94D049BB133111EBull;
+    return hash ^ (hash >> 32);
+  }
+  for (std::size_t at = 0; at + 8 < size; at += 8) {
+    hash = (hash ^ Load8(bytes.data() + at)) * 0xBF58476D1CE4E5B9ull;
     hash ^= hash >> 29;
   }
-  std::uint64_t tail = 0;
-  std::memcpy(&tail, bytes.data() + at, bytes.size() - at);
-  hash = (hash ^ tail) * 0x94D049BB133111EBull;
+  hash = (hash ^ Load8(bytes.data() + size - 8)) * 0x94D049BB133111EBull;
   return hash ^ (hash >> 32);
+}
+
+// Equal bytes; a word of up to 16 bytes is compared in two loads at most.
+bool SameBytes(std::string_view a, std::string_view b) {
+  const std::size_t size = a.size();
+  if (size != b.size()) return false;
+  if (size < 8) return LoadShort(a) == LoadShort(b);
+  if (size <= 16) {
+    return Load8(a.data()) == Load8(b.data()) &&
+           Load8(a.data() + size - 8) == Load8(b.data() + size - 8);
+  }
+  return a == b;
 }
 
 // Appends the UTF-16 form of `utf8`, which the reader has already validated.
@@ -69,45 +110,49 @@ void AppendUtf16FromUtf8(std::string_view utf8, std::u16string& units) {
   }
 }
 
+// A kept index below the last string reads as one shared empty string, behind
+// the others.
+constexpr std::uint32_t kNoStart = 0xFFFFFFFFu;
+
 }  // namespace
+
+BlobCompiler::BlobCompiler(std::vector<bool> keptIndexes) : keptIndexes_(std::move(keptIndexes)) {
+  keptIndexes_.resize(duib::kMaxStringIds, false);
+}
 
 std::string_view BlobCompiler::Grow(std::uint64_t bytes) {
   blobBytes_ += bytes;
   return blobBytes_ > kMaxBlobBytes ? kTooLarge : std::string_view();
 }
 
-std::string_view BlobCompiler::OnTag(TagKind kind, const Word& name, TextPosition at) {
+std::string_view BlobCompiler::OnTag(TagKind kind, const Word& name, const CallPosition&) {
   if (blobBytes_ == 0) {
-    blobBytes_ = duib::kHeaderSize + 2 * duib::kSectionHeadSize;  // the sections always there
+    // The sections always there, and the shared empty string that may follow.
+    blobBytes_ = duib::kHeaderSize + 2 * duib::kSectionHeadSize + 2;
   }
-  std::uint32_t reference = 0;
-  if (const std::string_view fault = Reference(name, at, reference); !fault.empty()) return fault;
-  if (reference == duib::kStylesheetsId) stylesheets_ = kind != TagKind::Close;
+  std::uint16_t id = 0;
+  if (const std::string_view fault = Reference(name, id); !fault.empty()) return fault;
+  if (id == duib::kStylesheetsId) stylesheets_ = kind != TagKind::Close;
   openTag_ = items_.size();
-  items_.push_back(kElement | TypeOf(kind));
-  items_.push_back(reference);
+  items_.push_back(duib::ElementItem(static_cast<duib::ElementType>(TypeOf(kind)), 0, id));
   attributes_ = 0;
   tagResids_.clear();
   ++elementCount_;
   return Grow(4);
 }
 
-std::string_view BlobCompiler::OnAttribute(const Word& name, const Word& value, TextPosition at) {
+std::string_view BlobCompiler::OnAttribute(const Word& name, const Word& value,
+                                           const CallPosition&) {
   if (attributes_ == duib::kMaxAttributes) return kTooManyAttributes;
-  std::uint32_t nameReference = 0;
-  std::uint32_t valueReference = 0;
-  if (const std::string_view fault = Reference(name, at, nameReference); !fault.empty()) {
-    return fault;
-  }
+  std::uint16_t nameId = 0;
+  std::uint16_t valueId = 0;
+  if (const std::string_view fault = Reference(name, nameId); !fault.empty()) return fault;
   const bool empty = !value.placeholder && value.text.empty();
   const Word stored = empty ? Word{std::nullopt, kEmptyValueStored} : value;
-  if (const std::string_view fault = Reference(stored, at, valueReference); !fault.empty()) {
-    return fault;
-  }
-  items_.push_back(nameReference);
-  items_.push_back(valueReference);
+  if (const std::string_view fault = Reference(stored, valueId); !fault.empty()) return fault;
+  items_.push_back(duib::AttributeItem(nameId, valueId));
   ++attributes_;
-  if (nameReference == duib::kResidId && !stylesheets_) tagResids_.push_back(valueReference);
+  if (nameId == duib::kResidId && !stylesheets_) tagResids_.push_back(valueId);
   return Grow(4);
 }
 
@@ -115,141 +160,111 @@ std::string_view BlobCompiler::OnAttribute(const Word& name, const Word& value, 
 // and every entry must be matched: an element whose resid attributes all carry one
 // value gets one entry per attribute; one whose attributes disagree can pass only
 // without entries.
-std::string_view BlobCompiler::OnTagEnd(bool finished, TextPosition) {
+std::string_view BlobCompiler::OnTagEnd(bool finished, const CallPosition&) {
   // A last tag without its end shows a stream that ends inside its attributes: its
   // count says one more than it has.
   const std::uint32_t count = attributes_ + (finished ? 0 : 1);
   if (count > duib::kMaxAttributes) return kTooManyAttributes;
   items_[openTag_] |= count << 4;
   if (tagResids_.empty()) return {};
-  for (const std::uint32_t value : tagResids_) {
+  for (const std::uint16_t value : tagResids_) {
     if (value != tagResids_.front()) return {};
   }
   if (resid_.empty()) {
     if (const std::string_view fault = Grow(duib::kSectionHeadSize); !fault.empty()) return fault;
   }
-  for (const std::uint32_t value : tagResids_) resid_.push_back({value, elementCount_ - 1});
+  for (const std::uint16_t value : tagResids_) resid_.push_back({value, elementCount_ - 1});
   return Grow(std::uint64_t{duib::kResidEntrySize} * tagResids_.size());
 }
 
-std::string_view BlobCompiler::Reference(const Word& word, TextPosition at,
-                                         std::uint32_t& reference) {
+std::string_view BlobCompiler::Reference(const Word& word, std::uint16_t& id) {
   if (word.placeholder) {
     usedPlaceholders_ = true;
-    reference = *word.placeholder;
-    if (reference < duib::kMaxStringIds) keptIndexes_[reference] = true;
+    id = *word.placeholder;
+    if (id < duib::kMaxStringIds && !keptIndexes_[id]) {
+      keptIndexes_[id] = true;
+      keptUnknown_ = true;
+    }
     return {};
   }
   if (table_.empty()) GrowTable();
   const std::uint64_t hash = HashOf(word.text);
+  const auto tag = static_cast<std::uint32_t>(hash >> 32);
   const std::size_t mask = table_.size() - 1;
   for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    const std::uint32_t entry = table_[slot];
-    if (entry == 0) break;
-    const Known& known = known_[entry - 1];
-    if (known.hash == hash && known.word == word.text) {
-      reference = known.reference;
+    const Slot& at = table_[slot];
+    if (at.entry == 0) break;
+    if (at.tag != tag) continue;
+    const Known& known = known_[at.entry - 1];
+    if (SameBytes(known.word, word.text)) {
+      id = known.id;
       return {};
     }
   }
-  return NewWord(word.text, at, reference);
+  return NewWord(word.text, id);
 }
 
-// A word met for the first time: a built-in word's ID, or a new string.
-std::string_view BlobCompiler::NewWord(std::string_view utf8, TextPosition at,
-                                       std::uint32_t& reference) {
+// A word met for the first time: a built-in word's ID, or a new string, which
+// takes the next ID that no placeholder keeps.
+std::string_view BlobCompiler::NewWord(std::string_view utf8, std::uint16_t& id) {
   if (const std::optional<std::uint16_t> builtin = duib::IdOf(utf8)) {
-    reference = *builtin;
+    id = *builtin;
   } else {
-    if (starts_.size() == duib::kMaxStringIds) return kTooManyStrings;
-    reference = kString + static_cast<std::uint32_t>(starts_.size());
+    std::uint32_t next = nextId_;
+    while (next < duib::kMaxStringIds && keptIndexes_[next]) ++next;
+    if (next >= duib::kMaxStringIds) return kTooManyStrings;
+    id = static_cast<std::uint16_t>(next);
+    nextId_ = next + 1;
+    const std::size_t slots = starts_.size();
+    starts_.resize(next, kNoStart);  // the kept indexes passed over
     const std::size_t before = units_.size();
     starts_.push_back(static_cast<std::uint32_t>(before));
-    firstLines_.push_back(at.line);
     AppendUtf16FromUtf8(utf8, units_);
     units_.push_back(u'\0');
-    if (const std::string_view fault = Grow(4 + 2 * std::uint64_t{units_.size() - before});
-        !fault.empty()) {
-      return fault;
-    }
+    const std::uint64_t added =
+        4 * std::uint64_t{starts_.size() - slots} + 2 * (units_.size() - before);
+    if (const std::string_view fault = Grow(added); !fault.empty()) return fault;
   }
-  known_.push_back(Known{HashOf(utf8), std::string(utf8), reference});
+  known_.push_back(Known{HashOf(utf8), std::string(utf8), id});
   if (2 * known_.size() > table_.size()) {
     GrowTable();
   } else {
-    const std::size_t mask = table_.size() - 1;
-    std::size_t slot = known_.back().hash & mask;
-    while (table_[slot] != 0) slot = (slot + 1) & mask;
-    table_[slot] = static_cast<std::uint32_t>(known_.size());
+    Place(table_, static_cast<std::uint32_t>(known_.size()));
   }
   return {};
 }
 
-void BlobCompiler::GrowTable() {
-  std::vector<std::uint32_t> table(table_.empty() ? 1024 : 2 * table_.size(), 0);
+void BlobCompiler::Place(std::vector<Slot>& table, std::uint32_t entry) const {
+  const std::uint64_t hash = known_[entry - 1].hash;
   const std::size_t mask = table.size() - 1;
-  for (std::uint32_t entry = 1; entry <= known_.size(); ++entry) {
-    std::size_t slot = known_[entry - 1].hash & mask;
-    while (table[slot] != 0) slot = (slot + 1) & mask;
-    table[slot] = entry;
-  }
+  std::size_t slot = hash & mask;
+  while (table[slot].entry != 0) slot = (slot + 1) & mask;
+  table[slot] = Slot{entry, static_cast<std::uint32_t>(hash >> 32)};
+}
+
+void BlobCompiler::GrowTable() {
+  std::vector<Slot> table(table_.empty() ? 1024 : 2 * table_.size());
+  for (std::uint32_t entry = 1; entry <= known_.size(); ++entry) Place(table, entry);
   table_.swap(table);
 }
 
-bool BlobCompiler::Finish(duib::BlobContent& content, TextError& error) {
-  // The final index of each string: the next index that no placeholder keeps.
-  std::vector<std::uint32_t> finalIds(starts_.size());
-  std::uint32_t next = 0;
-  for (std::uint32_t number = 0; number < starts_.size(); ++number) {
-    while (next < duib::kMaxStringIds && keptIndexes_[next]) ++next;
-    if (next >= duib::kMaxStringIds) {
-      error = TextError{TextPosition{firstLines_[number], 1}, std::string(kTooManyStrings)};
-      return false;
-    }
-    finalIds[number] = next++;
-  }
-  const auto finalId = [&](std::uint32_t reference) {
-    return reference >= kString ? finalIds[reference - kString] : reference;
-  };
-
-  // Two words an item become one, in place: item k reads words 2k and 2k + 1.
-  const std::size_t itemCount = items_.size() / 2;
-  for (std::size_t k = 0; k < itemCount; ++k) {
-    const std::uint32_t first = items_[2 * k];
-    const std::uint32_t second = items_[2 * k + 1];
-    items_[k] = (first & kElement) != 0 ? (first & 0xFFFF) | (finalId(second) << 16)
-                                        : finalId(first) | (finalId(second) << 16);
-  }
-  items_.resize(itemCount);
-  for (duib::ResidEntry& entry : resid_) entry.valueId = finalId(entry.valueId);
-
-  // Kept indexes below the last string read as one shared empty string.
-  const std::uint32_t stringCount = starts_.empty() ? 0 : finalIds.back() + 1;
-  std::vector<std::uint32_t> stringStarts(stringCount);
-  const auto empty = static_cast<std::uint32_t>(units_.size());
-  bool emptyUsed = false;
-  std::uint32_t number = 0;
-  for (std::uint32_t index = 0; index < stringCount; ++index) {
-    if (number < finalIds.size() && finalIds[number] == index) {
-      stringStarts[index] = starts_[number++];
-    } else {
-      stringStarts[index] = empty;
-      emptyUsed = true;
+duib::BlobContent BlobCompiler::Finish() {
+  duib::BlobContent content;
+  const auto shared = static_cast<std::uint32_t>(units_.size());
+  bool sharedUsed = false;
+  for (std::uint32_t& start : starts_) {
+    if (start == kNoStart) {
+      start = shared;
+      sharedUsed = true;
     }
   }
-  if (emptyUsed) units_.push_back(u'\0');
-
+  if (sharedUsed) units_.push_back(u'\0');
   content.items = std::move(items_);
   content.elementCount = elementCount_;
   content.resid = std::move(resid_);
   content.stringUnits = std::move(units_);
-  content.stringStarts = std::move(stringStarts);
-  if (!duib::BlobSize(content)) {
-    error = TextError{TextPosition{firstLines_.empty() ? 1 : firstLines_.back(), 1},
-                      std::string(kTooLarge)};
-    return false;
-  }
-  return true;
+  content.stringStarts = std::move(starts_);
+  return content;
 }
 
 }  // namespace tamro::compile

@@ -18,56 +18,66 @@ namespace tamro::compile {
 
 class BlobCompiler final : public TagHandler {
  public:
-  std::string_view OnTag(TagKind kind, const Word& name, TextPosition at) override;
-  std::string_view OnAttribute(const Word& name, const Word& value, TextPosition at) override;
-  std::string_view OnTagEnd(bool finished, TextPosition at) override;
+  // `keptIndexes`: the string IDs that the text's placeholders show, which no
+  // string may take (KeptIndexes of a reading before; none the first time).
+  explicit BlobCompiler(std::vector<bool> keptIndexes = {});
 
-  // After the whole text was read: the content, with the final string IDs in
-  // place. A limit that only the final IDs show (strings pushed past ID 0x7FFF by
-  // the indexes that placeholders keep) is an error at the line of the string.
-  bool Finish(duib::BlobContent& content, TextError& error);
+  std::string_view OnTag(TagKind kind, const Word& name, const CallPosition& at) override;
+  std::string_view OnAttribute(const Word& name, const Word& value,
+                               const CallPosition& at) override;
+  std::string_view OnTagEnd(bool finished, const CallPosition& at) override;
+
+  // After the whole text was read: the content.
+  duib::BlobContent Finish();
 
   // Whether the text shows any placeholder: only then may the blob name nothing.
   bool UsedPlaceholders() const { return usedPlaceholders_; }
 
- private:
-  // A reference to a name or value while the text is read: a final ID below
-  // kString, or kString + the string's number in the order of first use.
-  static constexpr std::uint32_t kString = 0x80000000u;
-  // An element item while the text is read: kElement | type | count << 4.
-  static constexpr std::uint32_t kElement = 0x40000000u;
+  // The string IDs that the text's placeholders show. When the compiler was not
+  // told them all beforehand, its strings may have taken some: the text must be
+  // compiled again, by a compiler that is told them.
+  const std::vector<bool>& KeptIndexes() const { return keptIndexes_; }
+  bool KeptIndexesKnown() const { return !keptUnknown_; }
 
-  std::string_view Reference(const Word& word, TextPosition at, std::uint32_t& reference);
-  std::string_view NewWord(std::string_view utf8, TextPosition at, std::uint32_t& reference);
+ private:
+  std::string_view Reference(const Word& word, std::uint16_t& id);
+  std::string_view NewWord(std::string_view utf8, std::uint16_t& id);
   void GrowTable();
   std::string_view Grow(std::uint64_t bytes);
 
-  // Two words per item, element or attribute (name and value references).
-  std::vector<std::uint32_t> items_;
+  duib::ItemBlocks items_;
   std::uint32_t elementCount_ = 0;
   std::size_t openTag_ = 0;  // index of the open tag's first word
   std::uint32_t attributes_ = 0;
   bool stylesheets_ = false;
-  std::vector<std::uint32_t> tagResids_;  // the open tag's checked resid values
-  std::vector<duib::ResidEntry> resid_;   // values as references
+  std::vector<std::uint16_t> tagResids_;  // the open tag's checked resid values
+  std::vector<duib::ResidEntry> resid_;
 
-  // Every distinct name and value met, built-in words included, with the
-  // reference it stands for, found again by its UTF-8 bytes through an
-  // open-addressing table (entry number + 1, 0 for a free slot): each word is
-  // looked up, converted and interned once, however often the text repeats it.
+  // Every distinct name and value met, built-in words included, with the ID it
+  // stands for, found again by its UTF-8 bytes through an open-addressing table:
+  // each word is looked up, converted and interned once, however often the text
+  // repeats it.
   struct Known {
     std::uint64_t hash;
     std::string word;
-    std::uint32_t reference;
+    std::uint16_t id;
   };
+  // A slot holds an entry number + 1 (0: free) and the high half of the word's
+  // hash, so that a probe seldom has to look at an entry that is not its word.
+  struct Slot {
+    std::uint32_t entry = 0;
+    std::uint32_t tag = 0;
+  };
+  void Place(std::vector<Slot>& table, std::uint32_t entry) const;
   std::vector<Known> known_;
-  std::vector<std::uint32_t> table_;
-  // The strings: their units back to back, each with its zero unit; where each
-  // begins; the line of its first use.
+  std::vector<Slot> table_;
+  // The strings: their units back to back, each with its zero unit, and where
+  // string ID i begins (an index kept by a placeholder: at the shared empty string).
   std::u16string units_;
   std::vector<std::uint32_t> starts_;
-  std::vector<std::uint64_t> firstLines_;
-  std::vector<bool> keptIndexes_ = std::vector<bool>(0x8000, false);
+  std::uint32_t nextId_ = 0;  // the lowest ID a new string may take
+  std::vector<bool> keptIndexes_;
+  bool keptUnknown_ = false;  // a placeholder showed an index not kept from the start
   bool usedPlaceholders_ = false;
   std::uint64_t blobBytes_ = 0;  // the blob's size as far as it is known
 };

@@ -42,10 +42,15 @@ inline std::uint64_t FirstBytes(std::uint64_t word, std::size_t count) {
   return word & (~std::uint64_t{0} >> (8 * (8 - count)));
 }
 
+// How many bytes a mask of BytesEqual marks: a multiplication adds up the marks
+// (the machine's population count is not there on every x86-64).
+inline std::size_t CountMarks(std::uint64_t mask) {
+  return static_cast<std::size_t>(((mask >> 7) * kEveryByte) >> 56);
+}
+
 // The UTF-8 continuation bytes (10xxxxxx) in `word`.
 inline std::size_t ContinuationBytes(std::uint64_t word) {
-  const std::uint64_t marks = word & ~(word << 1) & kHighBits;
-  return static_cast<std::size_t>(((marks >> 7) * kEveryByte) >> 56);
+  return CountMarks(word & ~(word << 1) & kHighBits);
 }
 
 }  // namespace tamro::compile

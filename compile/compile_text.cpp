@@ -5,6 +5,21 @@
 #include "duib/blob_writer.h"
 
 namespace tamro::compile {
+namespace {
+
+constexpr std::string_view kTooLarge = "the UI file would grow past 4 GiB, the format's limit";
+
+// Reads the whole text into `compiler`; false with the fault in `outcome`.
+bool Read(ByteSource& source, const DecodePolicy& policy, BlobCompiler& compiler,
+          CompileOutcome& outcome) {
+  std::optional<TextError> error = ReadTags(source, policy, compiler);
+  if (!error) return true;
+  outcome.kind = CompileOutcome::Kind::Faulty;
+  outcome.error = std::move(*error);
+  return false;
+}
+
+}  // namespace
 
 CompileOutcome CompileText(ByteSource& source, const DecodePolicy& policy) {
   CompileOutcome outcome;
@@ -12,15 +27,26 @@ CompileOutcome CompileText(ByteSource& source, const DecodePolicy& policy) {
     outcome.kind = CompileOutcome::Kind::NotText;
     return outcome;
   }
+  // A placeholder of a string ID keeps that ID from every string. Texts rarely
+  // show one; one that does is read again, once its kept IDs are all known.
+  // A first reading that failed before it met them all may blame the wrong line
+  // for the limit of string IDs: the second one knows.
   BlobCompiler compiler;
+  const bool read = Read(source, policy, compiler, outcome);
+  const bool usedPlaceholders = compiler.UsedPlaceholders();
+  if (!read && compiler.KeptIndexesKnown()) return outcome;
   duib::BlobContent content;
-  if (std::optional<TextError> error = ReadTags(source, policy, compiler)) {
-    outcome.kind = CompileOutcome::Kind::Faulty;
-    outcome.error = std::move(*error);
-    return outcome;
+  if (compiler.KeptIndexesKnown()) {
+    content = compiler.Finish();
+  } else {
+    BlobCompiler again(compiler.KeptIndexes());
+    outcome = CompileOutcome();
+    if (!Read(source, policy, again, outcome)) return outcome;
+    content = again.Finish();
   }
-  if (!compiler.Finish(content, outcome.error)) {
+  if (!duib::BlobSize(content)) {
     outcome.kind = CompileOutcome::Kind::Faulty;
+    outcome.error = TextError{TextPosition{}, std::string(kTooLarge)};
     return outcome;
   }
   outcome.blob = duib::WriteBlob(content);
@@ -30,7 +56,7 @@ CompileOutcome CompileText(ByteSource& source, const DecodePolicy& policy) {
       duib::CheckBlob(outcome.blob.data(), static_cast<std::uint32_t>(outcome.blob.size()));
   const bool readsBack = outcome.check.status == ConvertStatus::Ok ||
                          (outcome.check.status == ConvertStatus::Warnings &&
-                          !outcome.check.residFailed && compiler.UsedPlaceholders());
+                          !outcome.check.residFailed && usedPlaceholders);
   if (!readsBack) {
     outcome.kind = CompileOutcome::Kind::CheckFailed;
     outcome.blob.clear();

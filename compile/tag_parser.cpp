@@ -55,7 +55,8 @@ TagParser::Outcome TagParser::Read(std::string_view text, bool atEnd) {
 // call's place when the handler answers with a message.
 ScanStep TagParser::HandOn(const TagScanner& scanner, std::string_view text, std::size_t begin,
                            std::size_t end, PositionWalker& walker) {
-  std::string_view answer = handler_.OnTag(tag_.kind, NameWord(text, tag_.name), walker.At(begin));
+  std::string_view answer =
+      handler_.OnTag(tag_.kind, NameWord(text, tag_.name), CallPosition(walker, begin));
   if (!answer.empty()) return ScanStep::Fault(begin, answer);
   ScannedAttribute spare;
   std::size_t after = tag_.name.end;
@@ -68,10 +69,10 @@ ScanStep TagParser::HandOn(const TagScanner& scanner, std::string_view text, std
     const Word value =
         ValueWord(text.substr(attribute.valueBegin, attribute.valueEnd - attribute.valueBegin),
                   attribute.valueHasCr);
-    answer = handler_.OnAttribute(NameWord(text, attribute.name), value, walker.At(at));
+    answer = handler_.OnAttribute(NameWord(text, attribute.name), value, CallPosition(walker, at));
     if (!answer.empty()) return ScanStep::Fault(at, answer);
   }
-  answer = handler_.OnTagEnd(tag_.finished, walker.At(tag_.endAt));
+  answer = handler_.OnTagEnd(tag_.finished, CallPosition(walker, tag_.endAt));
   if (!answer.empty()) return ScanStep::Fault(tag_.endAt, answer);
   return ScanStep::Done(end);
 }

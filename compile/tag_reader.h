@@ -2,6 +2,7 @@
 // them one by one to a handler.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,6 +37,20 @@ struct Word {
   std::string_view text;
 };
 
+class PositionWalker;
+
+// Where a call's text begins, counted in lines and columns only when asked for
+// (during the call): a handler that needs no position costs the reader no count.
+class CallPosition {
+ public:
+  CallPosition(PositionWalker& walker, std::size_t offset) : walker_(walker), offset_(offset) {}
+  TextPosition Get() const;
+
+ private:
+  PositionWalker& walker_;
+  std::size_t offset_;
+};
+
 // Receives the tags in text order. A non-empty return stops the reading with that
 // message as a TextError at the position of the call's `at`. A tag is handed on
 // only once it has been read in full without fault, so a fault in a tag's text is
@@ -43,13 +58,14 @@ struct Word {
 class TagHandler {
  public:
   // `at` is the position of the tag's '<'.
-  virtual std::string_view OnTag(TagKind kind, const Word& name, TextPosition at) = 0;
+  virtual std::string_view OnTag(TagKind kind, const Word& name, const CallPosition& at) = 0;
   // `at` is the position of the attribute's name.
-  virtual std::string_view OnAttribute(const Word& name, const Word& value, TextPosition at) = 0;
+  virtual std::string_view OnAttribute(const Word& name, const Word& value,
+                                       const CallPosition& at) = 0;
   // After the tag's last attribute. `finished` is false for an unfinished last tag
   // at the end of the input (`at` is then the end of the input, and the kind was
   // given as Open, or Close for "</"); otherwise `at` is the '>' or the '/' of "/>".
-  virtual std::string_view OnTagEnd(bool finished, TextPosition at) = 0;
+  virtual std::string_view OnTagEnd(bool finished, const CallPosition& at) = 0;
 
  protected:
   ~TagHandler() = default;

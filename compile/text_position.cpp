@@ -3,15 +3,23 @@
 namespace tamro::compile {
 
 TextPosition AdvanceOverLines(TextPosition from, std::string_view text) {
-  for (const char c : text) {
-    if (c == '\n') {
-      ++from.line;
-      from.column = 1;
-    } else {
-      from.column += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }
+  const std::size_t last = text.rfind('\n');
+  if (last == std::string_view::npos) {
+    return Advance(from, text, text.size());
   }
-  return from;
+  std::uint64_t lineEnds = 0;
+  std::size_t at = 0;
+  for (; at + 8 <= last; at += 8) {
+    lineEnds += CountMarks(BytesEqual(LoadWord(text.data() + at), '\n'));
+  }
+  for (; at <= last; ++at) lineEnds += text[at] == '\n';
+  from.line += lineEnds;
+  const std::string_view tail = text.substr(last + 1);
+  return Advance(TextPosition{from.line, 1}, tail, tail.size());
+}
+
+TextPosition CallPosition::Get() const {
+  return walker_.At(offset_);
 }
 
 }  // namespace tamro::compile

@@ -12,7 +12,8 @@
 namespace tamro::compile {
 
 // The position just after `text`, which crosses one or more line ends and
-// begins at `from`.
+// begins at `from`: the line ends counted, the column from the last one, with
+// no test per byte of what each byte is.
 TextPosition AdvanceOverLines(TextPosition from, std::string_view text);
 
 // The position just after `text`, which begins at `from`; `readable` bytes from
@@ -47,10 +48,16 @@ inline TextPosition Advance(TextPosition from, std::string_view text, std::size_
 // Positions of offsets into one text, each counted on from the one before.
 class PositionWalker {
  public:
-  PositionWalker(std::string_view text, TextPosition start) : text_(text), position_(start) {}
+  PositionWalker(std::string_view text, TextPosition start)
+      : text_(text), start_(start), position_(start) {}
 
-  // The position of text[offset]; the offsets asked for never decrease.
+  // The position of text[offset]. Asked for offsets that never decrease, it
+  // counts each byte once; one before the last is counted from the text's start.
   TextPosition At(std::size_t offset) {
+    if (offset < offset_) {
+      offset_ = 0;
+      position_ = start_;
+    }
     position_ = Advance(position_, text_.substr(offset_, offset - offset_), text_.size() - offset_);
     offset_ = offset;
     return position_;
@@ -58,6 +65,7 @@ class PositionWalker {
 
  private:
   std::string_view text_;
+  TextPosition start_;
   std::size_t offset_ = 0;
   TextPosition position_;
 };

@@ -75,7 +75,7 @@ std::vector<std::uint8_t> WriteBlob(const BlobContent& content) {
 
   out.U32(sizes.elements);
   out.U32(content.elementCount);
-  for (const std::uint32_t item : content.items) out.U32(item);
+  for (std::size_t i = 0; i < content.items.size(); ++i) out.U32(content.items[i]);
 
   const std::uint64_t dataAt = kSectionHeadSize + 4 * std::uint64_t{content.stringStarts.size()};
   out.U32(sizes.strings);

@@ -66,14 +66,15 @@ class Recorder final : public TagHandler {
   int calls = 0;
   int stopAt = -1;
 
-  std::string_view OnTag(TagKind kind, const Word& name, TextPosition at) override {
+  std::string_view OnTag(TagKind kind, const Word& name, const CallPosition& at) override {
     const char* kinds[] = {"open:", "empty:", "close:"};
     return Note(kinds[static_cast<int>(kind)] + Text(name), at);
   }
-  std::string_view OnAttribute(const Word& name, const Word& value, TextPosition at) override {
+  std::string_view OnAttribute(const Word& name, const Word& value,
+                               const CallPosition& at) override {
     return Note(Text(name) + "=" + Text(value), at);
   }
-  std::string_view OnTagEnd(bool finished, TextPosition at) override {
+  std::string_view OnTagEnd(bool finished, const CallPosition& at) override {
     return Note(finished ? ">" : "...", at);
   }
 
@@ -85,7 +86,8 @@ class Recorder final : public TagHandler {
     std::snprintf(id, sizeof id, "#%X", unsigned{*word.placeholder});
     return id;
   }
-  std::string_view Note(const std::string& event, TextPosition at) {
+  std::string_view Note(const std::string& event, const CallPosition& call) {
+    const TextPosition at = call.Get();
     if (!events.empty()) events += '|';
     events += event;
     if (!positions.empty()) positions += ' ';
