@@ -9,6 +9,8 @@ namespace tamro::compile::message {
 inline constexpr std::string_view kTextOutsideTag = "text outside a tag";
 inline constexpr std::string_view kElementName = "element name expected";
 inline constexpr std::string_view kAttributeName = "attribute name expected";
+inline constexpr std::string_view kMalformedPlaceholder =
+    "malformed placeholder (four places, blanks then upper-case hex digits)";
 inline constexpr std::string_view kEquals = "'=' expected after attribute name";
 inline constexpr std::string_view kValueQuote = "attribute value must be in quotation marks";
 inline constexpr std::string_view kValueEnd = "attribute value has no closing quotation mark";

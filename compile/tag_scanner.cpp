@@ -186,6 +186,12 @@ ScanStep TagScanner::Name(std::size_t begin, duib::NameKind kind, ScannedName& n
   if (at < text_.size() && text_[at] == '\0') {
     return ScanStep::Fault(at, message::kZeroCharacter);
   }
+  // A name that opens as a placeholder but is not one is refused: read as a
+  // string, its text would read back differently (blanks inside a placeholder
+  // separate an ordinary name from an attribute).
+  if (text_.substr(begin, at - begin).starts_with(placeholderPrefix)) {
+    return ScanStep::Fault(begin, message::kMalformedPlaceholder);
+  }
   name.end = at;
   return ScanStep::Done(at);
 }

@@ -12,11 +12,13 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "compile/compile_text.h"
 #include "duib/blob_view.h"
 #include "duib/layout.h"
+#include "duib/placeholder.h"
 #include "engine/convert_blob.h"
 #include "platform/ansi_text.h"
 #include "platform/platform.h"
@@ -60,8 +62,8 @@ bool Shows(char16_t unit, std::u16string_view forbidden) {
 
 // Whether the text can show every name and value of the blob so that they read
 // back: element types 0 to 2 only; names without white space, '=', '<', '>', '/'
-// or '"', and no element name that reads as a declaration or comment ('?', '!');
-// values without '"'.
+// or '"', none that opens as a placeholder, and no element name that reads as a
+// declaration or comment ('?', '!'); values without '"'.
 bool TextCanShow(const Bytes& blob) {
   duib::BlobView view;
   if (view.Read(blob.data(), static_cast<std::uint32_t>(blob.size())) != ConvertStatus::Ok) {
@@ -80,6 +82,11 @@ bool TextCanShow(const Bytes& blob) {
   const auto nameShows = [&](std::uint16_t id, bool element) {
     const std::u16string name = text(id);
     if (element && !name.empty() && (name[0] == u'?' || name[0] == u'!')) return false;
+    const std::string_view prefix =
+        duib::PlaceholderPrefix(element ? duib::NameKind::Element : duib::NameKind::Attribute);
+    if (name.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), name.begin())) {
+      return false;  // opens as a placeholder: refused, or read back as its ID
+    }
     return std::none_of(name.begin(), name.end(),
                         [](char16_t c) { return Shows(c, u" \t\r\n=<>/\""); });
   };

@@ -84,16 +84,13 @@ const FormCase kForms[] = {
     {"placeholders at the ends of the range",
      "<UNKNOWN_ELEM(   0) UNKNOWN_ATTR(   0)=\"UNKNOWN_VAL(FFFF)\"></UNKNOWN_ELEM(FFFF)>",
      kUtf8Policy, "open:#0|#0=#FFFF|>|close:#FFFF|>"},
-    {"near misses are ordinary names and values",
-     "<UNKNOWN_ELEM(0041) UNKNOWN_ATTR(ffff)=\"UNKNOWN_VAL(10000)\" "
-     "UNKNOWN_ELEM(FFFF)=\"UNKNOWN_ATTR(FFFF)\" UNKNOWN_ATTR(FFFF)x=\"UNKNOWN_VAL(  0A)\" "
-     "a=\"UNKNOWN_VAL(  4a)\" b=\"UNKNOWN_VAL(    )\" c=\"UNKNOWN_VAL(FFFF)x\"/>",
+    {"near misses in values and in a name of the other kind are ordinary",
+     "<a UNKNOWN_ELEM(FFFF)=\"UNKNOWN_ATTR(FFFF)\" b=\"UNKNOWN_VAL(10000)\" "
+     "c=\"UNKNOWN_VAL(  0A)\" d=\"UNKNOWN_VAL(  4a)\" e=\"UNKNOWN_VAL(    )\" "
+     "f=\"UNKNOWN_VAL(FFFF)x\"/>",
      kUtf8Policy,
-     "empty:UNKNOWN_ELEM(0041)|UNKNOWN_ATTR(ffff)=UNKNOWN_VAL(10000)|"
-     "UNKNOWN_ELEM(FFFF)=UNKNOWN_ATTR(FFFF)|UNKNOWN_ATTR(FFFF)x=UNKNOWN_VAL(  0A)|"
-     "a=UNKNOWN_VAL(  4a)|b=UNKNOWN_VAL(    )|c=UNKNOWN_VAL(FFFF)x|>"},
-    {"placeholder followed by more of a name", "<UNKNOWN_ELEM(FFFF)x/>", kUtf8Policy,
-     "empty:UNKNOWN_ELEM(FFFF)x|>"},
+     "empty:a|UNKNOWN_ELEM(FFFF)=UNKNOWN_ATTR(FFFF)|b=UNKNOWN_VAL(10000)|"
+     "c=UNKNOWN_VAL(  0A)|d=UNKNOWN_VAL(  4a)|e=UNKNOWN_VAL(    )|f=UNKNOWN_VAL(FFFF)x|>"},
     {"values holding markup and quotation marks",
      R"(<a b="x>y" c="p/>q" d=""x" e="a"b" f="<&/>" g="x"/y" h="x/"/>)", kUtf8Policy,
      R"(empty:a|b=x>y|c=p/>q|d="x|e=a"b|f=<&/>|g=x"/y|h=x/|>)"},
@@ -120,8 +117,6 @@ const FormCase kForms[] = {
     {"unfinished tag without a blank", "<Element", kUtf8Policy, "open:Element|..."},
     {"unfinished close tag, value ending the input", "</a b=\"c\"", kUtf8Policy, "close:a|b=c|..."},
     {"unfinished tag of a placeholder", "<UNKNOWN_ELEM(   5)", kUtf8Policy, "open:#5|..."},
-    {"unfinished tag of a placeholder's start", "<UNKNOWN_ELEM(", kUtf8Policy,
-     "open:UNKNOWN_ELEM(|..."},
     {"characters beyond ASCII", "<é b=\"ü😀\"/>", kUtf8Policy, "empty:é|b=ü😀|>"},
     {"UTF-8 byte-order mark", "\xEF\xBB\xBF<a/>", kUtf8Policy, "empty:a|>"},
     {"UTF-8 byte-order mark alone", "\xEF\xBB\xBF", kLatin1Policy, ""},
@@ -223,8 +218,18 @@ const FaultCase kFaults[] = {
     {"attribute without a value", "<a b>", kUtf8Policy, 1, 5, "'=' expected after attribute name"},
     {"attribute name at the end", "<a b", kUtf8Policy, 1, 5, "'=' expected after attribute name"},
     {"two names in a row", "<a b c=\"d\">", kUtf8Policy, 1, 6, "'=' expected after attribute name"},
-    {"near miss of a placeholder holding blanks", "<UNKNOWN_ELEM(  0A)/>", kUtf8Policy, 1, 20,
-     "'=' expected after attribute name"},
+    {"near miss of a placeholder holding blanks", "<UNKNOWN_ELEM(  0A)/>", kUtf8Policy, 1, 2,
+     "malformed placeholder (four places, blanks then upper-case hex digits)"},
+    {"placeholder followed by more of a name", "<UNKNOWN_ELEM(FFFF)x/>", kUtf8Policy, 1, 2,
+     "malformed placeholder (four places, blanks then upper-case hex digits)"},
+    {"leading zero in a placeholder", "<UNKNOWN_ELEM(0041)/>", kUtf8Policy, 1, 2,
+     "malformed placeholder (four places, blanks then upper-case hex digits)"},
+    {"placeholder's start at the end", "<a/><UNKNOWN_ELEM(", kUtf8Policy, 1, 6,
+     "malformed placeholder (four places, blanks then upper-case hex digits)"},
+    {"placeholder with an extra blank", "<a>\n<UNKNOWN_ELEM(  FFF)=\"b\"/>", kUtf8Policy, 2, 2,
+     "malformed placeholder (four places, blanks then upper-case hex digits)"},
+    {"attribute placeholder in lower case", "<a UNKNOWN_ATTR(   a)=\"b\"/>", kUtf8Policy, 1, 4,
+     "malformed placeholder (four places, blanks then upper-case hex digits)"},
     {"value without quotation marks", "<a b=c>", kUtf8Policy, 1, 6,
      "attribute value must be in quotation marks"},
     {"equals sign at the end", "<a b = ", kUtf8Policy, 1, 8,
