@@ -21,7 +21,7 @@ namespace {
 
 using tamro::compile::DecodePolicy;
 using tamro::compile::TagKind;
-using tamro::compile::TextPosition;
+using tamro::compile::CallPosition;
 using tamro::compile::Word;
 
 constexpr std::size_t kPiece = std::size_t{1} << 16;
@@ -61,18 +61,18 @@ class PieceSource final : public tamro::compile::ByteSource {
 
 class IdleHandler final : public tamro::compile::TagHandler {
  public:
-  std::string_view OnTag(TagKind, const Word& name, TextPosition) override {
+  std::string_view OnTag(TagKind, const Word& name, const CallPosition&) override {
     benchmark::DoNotOptimize(name.text.data());
     ++calls;
     return {};
   }
-  std::string_view OnAttribute(const Word&, const Word& value, TextPosition) override {
+  std::string_view OnAttribute(const Word&, const Word& value, const CallPosition&) override {
     benchmark::DoNotOptimize(value.text.data());
     ++calls;
     return {};
   }
-  std::string_view OnTagEnd(bool, TextPosition at) override {
-    benchmark::DoNotOptimize(at);
+  std::string_view OnTagEnd(bool finished, const CallPosition&) override {
+    benchmark::DoNotOptimize(finished);
     ++calls;
     return {};
   }

@@ -60,34 +60,39 @@ std::uint64_t LoadShort(std::string_view bytes) {
   return size == 1 ? static_cast<unsigned char>(p[0]) : 0;
 }
 
+// Spreads every bit of `hash` over all others (the finalizer of MurmurHash3): the
+// table indexes by the low bits, which a multiplication fills only from the low
+// bits of its input, and names that differ in their last bytes are common.
+std::uint64_t Spread(std::uint64_t hash) {
+  hash = (hash ^ (hash >> 33)) * 0xFF51AFD7ED558CCDull;
+  hash = (hash ^ (hash >> 33)) * 0xC4CEB9FE1A85EC53ull;
+  return hash ^ (hash >> 33);
+}
+
 // Eight bytes at a time, each step mixed by a multiplication: names are short, and
 // a byte at a time would cost a multiplication's latency per byte. The last step
 // reads the last eight bytes, overlapping the one before: nothing past the word.
 std::uint64_t HashOf(std::string_view bytes) {
   const std::size_t size = bytes.size();
   std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ size;
-  if (size < 8) {
-    hash = (hash ^ LoadShort(bytes)) * 0x94D049BB133111EBull;
-    return hash ^ (hash >> 32);
-  }
+  if (size < 8) return Spread(hash ^ LoadShort(bytes));
   for (std::size_t at = 0; at + 8 < size; at += 8) {
     hash = (hash ^ Load8(bytes.data() + at)) * 0xBF58476D1CE4E5B9ull;
     hash ^= hash >> 29;
   }
-  hash = (hash ^ Load8(bytes.data() + size - 8)) * 0x94D049BB133111EBull;
-  return hash ^ (hash >> 32);
+  return Spread(hash ^ Load8(bytes.data() + size - 8));
 }
 
-// Equal bytes; a word of up to 16 bytes is compared in two loads at most.
+// Equal bytes, compared eight at a time; the last step reads the last eight
+// bytes, overlapping the one before: nothing past either word.
 bool SameBytes(std::string_view a, std::string_view b) {
   const std::size_t size = a.size();
   if (size != b.size()) return false;
   if (size < 8) return LoadShort(a) == LoadShort(b);
-  if (size <= 16) {
-    return Load8(a.data()) == Load8(b.data()) &&
-           Load8(a.data() + size - 8) == Load8(b.data() + size - 8);
+  for (std::size_t at = 0; at + 8 < size; at += 8) {
+    if (Load8(a.data() + at) != Load8(b.data() + at)) return false;
   }
-  return a == b;
+  return Load8(a.data() + size - 8) == Load8(b.data() + size - 8);
 }
 
 // Appends the UTF-16 form of `utf8`, which the reader has already validated.
@@ -165,7 +170,7 @@ std::string_view BlobCompiler::OnTagEnd(bool finished, const CallPosition&) {
   // count says one more than it has.
   const std::uint32_t count = attributes_ + (finished ? 0 : 1);
   if (count > duib::kMaxAttributes) return kTooManyAttributes;
-  items_[openTag_] |= count << 4;
+  items_.SetBits(openTag_, count << 4);
   if (tagResids_.empty()) return {};
   for (const std::uint16_t value : tagResids_) {
     if (value != tagResids_.front()) return {};
@@ -191,22 +196,22 @@ std::string_view BlobCompiler::Reference(const Word& word, std::uint16_t& id) {
   const std::uint64_t hash = HashOf(word.text);
   const auto tag = static_cast<std::uint32_t>(hash >> 32);
   const std::size_t mask = table_.size() - 1;
-  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    const Slot& at = table_[slot];
-    if (at.entry == 0) break;
-    if (at.tag != tag) continue;
-    const Known& known = known_[at.entry - 1];
-    if (SameBytes(known.word, word.text)) {
-      id = known.id;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const Slot& slot = table_[at];
+    if (!slot.used) break;
+    if (slot.tag == tag &&
+        SameBytes(std::string_view(words_).substr(slot.at, slot.size), word.text)) {
+      id = slot.id;
       return {};
     }
   }
-  return NewWord(word.text, id);
+  return NewWord(word.text, hash, id);
 }
 
 // A word met for the first time: a built-in word's ID, or a new string, which
 // takes the next ID that no placeholder keeps.
-std::string_view BlobCompiler::NewWord(std::string_view utf8, std::uint16_t& id) {
+std::string_view BlobCompiler::NewWord(std::string_view utf8, std::uint64_t hash,
+                                       std::uint16_t& id) {
   if (const std::optional<std::uint16_t> builtin = duib::IdOf(utf8)) {
     id = *builtin;
   } else {
@@ -223,28 +228,30 @@ std::string_view BlobCompiler::NewWord(std::string_view utf8, std::uint16_t& id)
     units_.push_back(u'\0');
     const std::uint64_t added =
         4 * std::uint64_t{starts_.size() - slots} + 2 * (units_.size() - before);
+    // Past the limit nothing more is kept: the text is refused.
     if (const std::string_view fault = Grow(added); !fault.empty()) return fault;
   }
-  known_.push_back(Known{HashOf(utf8), std::string(utf8), id});
-  if (2 * known_.size() > table_.size()) {
-    GrowTable();
-  } else {
-    Place(table_, static_cast<std::uint32_t>(known_.size()));
-  }
+  const Slot slot{words_.size(), static_cast<std::uint32_t>(utf8.size()),
+                  static_cast<std::uint32_t>(hash >> 32), id, true};
+  words_.append(utf8);
+  ++wordCount_;
+  if (2 * std::size_t{wordCount_} > table_.size()) GrowTable();
+  Place(table_, slot, hash);
   return {};
 }
 
-void BlobCompiler::Place(std::vector<Slot>& table, std::uint32_t entry) const {
-  const std::uint64_t hash = known_[entry - 1].hash;
+void BlobCompiler::Place(std::vector<Slot>& table, const Slot& slot, std::uint64_t hash) const {
   const std::size_t mask = table.size() - 1;
-  std::size_t slot = hash & mask;
-  while (table[slot].entry != 0) slot = (slot + 1) & mask;
-  table[slot] = Slot{entry, static_cast<std::uint32_t>(hash >> 32)};
+  std::size_t at = hash & mask;
+  while (table[at].used) at = (at + 1) & mask;
+  table[at] = slot;
 }
 
 void BlobCompiler::GrowTable() {
   std::vector<Slot> table(table_.empty() ? 1024 : 2 * table_.size());
-  for (std::uint32_t entry = 1; entry <= known_.size(); ++entry) Place(table, entry);
+  for (const Slot& slot : table_) {
+    if (slot.used) Place(table, slot, HashOf(std::string_view(words_).substr(slot.at, slot.size)));
+  }
   table_.swap(table);
 }
 

@@ -41,11 +41,11 @@ class BlobCompiler final : public TagHandler {
 
  private:
   std::string_view Reference(const Word& word, std::uint16_t& id);
-  std::string_view NewWord(std::string_view utf8, std::uint16_t& id);
+  std::string_view NewWord(std::string_view utf8, std::uint64_t hash, std::uint16_t& id);
   void GrowTable();
   std::string_view Grow(std::uint64_t bytes);
 
-  duib::ItemBlocks items_;
+  duib::ItemStream items_;
   std::uint32_t elementCount_ = 0;
   std::size_t openTag_ = 0;  // index of the open tag's first word
   std::uint32_t attributes_ = 0;
@@ -54,23 +54,21 @@ class BlobCompiler final : public TagHandler {
   std::vector<duib::ResidEntry> resid_;
 
   // Every distinct name and value met, built-in words included, with the ID it
-  // stands for, found again by its UTF-8 bytes through an open-addressing table:
-  // each word is looked up, converted and interned once, however often the text
-  // repeats it.
-  struct Known {
-    std::uint64_t hash;
-    std::string word;
-    std::uint16_t id;
-  };
-  // A slot holds an entry number + 1 (0: free) and the high half of the word's
-  // hash, so that a probe seldom has to look at an entry that is not its word.
+  // stands for, found again by its UTF-8 bytes: each word is looked up, converted
+  // and interned once, however often the text repeats it. The bytes lie back to
+  // back in words_; a slot of the open-addressing table says where, so that a
+  // probe touches the slot and the bytes it compares, nothing else.
   struct Slot {
-    std::uint32_t entry = 0;
-    std::uint32_t tag = 0;
+    std::uint64_t at = 0;    // the word's first byte in words_
+    std::uint32_t size = 0;  // its bytes
+    std::uint32_t tag = 0;   // the high half of its hash
+    std::uint16_t id = 0;
+    bool used = false;
   };
-  void Place(std::vector<Slot>& table, std::uint32_t entry) const;
-  std::vector<Known> known_;
+  void Place(std::vector<Slot>& table, const Slot& slot, std::uint64_t hash) const;
+  std::string words_;
   std::vector<Slot> table_;
+  std::uint32_t wordCount_ = 0;
   // The strings: their units back to back, each with its zero unit, and where
   // string ID i begins (an index kept by a placeholder: at the shared empty string).
   std::u16string units_;

@@ -49,8 +49,7 @@ CompileOutcome CompileText(ByteSource& source, const DecodePolicy& policy) {
     outcome.error = TextError{TextPosition{}, std::string(kTooLarge)};
     return outcome;
   }
-  outcome.blob = duib::WriteBlob(content);
-  content = duib::BlobContent();  // the blob holds it all now
+  outcome.blob = duib::WriteBlob(std::move(content));
 
   outcome.check =
       duib::CheckBlob(outcome.blob.data(), static_cast<std::uint32_t>(outcome.blob.size()));

@@ -7,6 +7,7 @@
 #include "compile/byte_source.h"
 #include "compile/tag_reader.h"
 #include "compile/text_decoder.h"
+#include "duib/blob_bytes.h"
 #include "duib/walk.h"
 
 namespace tamro::compile {
@@ -19,7 +20,7 @@ struct CompileOutcome {
     CheckFailed  // the blob does not read back as it must: `check` says how
   };
   Kind kind = Kind::Compiled;
-  std::vector<std::uint8_t> blob;
+  duib::BlobBytes blob;
   TextError error;
   duib::WalkResult check;
 };

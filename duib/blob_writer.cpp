@@ -1,5 +1,7 @@
 #include "duib/blob_writer.h"
 
+#include <cstring>
+
 #include "duib/layout.h"
 
 namespace tamro::duib {
@@ -30,8 +32,10 @@ class LittleEndianOut {
  public:
   explicit LittleEndianOut(std::uint8_t* at) : at_(at) {}
   void U32(std::uint64_t value) {
-    for (int shift = 0; shift < 32; shift += 8) *at_++ = static_cast<std::uint8_t>(value >> shift);
+    StoreU32(at_, static_cast<std::uint32_t>(value));
+    at_ += 4;
   }
+  void Skip(std::uint64_t count) { at_ += count; }
   void U16(std::uint32_t value) {
     *at_++ = static_cast<std::uint8_t>(value);
     *at_++ = static_cast<std::uint8_t>(value >> 8);
@@ -49,15 +53,20 @@ std::optional<std::uint32_t> BlobSize(const BlobContent& content) {
   return static_cast<std::uint32_t>(total);
 }
 
-std::vector<std::uint8_t> WriteBlob(const BlobContent& content) {
-  std::vector<std::uint8_t> bytes;
-  if (!BlobSize(content)) return bytes;
+BlobBytes WriteBlob(BlobContent&& content) {
+  if (!BlobSize(content)) return {};
   const Sizes sizes = SizesOf(content);
-  bytes.resize(static_cast<std::size_t>(sizes.total));
-  LittleEndianOut out(bytes.data());
-
+  const std::uint64_t itemBytes = 4 * std::uint64_t{content.items.size()};
+  BlobBytes bytes = std::move(content.items.bytes_);
+  bytes.Extend(static_cast<std::size_t>(sizes.total) - bytes.size());
   const std::uint64_t elementsAt = kHeaderSize + sizes.resid;
   const std::uint64_t stringsAt = elementsAt + sizes.elements;
+  if (sizes.resid != 0) {
+    std::memmove(bytes.data() + elementsAt + kSectionHeadSize, bytes.data() + ItemStream::kItemsAt,
+                 static_cast<std::size_t>(itemBytes));
+  }
+
+  LittleEndianOut out(bytes.data());
   out.U32(kMagic);
   out.U32(kVersion);
   out.U32(elementsAt);
@@ -75,7 +84,7 @@ std::vector<std::uint8_t> WriteBlob(const BlobContent& content) {
 
   out.U32(sizes.elements);
   out.U32(content.elementCount);
-  for (std::size_t i = 0; i < content.items.size(); ++i) out.U32(content.items[i]);
+  out.Skip(itemBytes);  // the items, in place
 
   const std::uint64_t dataAt = kSectionHeadSize + 4 * std::uint64_t{content.stringStarts.size()};
   out.U32(sizes.strings);

@@ -5,40 +5,55 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "duib/blob_bytes.h"
 #include "duib/blob_view.h"
+#include "duib/layout.h"
 
 namespace tamro::duib {
 
-// Items as they are appended, in blocks: appending never moves the items already
-// there, so a long stream costs one write of each item, not the copies and the
-// fresh pages of a growing array.
-class ItemBlocks {
+inline void StoreU32(std::uint8_t* at, std::uint32_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+  at[2] = static_cast<std::uint8_t>(value >> 16);
+  at[3] = static_cast<std::uint8_t>(value >> 24);
+}
+
+struct BlobContent;
+BlobBytes WriteBlob(BlobContent&& content);
+
+// The element and attribute items, in stream order, written straight into the
+// block that becomes the blob: the sections around them follow when they are
+// known, and the items are neither copied nor held twice.
+class ItemStream {
  public:
-  void push_back(std::uint32_t item) {
-    if (size_ % kBlock == 0) blocks_.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(kBlock));
-    blocks_.back()[size_ % kBlock] = item;
-    ++size_;
+  ItemStream() { bytes_.Extend(kItemsAt); }
+  void push_back(std::uint32_t item) { StoreU32(bytes_.Extend(4), item); }
+  std::size_t size() const { return (bytes_.size() - kItemsAt) / 4; }
+  std::uint32_t operator[](std::size_t i) const {
+    const std::uint8_t* at = bytes_.data() + kItemsAt + 4 * i;
+    return at[0] | (at[1] << 8) | (at[2] << 16) | (std::uint32_t{at[3]} << 24);
   }
-  std::size_t size() const { return size_; }
-  // Item `i`, below size().
-  std::uint32_t& operator[](std::size_t i) { return blocks_[i / kBlock][i % kBlock]; }
-  std::uint32_t operator[](std::size_t i) const { return blocks_[i / kBlock][i % kBlock]; }
+  // Sets `bits` in item `i`, below size().
+  void SetBits(std::size_t i, std::uint32_t bits) {
+    StoreU32(bytes_.data() + kItemsAt + 4 * i, (*this)[i] | bits);
+  }
 
  private:
-  static constexpr std::size_t kBlock = std::size_t{1} << 16;
-  std::vector<std::unique_ptr<std::uint32_t[]>> blocks_;
-  std::size_t size_ = 0;
+  friend BlobBytes WriteBlob(BlobContent&& content);
+  // Room for the header and the element section's head: where the items lie when
+  // the blob has no resid section.
+  static constexpr std::size_t kItemsAt = kHeaderSize + kSectionHeadSize;
+  BlobBytes bytes_;
 };
 
 struct BlobContent {
-  ItemBlocks items;                  // element and attribute items, in stream order
-  std::uint32_t elementCount = 0;    // the declared count: the element items among them
-  std::vector<ResidEntry> resid;     // empty: no resid section
+  ItemStream items;
+  std::uint32_t elementCount = 0;  // the declared count: the element items among them
+  std::vector<ResidEntry> resid;   // empty: no resid section
   // The strings by ID, back to back, each followed by its zero unit; string i
   // begins at unit stringStarts[i].
   std::u16string stringUnits;
@@ -49,7 +64,8 @@ struct BlobContent {
 // sizes and offsets.
 std::optional<std::uint32_t> BlobSize(const BlobContent& content);
 
-// The blob; empty when BlobSize says it does not fit.
-std::vector<std::uint8_t> WriteBlob(const BlobContent& content);
+// The blob, made of the content's own item block; empty when BlobSize says it
+// does not fit.
+BlobBytes WriteBlob(BlobContent&& content);
 
 }  // namespace tamro::duib

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,7 @@ struct Blob {
   friend bool operator==(const Blob&, const Blob&) = default;
 };
 
-Blob Read(const std::vector<std::uint8_t>& bytes) {
+Blob Read(std::span<const std::uint8_t> bytes) {
   duib::BlobView view;
   Blob blob;
   EXPECT_EQ(view.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size())), ConvertStatus::Ok);
@@ -79,7 +80,7 @@ struct BlobRow {
 void CompilesTo(const BlobRow& row) {
   const compile::CompileOutcome outcome = Compile(row.text);
   ASSERT_EQ(outcome.kind, compile::CompileOutcome::Kind::Compiled) << outcome.error.message;
-  EXPECT_EQ(Read(outcome.blob), row.blob);
+  EXPECT_EQ(Read(outcome.blob.span()), row.blob);
 }
 
 const test::Table<BlobRow> kBlobs(
@@ -187,7 +188,7 @@ TEST(BlobCompiler, At4095AttributesAndAt32768StringsAllIsWell) {
   EXPECT_EQ(Compile(Attributes(4095) + "/>").kind, compile::CompileOutcome::Kind::Compiled);
   const compile::CompileOutcome outcome = Compile(DistinctNames(32768));
   ASSERT_EQ(outcome.kind, compile::CompileOutcome::Kind::Compiled);
-  EXPECT_EQ(Read(outcome.blob).strings.back(), "n32767");
+  EXPECT_EQ(Read(outcome.blob.span()).strings.back(), "n32767");
 }
 
 TEST(BlobCompiler, BinaryAndDuibInputIsNoText) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,7 @@ class StringSink final : public OutputSink {
 };
 
 // The text of the blob's output file, when tamro writes one.
-std::optional<std::string> TextOf(const Bytes& blob) {
+std::optional<std::string> TextOf(std::span<const std::uint8_t> blob) {
   StringSink sink;
   const ConvertResult result = ConvertBlob(blob.data(), static_cast<std::uint32_t>(blob.size()),
                                            platform::EncodeOutputString, sink);
@@ -220,7 +221,7 @@ void RoundTrip(const Bytes& blob, const std::string& label, Tally& tally) {
       << label << ": line " << compiled.error.at.line << ", column " << compiled.error.at.column
       << ": " << compiled.error.message << "\n"
       << *text;
-  const std::optional<std::string> again = TextOf(compiled.blob);
+  const std::optional<std::string> again = TextOf(compiled.blob.span());
   ASSERT_TRUE(again.has_value()) << label;
   EXPECT_EQ(*again, *text) << label;
   if (*again != *text) return;
