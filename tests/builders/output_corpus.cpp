@@ -41,13 +41,6 @@ Bytes EndsInsideAttributes() {
   return d.Build();
 }
 
-Bytes CountMismatch() {
-  DuibBuilder d;
-  d.Empty(b::Element);
-  d.elementCount = 2;
-  return d.Build();
-}
-
 Bytes ManyAttributesAndStrings() {
   DuibBuilder d;
   for (int i = 0; i < 0x8000; ++i) d.AddRawString(i == 0x7FFF ? u"last" : u"s");
@@ -112,7 +105,7 @@ std::vector<CorpusBlob> OutputCorpus(const std::string& samplesFolder) {
   std::vector<CorpusBlob> corpus = {
       {"shapes", Shapes()},
       {"ends inside attributes", EndsInsideAttributes()},
-      {"count mismatch", CountMismatch()},
+      {"count mismatch", CountMismatchBlob()},
       {"many attributes and strings", ManyAttributesAndStrings()},
       {"overlapping strings", OverlappingStrings()},
       {"generated", Generated()},
@@ -127,6 +120,13 @@ std::vector<CorpusBlob> OutputCorpus(const std::string& samplesFolder) {
     corpus.push_back({name, ReadFile(samplesFolder + "/" + name)});
   }
   return corpus;
+}
+
+Bytes CountMismatchBlob() {
+  DuibBuilder d;
+  d.Empty(b::Element);
+  d.elementCount = 2;
+  return d.Build();
 }
 
 }  // namespace tamro::test

@@ -16,6 +16,9 @@ struct CorpusBlob {
   std::vector<std::uint8_t> bytes;
 };
 
+// One empty element under a declared count of two: a blob that fails to convert.
+std::vector<std::uint8_t> CountMismatchBlob();
+
 // The corpus; `samplesFolder` holds the bundled uifiles (samples/uifiles).
 std::vector<CorpusBlob> OutputCorpus(const std::string& samplesFolder);
 

@@ -14,6 +14,7 @@
 
 #include "duib/convert_status.h"
 #include "tests/builders/duib_builder.h"
+#include "tests/builders/output_corpus.h"
 #include "tests/io/fake_module.h"
 #include "tests/support/case_name.h"
 #include "tests/support/temp_folder.h"
@@ -35,12 +36,6 @@ Bytes Clean() {
 Bytes Unknown() {
   DuibBuilder d;
   d.Empty(0x9999);
-  return d.Build();
-}
-Bytes CountMismatch() {
-  DuibBuilder d;
-  d.Empty(b::Element);
-  d.elementCount = 2;
   return d.Build();
 }
 Bytes Text(const char* text) {
@@ -101,11 +96,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "<UNKNOWN_ELEM(9999)/>\r\n"},
         ItemRow{"not duib", [] { return Text("<duixml/>"); }, false, ResultNotDuib,
                 ConvertStatus::Ok, 0, nullptr},
-        ItemRow{"failed conversion", CountMismatch, false, ResultConvertFailed,
+        ItemRow{"failed conversion", test::CountMismatchBlob, false, ResultConvertFailed,
                 ConvertStatus::ElementCount, 0, nullptr},
         ItemRow{"output cannot be created", Clean, true, ResultCreateFailed, ConvertStatus::Ok, 0,
                 nullptr},
-        ItemRow{"a failed conversion wins over a missing folder", CountMismatch, true,
+        ItemRow{"a failed conversion wins over a missing folder", test::CountMismatchBlob, true,
                 ResultConvertFailed, ConvertStatus::ElementCount, 0, nullptr},
         ItemRow{"missing source", nullptr, false, ResultOpenFailed, ConvertStatus::Ok, 0, nullptr}),
     test::CaseNamer());
