@@ -38,26 +38,24 @@ std::uint64_t Load8(const char* bytes) {
   return word;
 }
 
+// The first and the last sizeof(Half) bytes of a word at least that long, which
+// may overlap.
+template <typename Half>
+std::uint64_t LoadEnds(const char* bytes, std::size_t size) {
+  Half first = 0;
+  Half last = 0;
+  std::memcpy(&first, bytes, sizeof(Half));
+  std::memcpy(&last, bytes + size - sizeof(Half), sizeof(Half));
+  return first | (std::uint64_t{last} << (8 * sizeof(Half)));
+}
+
 // A word shorter than eight bytes as a number that differs for different words
 // of one length: two loads that may overlap, nothing past the word.
 std::uint64_t LoadShort(std::string_view bytes) {
-  const char* p = bytes.data();
   const std::size_t size = bytes.size();
-  if (size >= 4) {
-    std::uint32_t first = 0;
-    std::uint32_t last = 0;
-    std::memcpy(&first, p, 4);
-    std::memcpy(&last, p + size - 4, 4);
-    return first | (std::uint64_t{last} << 32);
-  }
-  if (size >= 2) {
-    std::uint16_t first = 0;
-    std::uint16_t last = 0;
-    std::memcpy(&first, p, 2);
-    std::memcpy(&last, p + size - 2, 2);
-    return first | (std::uint64_t{last} << 16);
-  }
-  return size == 1 ? static_cast<unsigned char>(p[0]) : 0;
+  if (size >= 4) return LoadEnds<std::uint32_t>(bytes.data(), size);
+  if (size >= 2) return LoadEnds<std::uint16_t>(bytes.data(), size);
+  return size == 1 ? static_cast<unsigned char>(bytes[0]) : 0;
 }
 
 // Spreads every bit of `hash` over all others (the finalizer of MurmurHash3): the

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "frontend/messages.h"
+
 namespace tamro {
 namespace {
 
@@ -44,10 +46,6 @@ constexpr std::wstring_view kHelp[] = {
 
 std::wstring CompileResultText(const ItemResult& result) {
   switch (result.code) {
-    case ItemCode::ResultOk:
-      return L"OK";
-    case ItemCode::ResultOpenFailed:
-      return L"Error: unable to open source file";
     case ItemCode::ResultNotText:
       return L"Skipped: not a text file";
     case ItemCode::ResultCompileFailed: {
@@ -61,11 +59,8 @@ std::wstring CompileResultText(const ItemResult& result) {
           static_cast<std::uint32_t>(result.status));
     case ItemCode::ResultCreateFailed:
       return L"Error: failed to create output DUIB file";
-    case ItemCode::ResultReplacesSource:
-      return L"Error: the output would replace the source file";
     default:
-      return fmt::format(L"Error: unexpected result code {}",
-                         static_cast<std::int32_t>(result.code));
+      return ResultText(result);  // the texts that both programs share
   }
 }
 

@@ -201,6 +201,9 @@ struct FaultCase {
   const char* message;
 };
 
+constexpr const char* kMalformed =
+    "malformed placeholder (four places, blanks then upper-case hex digits)";
+
 const FaultCase kFaults[] = {
     {"text before the first tag", "x<a/>", kUtf8Policy, 1, 1, "text outside a tag"},
     {"text between tags on the 2nd line", "<a>\r\n  hello\r\n</a>", kUtf8Policy, 2, 3,
@@ -219,17 +222,15 @@ const FaultCase kFaults[] = {
     {"attribute name at the end", "<a b", kUtf8Policy, 1, 5, "'=' expected after attribute name"},
     {"two names in a row", "<a b c=\"d\">", kUtf8Policy, 1, 6, "'=' expected after attribute name"},
     {"near miss of a placeholder holding blanks", "<UNKNOWN_ELEM(  0A)/>", kUtf8Policy, 1, 2,
-     "malformed placeholder (four places, blanks then upper-case hex digits)"},
+     kMalformed},
     {"placeholder followed by more of a name", "<UNKNOWN_ELEM(FFFF)x/>", kUtf8Policy, 1, 2,
-     "malformed placeholder (four places, blanks then upper-case hex digits)"},
-    {"leading zero in a placeholder", "<UNKNOWN_ELEM(0041)/>", kUtf8Policy, 1, 2,
-     "malformed placeholder (four places, blanks then upper-case hex digits)"},
-    {"placeholder's start at the end", "<a/><UNKNOWN_ELEM(", kUtf8Policy, 1, 6,
-     "malformed placeholder (four places, blanks then upper-case hex digits)"},
+     kMalformed},
+    {"leading zero in a placeholder", "<UNKNOWN_ELEM(0041)/>", kUtf8Policy, 1, 2, kMalformed},
+    {"placeholder's start at the end", "<a/><UNKNOWN_ELEM(", kUtf8Policy, 1, 6, kMalformed},
     {"placeholder with an extra blank", "<a>\n<UNKNOWN_ELEM(  FFF)=\"b\"/>", kUtf8Policy, 2, 2,
-     "malformed placeholder (four places, blanks then upper-case hex digits)"},
+     kMalformed},
     {"attribute placeholder in lower case", "<a UNKNOWN_ATTR(   a)=\"b\"/>", kUtf8Policy, 1, 4,
-     "malformed placeholder (four places, blanks then upper-case hex digits)"},
+     kMalformed},
     {"value without quotation marks", "<a b=c>", kUtf8Policy, 1, 6,
      "attribute value must be in quotation marks"},
     {"equals sign at the end", "<a b = ", kUtf8Policy, 1, 8,
