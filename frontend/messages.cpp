@@ -6,15 +6,30 @@
 
 namespace tamro {
 
+namespace {
+
+struct FixedText {
+  ItemCode code;
+  std::wstring_view text;
+};
+
+// The results whose text never changes.
+constexpr FixedText kFixedTexts[] = {
+    {ItemCode::ResultOk, L"OK"},
+    {ItemCode::ResultOpenFailed, L"Error: unable to open source file"},
+    {ItemCode::ResultNotDuib, L"Skipped: not in DUIB format"},
+    {ItemCode::ResultCreateFailed, L"Error: failed to create output XML file"},
+    {ItemCode::ResultIdNotFound, L"Error: resource not found"},
+    {ItemCode::ResultNotFound, L"Error: resource not found"},
+    {ItemCode::ResultLoadFailed, L"Error: failed to load resource"},
+    {ItemCode::ResultReplacesSource, L"Error: the output would replace the source file"},
+};
+
+}  // namespace
+
 // User text (names, paths) only ever fills a placeholder; it is never a format.
 std::wstring ResultText(const ItemResult& result) {
   switch (result.code) {
-    case ItemCode::ResultOk:
-      return L"OK";
-    case ItemCode::ResultOpenFailed:
-      return L"Error: unable to open source file";
-    case ItemCode::ResultNotDuib:
-      return L"Skipped: not in DUIB format";
     case ItemCode::ResultConvertFailed:
       return fmt::format(L"Error: DUIB conversion failed (0x{:04X})",
                          static_cast<std::uint32_t>(result.status));
@@ -27,16 +42,10 @@ std::wstring ResultText(const ItemResult& result) {
       }
       return text;
     }
-    case ItemCode::ResultCreateFailed:
-      return L"Error: failed to create output XML file";
-    case ItemCode::ResultIdNotFound:
-    case ItemCode::ResultNotFound:
-      return L"Error: resource not found";
-    case ItemCode::ResultLoadFailed:
-      return L"Error: failed to load resource";
-    case ItemCode::ResultReplacesSource:
-      return L"Error: the output would replace the source file";
     default:
+      for (const FixedText& fixed : kFixedTexts) {
+        if (fixed.code == result.code) return std::wstring(fixed.text);
+      }
       // No other code is ever set; should one appear, it is shown, not hidden.
       return fmt::format(L"Error: unexpected result code {}",
                          static_cast<std::int32_t>(result.code));

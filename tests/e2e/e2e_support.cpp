@@ -322,13 +322,18 @@ Transcript& Transcript::ResourceItem(std::string_view name, std::string_view out
   return Text("\tUIFILE ").Text(name).Text(" | ").Line(outcome);
 }
 
-Transcript& Transcript::Summary(int converted, int total, std::string_view outputFolder) {
+Transcript& Transcript::FinalReport(int done, int total, std::string_view what,
+                                    std::string_view outputFolder) {
   Line();
-  Line(std::to_string(converted) + " of " + std::to_string(total) +
-       " UIFILE(s) successfully converted to XML text");
+  Line(std::to_string(done) + " of " + std::to_string(total) + std::string(what));
   Line();
   Line("Output folder: \"" + std::string(outputFolder) + "\"");
   return Line();
+}
+
+Transcript& Transcript::Summary(int converted, int total, std::string_view outputFolder) {
+  return FinalReport(converted, total, " UIFILE(s) successfully converted to XML text",
+                     outputFolder);
 }
 
 Transcript& Transcript::Error(std::string_view message) {
@@ -350,12 +355,8 @@ Transcript& Transcript::Compiling(int total, std::string_view folder) {
 }
 
 Transcript& Transcript::Compiled(int compiled, int total, std::string_view outputFolder) {
-  Line();
-  Line(std::to_string(compiled) + " of " + std::to_string(total) +
-       " text file(s) successfully compiled to DUIB format");
-  Line();
-  Line("Output folder: \"" + std::string(outputFolder) + "\"");
-  return Line();
+  return FinalReport(compiled, total, " text file(s) successfully compiled to DUIB format",
+                     outputFolder);
 }
 
 std::string CrLf(std::initializer_list<std::string_view> lines) {

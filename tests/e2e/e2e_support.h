@@ -90,6 +90,9 @@ class Transcript {
   const std::string& str() const { return text_; }
 
  private:
+  // The blank line, "<done> of <total><what>", and the output folder.
+  Transcript& FinalReport(int done, int total, std::string_view what,
+                          std::string_view outputFolder);
   std::string text_;
 };
 
