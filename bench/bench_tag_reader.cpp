@@ -19,9 +19,9 @@
 
 namespace {
 
+using tamro::compile::CallPosition;
 using tamro::compile::DecodePolicy;
 using tamro::compile::TagKind;
-using tamro::compile::CallPosition;
 using tamro::compile::Word;
 
 constexpr std::size_t kPiece = std::size_t{1} << 16;

@@ -70,8 +70,19 @@ inline constexpr std::array<BuiltinWord, 47> kBuiltinWords = {{
 // Every built-in ID lies below this one.
 inline constexpr std::uint32_t kBuiltinIdEnd = 0x8040;
 
-// The word of `id`, or an empty view when the table has none.
-std::string_view WordOf(std::uint16_t id);
+// The words by ID - 0x8000, for a lookup of one index.
+inline constexpr std::array<std::string_view, kBuiltinIdEnd - 0x8000> kWordsById = [] {
+  std::array<std::string_view, kBuiltinIdEnd - 0x8000> words{};
+  for (const BuiltinWord& entry : kBuiltinWords) words[entry.id - 0x8000] = entry.word;
+  return words;
+}();
+
+// The word of `id`, or an empty view when the table has none. Inline: the reader
+// asks for every name of a blob.
+inline std::string_view WordOf(std::uint16_t id) {
+  const std::size_t slot = static_cast<std::size_t>(id) - 0x8000;  // wraps below 0x8000
+  return slot < kWordsById.size() ? kWordsById[slot] : std::string_view();
+}
 
 // The ID of `word` (exactly as written), or nullopt when it is no built-in word.
 std::optional<std::uint16_t> IdOf(std::string_view word);
