@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <functional>
 #include <set>
-#include <source_location>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,13 +36,16 @@ class TableRowTest : public ::testing::Test {
   std::function<void()> body_;
 };
 
-// `check(row)` holds for every row.
+// `check(row)` holds for every row. A table's own file and line, for the report
+// of a failing row, come from __builtin_FILE and __builtin_LINE as default
+// arguments: the caller's place on every compiler here (Debian's clang has no
+// std::source_location).
 template <class Row>
 class Table {
  public:
   template <class Check>
   Table(const char* suite, Check check, const std::vector<Row>& rows,
-        std::source_location where = std::source_location::current()) {
+        const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
     std::set<std::string> names;
     for (std::size_t index = 0; index < rows.size(); ++index) {
       const Row& row = rows[index];
@@ -53,17 +55,16 @@ class Table {
       const bool fresh = names.insert(name).second;
       if (!fresh) name += "_row_" + std::to_string(index);
       // Registered as a plain Test, so that TESTs of the same suite may follow.
-      ::testing::RegisterTest(
-          suite, name.c_str(), nullptr, nullptr, where.file_name(), static_cast<int>(where.line()),
-          [row, check, fresh, where]() -> ::testing::Test* {
-            return new TableRowTest([row, check, fresh, where] {
-              // A failure points at the table and names the row.
-              const ::testing::ScopedTrace trace(where.file_name(), static_cast<int>(where.line()),
-                                                 std::string("row \"") + row.what + '"');
-              ASSERT_TRUE(fresh) << "two rows have this name";
-              check(row);
-            });
-          });
+      ::testing::RegisterTest(suite, name.c_str(), nullptr, nullptr, file, line,
+                              [row, check, fresh, file, line]() -> ::testing::Test* {
+                                return new TableRowTest([row, check, fresh, file, line] {
+                                  // A failure points at the table and names the row.
+                                  const ::testing::ScopedTrace trace(
+                                      file, line, std::string("row \"") + row.what + '"');
+                                  ASSERT_TRUE(fresh) << "two rows have this name";
+                                  check(row);
+                                });
+                              });
     }
   }
 };
@@ -76,10 +77,10 @@ class FunctionTable : public Table<Case<Given, Expected>> {
 
   template <class Function>
   FunctionTable(const char* suite, Function function, const std::vector<Row>& rows,
-                std::source_location where = std::source_location::current())
+                const char* file = __builtin_FILE(), int line = __builtin_LINE())
       : Table<Row>(
             suite, [function](const Row& row) { EXPECT_EQ(function(row.given), row.expected); },
-            rows, where) {}
+            rows, file, line) {}
 };
 
 }  // namespace tamro::test
