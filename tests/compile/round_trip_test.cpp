@@ -57,13 +57,9 @@ compile::CompileOutcome Compile(const std::string& text) {
       compile::DecodePolicy{platform::TextsMayBeAnsi() ? platform::DecodeAnsiText : nullptr});
 }
 
-bool Shows(char16_t unit, std::u16string_view forbidden) {
-  return forbidden.find(unit) != std::u16string_view::npos;
-}
-
 // Whether the text can show every name and value of the blob so that they read
-// back: element types 0 to 2 only; names without white space, '=', '<', '>', '/'
-// or '"', none that opens as a placeholder, and no element name that reads as a
+// back, as the output file shows them: element types 0 to 2 only; names without white space, '=',
+// '<', '>', '/' or '"', none that opens as a placeholder, and no element name that reads as a
 // declaration or comment ('?', '!'); values without '"'.
 bool TextCanShow(const Bytes& blob) {
   duib::BlobView view;
@@ -80,16 +76,21 @@ bool TextCanShow(const Bytes& blob) {
     }
     return units;
   };
+  // As the output file shows it: on Windows in the ANSI code page, where a
+  // character it lacks may become '?' or a best-fit look-alike such as '"'.
+  const auto shown = [&](std::uint16_t id) {
+    std::string bytes;
+    platform::EncodeOutputString(text(id), bytes);
+    return bytes;
+  };
   const auto nameShows = [&](std::uint16_t id, bool element) {
-    const std::u16string name = text(id);
-    if (element && !name.empty() && (name[0] == u'?' || name[0] == u'!')) return false;
-    const std::string_view prefix =
-        duib::PlaceholderPrefix(element ? duib::NameKind::Element : duib::NameKind::Attribute);
-    if (name.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), name.begin())) {
+    const std::string name = shown(id);
+    if (element && (name.starts_with('?') || name.starts_with('!'))) return false;
+    if (name.starts_with(duib::PlaceholderPrefix(element ? duib::NameKind::Element
+                                                         : duib::NameKind::Attribute))) {
       return false;  // opens as a placeholder: refused, or read back as its ID
     }
-    return std::none_of(name.begin(), name.end(),
-                        [](char16_t c) { return Shows(c, u" \t\r\n=<>/\""); });
+    return name.find_first_of(" \t\r\n=<>/\"") == std::string::npos;
   };
   std::uint32_t attributes = 0;
   for (std::uint32_t k = 0; k < view.ItemCount(); ++k) {
@@ -101,8 +102,7 @@ bool TextCanShow(const Bytes& blob) {
     }
     --attributes;
     if (!nameShows(duib::AttributeName(item), false)) return false;
-    const std::u16string value = text(duib::AttributeValue(item));
-    if (value.find(u'"') != std::u16string::npos) return false;
+    if (shown(duib::AttributeValue(item)).find('"') != std::string::npos) return false;
   }
   return true;
 }
@@ -246,8 +246,9 @@ TEST(RoundTrip, TextCompilesBackToTheSameText) {
               tally.canonical);
   EXPECT_EQ(tally.roundTripped, tally.eligible);
   EXPECT_EQ(tally.canonical, tally.roundTripped);
-  // Not a vacuous property: most generated blobs are eligible.
-  EXPECT_GT(tally.eligible, tally.tried / 4);
+  // Not a vacuous property: a fair share of the generated blobs is eligible (on
+  // Windows fewer, as the ANSI code page turns what it lacks into '?').
+  EXPECT_GT(tally.eligible, tally.tried / 5);
 }
 
 }  // namespace
