@@ -142,9 +142,9 @@ TEST_F(CompileTest, AnsiAndUtf8TextsOnWindows) {
   const RunResult run = TamroCompile({Shown(in / "*.txt"), Shown(Root() / "out")});
 
   if (Host().windows) {
-    ExpectTranscript(run,
-                     EveryItemOk(Transcript().Compiling(2, ShownFolder(in)), &Transcript::FileItem,
-                                 {"ansi.txt", "utf8.txt"}, Shown(Root() / "out")));
+    ExpectTranscript(
+        run, EveryItemOk(Transcript().Compiling(2, ShownFolder(in)), &Transcript::FileItem,
+                         {"ansi.txt", "utf8.txt"}, Shown(Root() / "out"), &Transcript::Compiled));
     EXPECT_EQ(ReadBytes(Root() / "out" / "ansi.duib"), ReadBytes(Root() / "out" / "utf8.duib"));
   } else {
     ExpectTranscript(run,

@@ -20,15 +20,19 @@ inline bool OnPath(const char* tool) {
   return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+using ItemLine = Transcript& (Transcript::*)(std::string_view, std::string_view);
+using FinalLines = Transcript& (Transcript::*)(int, int, std::string_view);
+
 // After a batch's header: the items `names`, each one "OK", written by `item`
-// (FileItem or ResourceItem), and the summary of a batch that converted them all.
-inline Transcript EveryItemOk(Transcript header,
-                              Transcript& (Transcript::*item)(std::string_view, std::string_view),
+// (FileItem or ResourceItem), and the final report (`Summary` of tamro,
+// `Compiled` of tamro-compile) of a batch that did them all.
+inline Transcript EveryItemOk(Transcript header, ItemLine item,
                               std::initializer_list<std::string_view> names,
-                              std::string_view outputFolder) {
+                              std::string_view outputFolder,
+                              FinalLines report = &Transcript::Summary) {
   for (const std::string_view name : names) (header.*item)(name, "OK");
   const int total = static_cast<int>(names.size());
-  return header.Summary(total, total, outputFolder);
+  return (header.*report)(total, total, outputFolder);
 }
 
 // tamro -file over the files `names` (as shown) of `folder`, each one "OK".
