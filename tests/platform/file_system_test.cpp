@@ -13,6 +13,7 @@
 
 #include "platform/platform.h"
 #include "tests/platform/find_all.h"
+#include "tests/platform/held_text.h"
 #include "tests/support/case_name.h"
 #include "tests/support/temp_folder.h"
 
@@ -235,9 +236,9 @@ TEST(FindEntries, NamesThatAreNotUtf8RoundTripToTheFile) {
   const std::vector<FoundEntry> found = test::FindAll(folder.Wide("*.raw"));
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].name, std::wstring(L"caf") + wchar_t(0x1100E9) + L".raw");
-  std::vector<std::uint8_t> bytes;
-  ASSERT_EQ(ReadWholeFile(folder.WideFolder() + found[0].name, bytes), ReadOutcome::Ok);
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "bytes");
+  const std::unique_ptr<WholeFile> file = ReadWholeFile(folder.WideFolder() + found[0].name);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(test::HeldText(*file), "bytes");
 }
 
 TEST(FindEntries, Utf8NamesDecodeToTheirCharacters) {
