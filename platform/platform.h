@@ -29,6 +29,30 @@ std::wstring_view ConsoleLineEnd();
 // Write errors are ignored, and neither SIGPIPE nor SIGXFSZ ends the process.
 void ConsoleWrite(std::wstring_view text, bool errorColour, bool endLine = false);
 
+// ---- Batch -------------------------------------------------------------------
+
+// What is the same for every item of a batch, settled once while the object
+// lives rather than once per item: whether standard output is a terminal or
+// console, the process id in temporary file names, and on Linux SIGPIPE and
+// SIGXFSZ held back around all the batch's writes. The console and output files
+// consult the one that lives; without one, each call settles these for itself.
+// One at a time, on the thread that writes; the thread's signal mask is as it was
+// once the object is gone, and no signal that the batch's writes raised stays
+// pending.
+class BatchScope {
+ public:
+  BatchScope();
+  ~BatchScope();
+  BatchScope(const BatchScope&) = delete;
+  BatchScope& operator=(const BatchScope&) = delete;
+  // After each item: takes off again a held signal that the item's writes raised,
+  // so that none waits for the end of the batch. Costs nothing when none was.
+  void ItemDone();
+
+ private:
+  bool owner_ = false;  // false when another scope was living already
+};
+
 // ---- Path syntax -----------------------------------------------------------
 
 // The separator folders are joined with ('\\' on Windows, '/' on Linux).

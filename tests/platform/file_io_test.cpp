@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -301,27 +302,42 @@ TEST(WriteWholeFile, EmptyAndNulPathsFail) {
 // A file-size limit makes the write fail part way, with SIGXFSZ left at its
 // default action, which would end the process: the old file stays, a new one does
 // not appear, no temporary remains, and no SIGXFSZ is left pending or blocked. One
-// that was pending (and blocked) before is the caller's, and stays.
+// that was pending (and blocked) before is the caller's, and stays. In a batch,
+// which holds the signal for all its writes, the item's end takes off what its
+// writes raised, and the batch's end restores the mask.
 TEST(WriteWholeFile, FailureHalfWayLeavesNoPartialFile) {
   test::TempFolder folder;
   test::WriteBytes(folder.Path("old.txt"), "old content");
   const std::wstring oldPath = folder.Wide("old.txt");
   const std::wstring newPath = folder.Wide("new.txt");
-  for (const bool pendingBefore : {false, true}) {
-    SCOPED_TRACE(pendingBefore ? "SIGXFSZ pending before" : "no signal before");
-    const int status = RunInChild([&] {
-      ::signal(SIGXFSZ, SIG_DFL);
-      if (pendingBefore && !test::MakePending(SIGXFSZ)) return 2;
-      const rlimit limit{4096, 4096};
-      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
-      const std::string big(64 * 1024, 'x');
-      const bool replaced = WriteWholeFile(oldPath, big);
-      const bool created = WriteWholeFile(newPath, big);
-      const bool small = WriteWholeFile(folder.Wide("small.txt"), "fits");
-      const bool asBefore = test::SignalStateAsBefore(SIGXFSZ, pendingBefore);
-      return (!replaced && !created && small && asBefore) ? 0 : 1;
-    });
-    EXPECT_EQ(status, 0) << "-1: killed by a signal";
+  for (const bool inBatch : {false, true}) {
+    for (const bool pendingBefore : {false, true}) {
+      SCOPED_TRACE(pendingBefore ? "SIGXFSZ pending before" : "no signal before");
+      SCOPED_TRACE(inBatch ? "in a batch" : "alone");
+      const int status = RunInChild([&] {
+        ::signal(SIGXFSZ, SIG_DFL);
+        if (pendingBefore && !test::MakePending(SIGXFSZ)) return 2;
+        const rlimit limit{4096, 4096};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
+        std::optional<BatchScope> batch;
+        if (inBatch) batch.emplace();
+        const std::string big(64 * 1024, 'x');
+        const bool replaced = WriteWholeFile(oldPath, big);
+        const bool created = WriteWholeFile(newPath, big);
+        const bool small = WriteWholeFile(folder.Wide("small.txt"), "fits");
+        if (batch) {
+          batch->ItemDone();
+          sigset_t pending;
+          sigemptyset(&pending);
+          sigpending(&pending);
+          if (sigismember(&pending, SIGXFSZ) != int{pendingBefore}) return 3;
+          batch.reset();
+        }
+        const bool asBefore = test::SignalStateAsBefore(SIGXFSZ, pendingBefore);
+        return (!replaced && !created && small && asBefore) ? 0 : 1;
+      });
+      EXPECT_EQ(status, 0) << "-1: killed by a signal";
+    }
   }
   EXPECT_EQ(test::ReadBytes(folder.Path("old.txt")), "old content");
   EXPECT_EQ(test::NamesIn(folder.Root()), (std::vector<std::string>{"old.txt", "small.txt"}));
