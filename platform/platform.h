@@ -38,7 +38,8 @@ void ConsoleWrite(std::wstring_view text, bool errorColour, bool endLine = false
 // consult the one that lives; without one, each call settles these for itself.
 // One at a time, on the thread that writes; the thread's signal mask is as it was
 // once the object is gone, and no signal that the batch's writes raised stays
-// pending.
+// pending. On Linux the first one also makes the heap keep the pages that items
+// free for the next ones, for the rest of the process.
 class BatchScope {
  public:
   BatchScope();

@@ -1,6 +1,8 @@
 // BatchScope on Linux: one terminal test, one process id and one signal mask for
 // all the items of a batch, where each item's writes would otherwise block and
-// unblock SIGPIPE and SIGXFSZ around every write.
+// unblock SIGPIPE and SIGXFSZ around every write; and one heap that the items
+// share.
+#include <malloc.h>
 #include <pthread.h>
 #include <signal.h>
 #include <time.h>
@@ -18,6 +20,23 @@ namespace {
 
 BatchState gState;
 BatchState* gActive = nullptr;
+
+// The items of a batch allocate and free much the same memory one after the
+// other. glibc would give the freed top of the heap back to the kernel and serve
+// allocations of 128 KiB or more (the output buffer among them) with mappings of
+// their own, so that the next item faults the same pages in again, one by one.
+// Kept, they cost nothing the second time. From the first batch on, for the rest
+// of the process: the heap then keeps up to its peak, which peak memory counts
+// anyway; copies of large sources keep pages of their own (file_memory.cpp).
+void KeepHeapPages() {
+#ifdef __GLIBC__
+  static bool kept = false;
+  if (kept) return;
+  kept = true;
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
+}
 
 // A held signal that the batch's writes raised, taken off unless it was pending
 // before the batch (the caller's own, which stays).
@@ -59,6 +78,7 @@ bool TakeKeptTest(const std::string& path, PathTest& test) {
 BatchScope::BatchScope() {
   if (posix::gActive != nullptr) return;
   owner_ = true;
+  posix::KeepHeapPages();
   posix::BatchState& state = posix::gState;
   state = posix::BatchState();
   state.terminal = ::isatty(STDOUT_FILENO) == 1;
