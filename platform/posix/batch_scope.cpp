@@ -5,6 +5,7 @@
 #include <malloc.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -102,6 +103,8 @@ BatchScope::~BatchScope() {
   }
   posix::gActive = nullptr;
   state.lastTest = posix::PathTest();
+  if (state.spareRegion != nullptr) ::munmap(state.spareRegion, state.spareSize);
+  state.spareRegion = nullptr;
 }
 
 void BatchScope::ItemDone() {

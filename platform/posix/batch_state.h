@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -27,6 +28,10 @@ struct BatchState {
   bool pipeRaised = false;  // a write since the last check failed with EPIPE
   bool sizeRaised = false;  // ... or with EFBIG
   PathTest lastTest;
+  // The pages of the last large source copy that an item gave back, for the
+  // next one: already faulted in, and no kernel clears them again.
+  void* spareRegion = nullptr;
+  std::size_t spareSize = 0;
 };
 
 // The living batch's state; null without one.

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -138,6 +139,49 @@ TEST(FileMemory, HoldsEveryByteAndLargeCopiesStartOnALargePage) {
     other = std::move(moved);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(other.data()), address);
   }
+}
+
+// Whether some mapping of this process holds `address` (/proc/self/maps).
+bool Mapped(const void* address) {
+  const auto at = reinterpret_cast<std::uintptr_t>(address);
+  std::ifstream maps("/proc/self/maps");
+  std::uintptr_t begin = 0;
+  std::uintptr_t end = 0;
+  char dash = 0;
+  std::string rest;
+  while (maps >> std::hex >> begin >> dash >> end && std::getline(maps, rest)) {
+    if (at >= begin && at < end) return true;
+  }
+  return false;
+}
+
+// In a batch the pages of a large copy given back serve the next large copy that
+// fits in them, once; the batch's end gives them back to the system.
+TEST(FileMemory, ABatchKeepsTheLastLargeRegionForTheNextCopy) {
+  const std::uint8_t* kept = nullptr;
+  const std::uint8_t* last = nullptr;
+  {
+    BatchScope batch;
+    FileMemory first = FileMemory::Allocate(3 * kMiB);
+    ASSERT_NE(first.data(), nullptr);
+    kept = first.data();
+    first = FileMemory();
+    FileMemory second = FileMemory::Allocate(1 * kMiB);
+    EXPECT_EQ(second.data(), kept);
+    FileMemory third = FileMemory::Allocate(1 * kMiB);
+    EXPECT_NE(third.data(), kept);
+    EXPECT_NE(third.data(), nullptr);
+    second = FileMemory();
+    third = FileMemory();  // smaller than the spare, which stays
+    FileMemory larger = FileMemory::Allocate(5 * kMiB);
+    EXPECT_NE(larger.data(), kept);
+    EXPECT_TRUE(Mapped(kept));
+    last = larger.data();
+    larger = FileMemory();  // larger than the spare, which it replaces
+    EXPECT_FALSE(Mapped(kept));
+    EXPECT_TRUE(Mapped(last));
+  }
+  EXPECT_FALSE(Mapped(last));
 }
 
 TEST(ReadWholeFile, MissingFolderEmptyAndNulPathsFail) {
