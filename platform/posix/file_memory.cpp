@@ -7,7 +7,7 @@
 #include <sys/mman.h>
 
 #include <cstdint>
-#include <new>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/posix/batch_state.h"
@@ -49,7 +49,7 @@ FileMemory FileMemory::Allocate(std::size_t size) {
     }
     memory.regionSize_ = 0;
   }
-  memory.data_ = new (std::nothrow) std::uint8_t[size == 0 ? 1 : size];
+  memory.data_ = static_cast<std::uint8_t*>(std::malloc(size == 0 ? 1 : size));
   if (memory.data_ != nullptr) memory.size_ = size;
   return memory;
 }
@@ -66,7 +66,7 @@ void FileMemory::Release() {
       ::munmap(region_, regionSize_);
     }
   } else {
-    delete[] data_;
+    std::free(data_);
   }
   data_ = nullptr;
   size_ = 0;
