@@ -27,9 +27,9 @@ ItemCode Acquire(const ItemSource& source, std::unique_ptr<platform::WholeFile>&
 // The bytes could not all be read while they were converted (a mapped file whose
 // pages went away): they read as zeros, so what was made of them is discarded.
 ItemCode AcquiredBytesLost(const ItemSource& source, const platform::WholeFile* file) {
-  if (source.IsFile())
-    return file && file->Lost() ? ItemCode::ResultOpenFailed : ItemCode::ResultOk;
-  return source.module->Lost() ? ItemCode::ResultLoadFailed : ItemCode::ResultOk;
+  const bool lost = source.IsFile() ? file != nullptr && file->Lost() : source.module->Lost();
+  if (!lost) return ItemCode::ResultOk;
+  return source.IsFile() ? ItemCode::ResultOpenFailed : ItemCode::ResultLoadFailed;
 }
 
 }  // namespace
