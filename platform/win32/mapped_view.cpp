@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <new>
 
@@ -11,7 +12,7 @@ namespace tamro::platform::win32 {
 namespace {
 
 // The views being held, for the exception handler: it runs on the faulting
-// thread in the middle of any read, so it only loads and stores atomics.
+// thread in the middle of any read, so the slots are read through atomics.
 struct GuardedView {
   std::atomic<std::uintptr_t> begin{0};  // 0: a free slot; 1: being claimed
   std::atomic<std::uintptr_t> end{0};
