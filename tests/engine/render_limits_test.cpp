@@ -183,7 +183,8 @@ TEST(Render, IdsSharingAStartRenderTheirOwnText) {
   DuibBuilder d;
   std::vector<std::string> texts;
   for (std::uint32_t i = 0; i < kStrings; ++i) {
-    texts.push_back("s" + std::to_string(1000 + i));  // five characters each
+    texts.emplace_back("s");
+    texts.back() += std::to_string(1000 + i);  // five characters each
     d.AddRawString(std::u16string(texts.back().begin(), texts.back().end()));
   }
   const std::uint32_t first = 8 + 4 * kEntries;  // the strings follow the offset table
@@ -197,7 +198,7 @@ TEST(Render, IdsSharingAStartRenderTheirOwnText) {
   for (std::uint32_t k = 0; k < kEntries; ++k) {
     const auto id = static_cast<std::uint16_t>(kEntries - 1 - k * 7 % kEntries);
     d.Empty(b::Element, {{b::id, id}});
-    expected += "<Element id=\"" + expectedOf[id] + "\"/>\r\n";
+    expected.append("<Element id=\"").append(expectedOf[id]).append("\"/>\r\n");
   }
   const Rendered r = Render(d);
   EXPECT_EQ(r.status, ConvertStatus::Ok);
