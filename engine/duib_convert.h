@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "duib/blob_view.h"
@@ -94,6 +93,9 @@ class CDuibConvert {
     return EncodeBlobString(index);
   }
   bool EncodeBlobString(std::uint16_t index);
+  void GrowSlots(std::uint16_t index);
+  std::uint16_t FirstAtStart(std::uint32_t start, std::uint16_t index);
+  void GrowStarts();
   std::uint64_t PoolString(std::uint16_t index);
   void EncodeString(std::uint16_t index, std::string& bytes);
 
@@ -106,13 +108,23 @@ class CDuibConvert {
   OutputWriter* out_ = nullptr;  // set during the walk
   // Encoded blob strings back to back, and per string ID its place in the pool
   // (start << 32 | length) or one of the markers. The pool never holds more bytes
-  // than half the blob, whatever the string table claims.
+  // than half the blob, whatever the string table claims. Like everything here,
+  // they grow with the strings the items use, not with the count the table
+  // claims: every page a process touches first costs microseconds.
   static constexpr std::uint64_t kNotEncoded = ~std::uint64_t{0};
   static constexpr std::uint64_t kNotPooled = ~std::uint64_t{0} - 1;
   static constexpr std::uint64_t kEmpty = ~std::uint64_t{0} - 2;  // no code units
   PaddedBuffer stringPool_;
-  std::vector<std::uint64_t> stringSlots_;
-  std::unordered_map<std::uint32_t, std::uint64_t> slotsByStart_;  // at most 32768 entries
+  std::vector<std::uint64_t> stringSlots_;  // up to the highest ID used so far
+  // The first ID met at each string start, so that entries sharing a start share
+  // one encoding: open addressing in one array, at most three quarters full.
+  struct StartEntry {
+    std::uint32_t start;  // kFreeStart: a free entry
+    std::uint32_t index;
+  };
+  static constexpr std::uint32_t kFreeStart = ~std::uint32_t{0};  // no start is this large
+  std::vector<StartEntry> starts_;
+  std::size_t startsUsed_ = 0;
   std::size_t poolBudget_ = 0;
   std::u16string units_;  // scratch: one string's code units
   std::string scratch_;   // scratch: one string's bytes past the pool budget

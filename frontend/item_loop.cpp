@@ -13,6 +13,8 @@ BatchOutcome ConvertItems(const std::vector<ItemSource>& items, const std::wstri
     outcome.error = BatchError::ErrDestFolder;
     return outcome;
   }
+  // Settled once for all the items' console lines and output files.
+  platform::BatchScope scope;
   PrintLine(header);
   PrintLine(L"");
   outcome.total = static_cast<std::int32_t>(items.size());
@@ -20,6 +22,7 @@ BatchOutcome ConvertItems(const std::vector<ItemSource>& items, const std::wstri
   for (const ItemSource& item : items) {
     const ItemResult result = RunItem(item, destination, work.work, announce);
     if (ReportItem(result, work.resultText)) ++outcome.converted;
+    scope.ItemDone();
   }
   return outcome;
 }

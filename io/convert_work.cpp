@@ -1,6 +1,6 @@
 #include "io/convert_work.h"
 
-#include <vector>
+#include <memory>
 
 #include "engine/convert_blob.h"
 #include "io/output_file.h"
@@ -11,14 +11,25 @@
 namespace tamro {
 namespace {
 
-// A file is read into `buffer`; a resource's bytes stay inside its module.
-ItemCode Acquire(const ItemSource& source, std::vector<std::uint8_t>& buffer,
+// A file is held in `file` until its output is complete; a resource's bytes stay
+// inside its module.
+ItemCode Acquire(const ItemSource& source, std::unique_ptr<platform::WholeFile>& file,
                  const std::uint8_t*& data, std::uint32_t& size) {
   if (!source.IsFile()) return LoadResourceBytes(*source.module, source.resource, data, size);
-  const ItemCode code = ReadSourceFile(source.path, buffer);
-  data = buffer.data();
-  size = static_cast<std::uint32_t>(buffer.size());  // files of 2 GiB or more fail to read
+  const ItemCode code = ReadSourceFile(source.path, file);
+  if (file) {
+    data = file->Bytes().data();
+    size = file->Bytes().size();
+  }
   return code;
+}
+
+// The bytes could not all be read while they were converted (a mapped file whose
+// pages went away): they read as zeros, so what was made of them is discarded.
+ItemCode AcquiredBytesLost(const ItemSource& source, const platform::WholeFile* file) {
+  const bool lost = source.IsFile() ? file != nullptr && file->Lost() : source.module->Lost();
+  if (!lost) return ItemCode::ResultOk;
+  return source.IsFile() ? ItemCode::ResultOpenFailed : ItemCode::ResultLoadFailed;
 }
 
 }  // namespace
@@ -34,13 +45,16 @@ std::wstring ConvertWork::OutputName(const ItemSource& source) const {
 // file is made only when the first bytes come.
 void ConvertWork::Run(const ItemSource& source, ItemResult& result, OutputSink& output,
                       ItemStep& step) const {
-  std::vector<std::uint8_t> buffer;  // a file's bytes, until its output is complete
+  std::unique_ptr<platform::WholeFile> file;
   const std::uint8_t* data = nullptr;
   std::uint32_t size = 0;
-  result.code = Acquire(source, buffer, data, size);
+  result.code = Acquire(source, file, data, size);
   if (result.code != ItemCode::ResultOk) return;
   step = ItemStep::Transform;
   ConvertItem(result, data, size, output);
+  if (const ItemCode lost = AcquiredBytesLost(source, file.get()); lost != ItemCode::ResultOk) {
+    result.code = lost;
+  }
   step = ItemStep::Write;
 }
 

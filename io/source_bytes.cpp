@@ -13,11 +13,11 @@ ItemCode Classify(const std::uint8_t* data, std::uint32_t size) {
 
 }  // namespace
 
-ItemCode ReadSourceFile(const std::wstring& path, std::vector<std::uint8_t>& buffer) {
-  if (platform::ReadWholeFile(path, buffer) != platform::ReadOutcome::Ok)
-    return ItemCode::ResultOpenFailed;
-  // ReadWholeFile refuses files of 2 GiB or more, so the count fits.
-  return Classify(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
+ItemCode ReadSourceFile(const std::wstring& path, std::unique_ptr<platform::WholeFile>& file) {
+  file = platform::ReadWholeFile(path);
+  if (!file) return ItemCode::ResultOpenFailed;
+  const ByteView bytes = file->Bytes();
+  return Classify(bytes.data(), bytes.size());
 }
 
 const pe::NameKey& UifileType() {

@@ -2,18 +2,19 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "io/item_result.h"
+#include "platform/platform.h"
 #include "platform/resource_module.h"
 
 namespace tamro {
 
-// Reads the whole source file at `path` into `buffer`. ResultOpenFailed when it
-// cannot be opened, measured or read in full; otherwise ResultOk or ResultNotDuib
-// as the signature test decides.
-ItemCode ReadSourceFile(const std::wstring& path, std::vector<std::uint8_t>& buffer);
+// Holds the whole source file at `path` in `file`. ResultOpenFailed (and `file`
+// null) when it cannot be opened, measured or read in full; otherwise ResultOk or
+// ResultNotDuib as the signature test decides.
+ItemCode ReadSourceFile(const std::wstring& path, std::unique_ptr<platform::WholeFile>& file);
 
 // The resource type that holds UI files: the string "UIFILE".
 const pe::NameKey& UifileType();

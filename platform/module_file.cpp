@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <vector>
 
 #include "bytes/byte_view.h"
 #include "pe/pe_image.h"
@@ -18,9 +19,9 @@ constexpr std::size_t kHeaderProbe = 4096;  // DOS, NT headers and sections, as 
 constexpr std::uint64_t kMaxHeaderBytes = 16u << 20;
 
 // Grows `bytes` (the file's first bytes) until the headers show whether the file
-// is an image, then reads the rest: the file is read at most once, and a file that
-// is no image only as far as its headers.
-bool ReadImage(SourceFile& file, std::uint64_t fileSize, std::vector<std::uint8_t>& bytes) {
+// is an image: a file that is no image is read only as far as its headers.
+bool IsImage(SourceFile& file, std::uint64_t fileSize) {
+  std::vector<std::uint8_t> bytes;
   std::size_t have = 0;
   std::uint64_t want = std::min<std::uint64_t>(fileSize, kHeaderProbe);
   for (;;) {
@@ -37,29 +38,24 @@ bool ReadImage(SourceFile& file, std::uint64_t fileSize, std::vector<std::uint8_
         want = needed;
         break;
       case pe::PeImage::Verdict::Image:
-        if (have == fileSize) return true;
-        want = fileSize;
-        break;
+        return true;
     }
   }
 }
 
 }  // namespace
 
-bool ReadModuleFile(const std::wstring& path, std::vector<std::uint8_t>& bytes) {
-  std::vector<std::uint8_t>().swap(bytes);
-  bool read = false;
+std::unique_ptr<WholeFile> ReadModuleFile(const std::wstring& path) {
   try {
     const std::unique_ptr<SourceFile> file =
         SourceFile::Open(path, SourceFile::Sharing::WithLoader);
-    if (!file) return false;
+    if (!file) return nullptr;
     const std::optional<std::uint64_t> size = file->Size();
-    read = size && *size <= kMaxSourceBytes && ReadImage(*file, *size, bytes);
+    if (!size || *size > kMaxSourceBytes || !IsImage(*file, *size)) return nullptr;
+    return file->Hold(*size);
   } catch (const std::bad_alloc&) {
-    read = false;
+    return nullptr;
   }
-  if (!read) std::vector<std::uint8_t>().swap(bytes);
-  return read;
 }
 
 }  // namespace tamro::platform

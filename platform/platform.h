@@ -11,6 +11,8 @@
 #include <system_error>
 #include <vector>
 
+#include "bytes/byte_view.h"
+
 namespace tamro::platform {
 
 // ---- Console -------------------------------------------------------------
@@ -26,6 +28,31 @@ std::wstring_view ConsoleLineEnd();
 // that no name can steer the terminal; everywhere else the text goes out verbatim.
 // Write errors are ignored, and neither SIGPIPE nor SIGXFSZ ends the process.
 void ConsoleWrite(std::wstring_view text, bool errorColour, bool endLine = false);
+
+// ---- Batch -------------------------------------------------------------------
+
+// What is the same for every item of a batch, settled once while the object
+// lives rather than once per item: whether standard output is a terminal or
+// console, the process id in temporary file names, and on Linux SIGPIPE and
+// SIGXFSZ held back around all the batch's writes. The console and output files
+// consult the one that lives; without one, each call settles these for itself.
+// One at a time, on the thread that writes; the thread's signal mask is as it was
+// once the object is gone, and no signal that the batch's writes raised stays
+// pending. On Linux the first one also makes the heap keep the pages that items
+// free for the next ones, for the rest of the process.
+class BatchScope {
+ public:
+  BatchScope();
+  ~BatchScope();
+  BatchScope(const BatchScope&) = delete;
+  BatchScope& operator=(const BatchScope&) = delete;
+  // After each item: takes off again a held signal that the item's writes raised,
+  // so that none waits for the end of the batch. Costs nothing when none was.
+  void ItemDone();
+
+ private:
+  bool owner_ = false;  // false when another scope was living already
+};
 
 // ---- Path syntax -----------------------------------------------------------
 
@@ -95,12 +122,26 @@ struct FoundEntry {
 // leaves `found` empty.
 std::error_code FindEntries(const std::wstring& pattern, std::vector<FoundEntry>& found);
 
-enum class ReadOutcome { Ok, OpenFailed };
+// The bytes of a whole file, held for reading while the object lives, in memory
+// that no other process can change or take away. On Linux a copy that only tamro
+// holds (a mapping of the file would show another process's writes and
+// truncations while the converter reads it); on Windows a read-only mapping of
+// the file, which nobody may write or cut short while tamro holds it open.
+class WholeFile {
+ public:
+  virtual ~WholeFile() = default;
+  virtual ByteView Bytes() const = 0;
+  // True once part of a mapping could not be read any more (on Windows an in-page
+  // error, as when the network file behind it goes away): from then on those
+  // bytes read as zeros, and whatever was made of them must be discarded. A copy
+  // is never lost.
+  virtual bool Lost() const = 0;
+};
 
-// Reads the whole file at `path` into `bytes`, opened for reading only and shared
-// with nobody while it is open. Fails (OpenFailed) for a missing or unreadable
-// file, one of 2 GiB or more, a short read, or a lack of memory.
-ReadOutcome ReadWholeFile(const std::wstring& path, std::vector<std::uint8_t>& bytes);
+// The whole file at `path`, opened for reading only and shared with nobody while
+// it is open. Null for a missing or unreadable file, one that is no regular file,
+// one of 2 GiB or more, a short read, or a lack of memory.
+std::unique_ptr<WholeFile> ReadWholeFile(const std::wstring& path);
 
 // An output file being written. Bytes go to a temporary file beside `path` that
 // no search of tamro's lists, or, where no such file can be made but an existing

@@ -47,6 +47,11 @@ class ResourceModule {
   // lie inside the module's image (LoadFailed where they do not); they stay valid
   // until the module is released.
   virtual pe::ResourceData Find(const pe::NameKey& type, const pe::NameKey& name) const = 0;
+
+  // True once bytes of the module file that tamro holds could not be read any
+  // more (on Windows an in-page error of its mapping): bytes found since may be
+  // zeros in their place. Never for a copy.
+  virtual bool Lost() const { return false; }
 };
 
 }  // namespace tamro::platform

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "platform/posix/batch_state.h"
 #include "platform/posix/held_write.h"
 #include "platform/posix/native_text.h"
 
@@ -48,7 +49,8 @@ std::wstring_view ConsoleLineEnd() {
 }
 
 void ConsoleWrite(std::wstring_view text, bool errorColour, bool endLine) {
-  const bool terminal = ::isatty(STDOUT_FILENO) == 1;
+  const posix::BatchState* batch = posix::ActiveBatch();
+  const bool terminal = batch != nullptr ? batch->terminal : ::isatty(STDOUT_FILENO) == 1;
   const bool colour = errorColour && terminal;
   std::string bytes;
   try {

@@ -1,4 +1,4 @@
-// Source and module files opened for reading on Linux.
+// Source and module files opened for reading on Linux, and held whole as copies.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,6 +49,11 @@ class PosixSourceFile final : public SourceFile {
       if (errno != EINTR) return std::nullopt;
     }
   }
+
+  // A copy, not a mapping: a mapped file shows what other processes write into it
+  // or cut off it while the converter reads, and the converter counts on bytes
+  // that it has checked staying as they were.
+  std::unique_ptr<WholeFile> Hold(std::uint64_t size) override { return ReadCopy(*this, size); }
 
  private:
   int fd_ = -1;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/posix/batch_state.h"
 #include "platform/posix/native_text.h"
 #include "platform/temporary_name.h"
 
@@ -76,13 +77,23 @@ std::wstring FileNameKey(std::wstring_view name) {
   return bytes ? posix::DecodeNative(*bytes) : std::wstring(name);
 }
 
+// `b` first: an item asks whether its output (`b`) is its source, and an output
+// that does not exist yet answers without a look at the source. In a batch the
+// test of `b` is kept for the output file, which would make it again next.
 bool SameFile(const std::wstring& a, const std::wstring& b) {
   const std::optional<std::string> first = posix::EncodeNative(a);
   const std::optional<std::string> second = posix::EncodeNative(b);
+  if (!first || !second) return false;
+  posix::PathTest test;
+  test.error = ::stat(second->c_str(), &test.info) == 0 ? 0 : errno;
+  const bool exists = test.error == 0;
+  const struct stat other = test.info;
+  if (posix::BatchState* batch = posix::ActiveBatch()) {
+    test.path = *second;
+    batch->lastTest = std::move(test);
+  }
   struct stat one {};
-  struct stat other {};
-  return first && second && ::stat(first->c_str(), &one) == 0 &&
-         ::stat(second->c_str(), &other) == 0 && one.st_dev == other.st_dev &&
+  return exists && ::stat(first->c_str(), &one) == 0 && one.st_dev == other.st_dev &&
          one.st_ino == other.st_ino;
 }
 

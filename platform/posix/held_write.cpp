@@ -2,23 +2,14 @@
 
 #include <pthread.h>
 #include <signal.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "platform/posix/batch_state.h"
+
 namespace tamro::platform::posix {
 namespace {
-
-// Takes `signal` off the pending set when it is there; it is blocked, so it waits.
-void TakeOff(int signal) {
-  sigset_t one;
-  sigemptyset(&one);
-  sigaddset(&one, signal);
-  const timespec noWait{0, 0};
-  while (sigtimedwait(&one, nullptr, &noWait) < 0 && errno == EINTR) {
-  }
-}
 
 int WriteLoop(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -36,6 +27,15 @@ int WriteLoop(int fd, std::string_view bytes) {
 }  // namespace
 
 bool WriteAllHeld(int fd, std::string_view bytes) {
+  // A batch holds both signals for all its writes and takes off what they raised
+  // after each item.
+  if (BatchState* batch = ActiveBatch(); batch != nullptr && batch->signalsHeld) {
+    const int error = WriteLoop(fd, bytes);
+    if (error == EPIPE) batch->pipeRaised = true;
+    if (error == EFBIG) batch->sizeRaised = true;
+    return error == 0;
+  }
+
   sigset_t held;
   sigemptyset(&held);
   sigaddset(&held, SIGPIPE);
@@ -50,8 +50,8 @@ bool WriteAllHeld(int fd, std::string_view bytes) {
 
   if (blocked) {
     // Only a signal that this write raised: one that was pending before stays.
-    if (error == EPIPE && sigismember(&pendingBefore, SIGPIPE) != 1) TakeOff(SIGPIPE);
-    if (error == EFBIG && sigismember(&pendingBefore, SIGXFSZ) != 1) TakeOff(SIGXFSZ);
+    if (error == EPIPE && sigismember(&pendingBefore, SIGPIPE) != 1) TakeOffPending(SIGPIPE);
+    if (error == EFBIG && sigismember(&pendingBefore, SIGXFSZ) != 1) TakeOffPending(SIGXFSZ);
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   }
   return error == 0;

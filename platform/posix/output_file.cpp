@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/posix/batch_state.h"
 #include "platform/posix/held_write.h"
 #include "platform/posix/native_text.h"
 #include "platform/temporary_name.h"
@@ -26,6 +27,11 @@ constexpr int kWriteFlags = O_WRONLY | O_CLOEXEC | O_NOCTTY;
 bool MayReplace(const std::string& target, const struct stat& info) {
   if (S_ISDIR(info.st_mode)) return false;
   return ::access(target.c_str(), W_OK) == 0 && (info.st_mode & 0222) != 0;
+}
+
+std::uint64_t ProcessId() {
+  const posix::BatchState* batch = posix::ActiveBatch();
+  return batch != nullptr ? batch->processId : static_cast<std::uint64_t>(::getpid());
 }
 
 std::uint64_t ClockTicks() {
@@ -73,8 +79,7 @@ class PosixOutputFile final : public OutputFile {
         slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
     const mode_t mode = existing ? (existing->st_mode & 0777) : 0666;
     for (int attempt = 0; attempt < 100; ++attempt) {
-      const std::wstring name =
-          TemporaryFileName(static_cast<std::uint64_t>(::getpid()), ClockTicks());
+      const std::wstring name = TemporaryFileName(ProcessId(), ClockTicks());
       temporary_ = folder + std::string(name.begin(), name.end());  // ASCII
       fd_ = ::open(temporary_.c_str(), kWriteFlags | O_CREAT | O_EXCL, mode);
       if (fd_ >= 0) {
@@ -136,12 +141,16 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::wstring& path) {
   try {
     std::optional<std::string> target = posix::EncodeNative(path);
     if (!target || target->empty() || target->back() == '/') return nullptr;
+    // The batch may have tested this path just before (whether it is the source).
+    posix::PathTest test;
+    if (!posix::TakeKeptTest(*target, test)) {
+      test.error = ::stat(target->c_str(), &test.info) == 0 ? 0 : errno;
+    }
     std::optional<struct stat> existing;
-    struct stat info {};
-    if (::stat(target->c_str(), &info) == 0) {
-      if (!MayReplace(*target, info)) return nullptr;
-      existing = info;
-    } else if (errno != ENOENT) {
+    if (test.error == 0) {
+      if (!MayReplace(*target, test.info)) return nullptr;
+      existing = test.info;
+    } else if (test.error != ENOENT) {
       return nullptr;
     }
     auto file = std::make_unique<PosixOutputFile>(std::move(*target));

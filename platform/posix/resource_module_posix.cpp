@@ -1,8 +1,8 @@
 // ResourceModule on Linux: the module file is read once, for reading only (after
 // its headers have shown it to be an image), and answered by the pe/ reader.
-// Reading it rather than mapping it means that another process that truncates the
-// file meanwhile cannot pull the bytes away under us. No code of the module runs
-// and the file is never changed.
+// Holding a copy rather than a mapping means that another process that writes to
+// the file or truncates it meanwhile cannot change or pull away the bytes under
+// us. No code of the module runs and the file is never changed.
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -30,7 +30,7 @@ class PosixResourceModule final : public ResourceModule {
     return reader_->Find(type, name);
   }
 
-  std::vector<std::uint8_t> bytes_;
+  std::unique_ptr<WholeFile> file_;
   std::unique_ptr<pe::ResourceReader> reader_;
 };
 
@@ -39,9 +39,9 @@ class PosixResourceModule final : public ResourceModule {
 std::unique_ptr<ResourceModule> ResourceModule::Load(const std::wstring& path) {
   try {
     auto module = std::make_unique<PosixResourceModule>();
-    if (!ReadModuleFile(path, module->bytes_)) return nullptr;
-    module->reader_ = pe::ResourceReader::Parse(
-        ByteView(module->bytes_.data(), static_cast<std::uint32_t>(module->bytes_.size())));
+    module->file_ = ReadModuleFile(path);
+    if (!module->file_) return nullptr;
+    module->reader_ = pe::ResourceReader::Parse(module->file_->Bytes());
     if (!module->reader_) return nullptr;
     return module;
   } catch (const std::bad_alloc&) {

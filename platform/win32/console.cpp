@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "platform/win32/batch_state.h"
 #include "platform/win32/windows_api.h"
 
 namespace tamro::platform {
@@ -75,7 +76,8 @@ std::wstring_view ConsoleLineEnd() {
 }
 
 void ConsoleWrite(std::wstring_view text, bool errorColour, bool endLine) {
-  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  const win32::BatchState* batch = win32::ActiveBatch();
+  const HANDLE out = batch != nullptr ? batch->out : GetStdHandle(STD_OUTPUT_HANDLE);
   CONSOLE_SCREEN_BUFFER_INFO previous{};
   bool restore = false;
   if (errorColour) {
@@ -88,7 +90,7 @@ void ConsoleWrite(std::wstring_view text, bool errorColour, bool endLine) {
       std::wstring lines = WithTextModeLineEnds(text);
       if (endLine) lines.append(WithTextModeLineEnds(ConsoleLineEnd()));
       DWORD mode = 0;
-      if (GetConsoleMode(out, &mode)) {
+      if (batch != nullptr ? batch->console : GetConsoleMode(out, &mode) != FALSE) {
         WriteToConsole(out, lines);
       } else {
         WriteRedirected(out, lines);

@@ -1,5 +1,5 @@
-// Source files opened for reading, and output files written beside their target
-// and moved over it, on Windows.
+// Source files opened for reading and held whole, and output files written beside
+// their target and moved over it, on Windows.
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/source_file.h"
 #include "platform/temporary_name.h"
+#include "platform/win32/mapped_view.h"
 #include "platform/win32/windows_api.h"
 
 namespace tamro::platform {
@@ -16,6 +17,8 @@ namespace {
 
 constexpr std::size_t kMaxPathChars = MAX_PATH - 1;  // 259: MAX_PATH with its terminating zero
 constexpr DWORD kMaxChunk = DWORD{1} << 30;
+// Smaller files are read: a mapping costs more calls than it saves them.
+constexpr std::uint64_t kMapFrom = std::uint64_t{64} << 10;
 
 class Handle {
  public:
@@ -97,6 +100,16 @@ class Win32SourceFile final : public SourceFile {
     DWORD read = 0;
     if (ReadFile(file_.get(), data, chunk, &read, &at)) return read;
     return GetLastError() == ERROR_HANDLE_EOF ? std::optional<std::size_t>(0) : std::nullopt;
+  }
+
+  // A file that nobody may write or cut short while tamro holds it (share mode 0,
+  // or shared for reading only; a mapped file cannot be truncated at all) is
+  // mapped; a small one, or one that cannot be mapped, is read.
+  std::unique_ptr<WholeFile> Hold(std::uint64_t size) override {
+    if (size >= kMapFrom) {
+      if (std::unique_ptr<WholeFile> view = win32::MapWholeFile(file_.get(), size)) return view;
+    }
+    return ReadCopy(*this, size);
   }
 
  private:

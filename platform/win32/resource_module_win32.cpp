@@ -76,10 +76,9 @@ ResourceStatus FailureStatus() {
 
 class Win32ResourceModule final : public ResourceModule {
  public:
-  Win32ResourceModule(HMODULE module, std::vector<std::uint8_t> file)
+  Win32ResourceModule(HMODULE module, std::unique_ptr<WholeFile> file)
       : module_(module), image_(module), file_(std::move(file)) {
-    reader_ =
-        pe::ResourceReader::Parse(ByteView(file_.data(), static_cast<std::uint32_t>(file_.size())));
+    if (file_) reader_ = pe::ResourceReader::Parse(file_->Bytes());
   }
   Win32ResourceModule(const Win32ResourceModule&) = delete;
   Win32ResourceModule& operator=(const Win32ResourceModule&) = delete;
@@ -117,13 +116,15 @@ class Win32ResourceModule final : public ResourceModule {
 
   pe::ResourceData Find(const pe::NameKey& type, const pe::NameKey& name) const override;
 
+  bool Lost() const override { return file_ && file_->Lost(); }
+
  private:
   pe::ResourceData FromEntry(const pe::ResourceData& data) const;
   pe::ResourceData Checked(const void* data, std::uint64_t size) const;
 
   HMODULE module_;
   ModuleImage image_;
-  std::vector<std::uint8_t> file_;
+  std::unique_ptr<WholeFile> file_;  // the module file as the pe/ reader checks it; may be null
   std::unique_ptr<pe::ResourceReader> reader_;
 };
 
@@ -177,9 +178,8 @@ std::unique_ptr<ResourceModule> ResourceModule::Load(const std::wstring& path) {
   HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   if (module == nullptr) return nullptr;
   try {
-    std::vector<std::uint8_t> file;
-    if (!ReadModuleFile(path, file)) file.clear();  // no veto: the checks remain
-    return std::make_unique<Win32ResourceModule>(module, std::move(file));
+    // Without the file there is no veto; the checks of what the loader hands back remain.
+    return std::make_unique<Win32ResourceModule>(module, ReadModuleFile(path));
   } catch (const std::bad_alloc&) {
     FreeLibrary(module);
     return nullptr;

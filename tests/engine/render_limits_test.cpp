@@ -1,9 +1,13 @@
 // The rendering's limits: the output cap, streaming in bounded chunks that the
-// sink may hold, and strings that take the pool past its budget.
+// sink may hold, strings that take the pool past its budget, and memory that
+// follows the strings used rather than the table's size.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -169,5 +173,109 @@ TEST(Render, OverlappingStringsRenderExactlyPastThePoolBudget) {
   EXPECT_SAME_BYTES(r.text, expected);
 }
 
+// Many IDs share starts with a few hundred strings, and the first use of a start
+// comes through an alias as often as through its own entry: every ID renders the
+// text at its start, however the index of starts grew meanwhile.
+TEST(Render, IdsSharingAStartRenderTheirOwnText) {
+  constexpr std::uint32_t kStrings = 700;
+  constexpr std::uint32_t kAliases = 1300;
+  constexpr std::uint32_t kEntries = kStrings + kAliases;
+  DuibBuilder d;
+  std::vector<std::string> texts;
+  for (std::uint32_t i = 0; i < kStrings; ++i) {
+    texts.emplace_back("s");
+    texts.back() += std::to_string(1000 + i);  // five characters each
+    d.AddRawString(std::u16string(texts.back().begin(), texts.back().end()));
+  }
+  const std::uint32_t first = 8 + 4 * kEntries;  // the strings follow the offset table
+  std::vector<std::string> expectedOf(texts);
+  for (std::uint32_t m = 0; m < kAliases; ++m) {
+    const std::uint32_t target = m * 13 % kStrings;
+    d.AddStringOffset(first + target * 2 * 6);
+    expectedOf.push_back(texts[target]);
+  }
+  std::string expected;
+  for (std::uint32_t k = 0; k < kEntries; ++k) {
+    const auto id = static_cast<std::uint16_t>(kEntries - 1 - k * 7 % kEntries);
+    d.Empty(b::Element, {{b::id, id}});
+    expected.append("<Element id=\"").append(expectedOf[id]).append("\"/>\r\n");
+  }
+  const Rendered r = Render(d);
+  EXPECT_EQ(r.status, ConvertStatus::Ok);
+  EXPECT_SAME_BYTES(r.text, expected);
+}
+
+std::atomic<bool> gCounting{false};
+std::atomic<std::size_t> gAllocated{0};
+
+// The bytes allocated while one conversion of `d` runs (the output buffer
+// included).
+std::size_t AllocatedToConvert(const DuibBuilder& d) {
+  const std::vector<std::uint8_t> bytes = d.Build();
+  test::StringSink sink(false);
+  CDuibConvert converter(test::ShowUnits);
+  gAllocated = 0;
+  gCounting = true;
+  const ConvertStatus status =
+      converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink);
+  gCounting = false;
+  EXPECT_EQ(status, ConvertStatus::Ok);
+  return gAllocated;
+}
+
+// The converter's memory grows with the strings that the items use, not with the
+// count that the string table claims: a table of 32768 entries of which one is
+// used costs about what a table of one entry costs, and each string used costs
+// a bounded number of bytes beside its text (growth by doubling included).
+TEST(Render, MemoryFollowsTheStringsUsedNotTheTableSize) {
+  const auto oneUsed = [](std::uint32_t entries) {
+    DuibBuilder d;
+    d.AddRawString(u"used");
+    for (std::uint32_t i = 1; i < entries; ++i) d.AddRawString(u"never");
+    d.Empty(b::Element, {{b::id, 0}});
+    return AllocatedToConvert(d);
+  };
+  const std::size_t small = oneUsed(1);
+  EXPECT_LT(oneUsed(32768), small + 4096);
+
+  const auto manyUsed = [](std::uint32_t used) {
+    DuibBuilder d;
+    for (std::uint32_t i = 0; i < 32768; ++i) {
+      d.AddRawString(std::u16string(1 + i % 3, static_cast<char16_t>(u'a' + i % 26)));
+    }
+    for (std::uint32_t i = 0; i < used; ++i) {
+      d.Empty(b::Element, {{b::id, static_cast<std::uint16_t>(i)}});
+    }
+    return AllocatedToConvert(d);
+  };
+  const std::size_t hundred = manyUsed(100);
+  EXPECT_LT(manyUsed(10000) - hundred, std::size_t{9900} * 128);
+}
+
 }  // namespace
 }  // namespace tamro
+
+// Counts what the conversions above allocate; otherwise the usual allocation.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+  if (tamro::gCounting) tamro::gAllocated += size;
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void* operator new[](std::size_t size) {
+  return ::operator new(size);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+#pragma GCC diagnostic pop

@@ -1,13 +1,19 @@
-// Source file bytes and resource bytes, classified by the signature.
+// Source file bytes and resource bytes, classified by the signature, and held
+// while their item is converted.
 #include "io/source_bytes.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "io/convert_work.h"
+#include "io/item_pipeline.h"
+#include "tests/builders/duib_builder.h"
 #include "tests/io/fake_module.h"
+#include "tests/platform/held_text.h"
 #include "tests/support/case_name.h"
 #include "tests/support/temp_folder.h"
 
@@ -27,9 +33,10 @@ class ReadSourceFileTest : public ::testing::TestWithParam<SourceRow> {};
 TEST_P(ReadSourceFileTest, ReadsAndClassifies) {
   test::TempFolder folder;
   test::WriteBytes(folder.Path("source.raw"), GetParam().content);
-  std::vector<std::uint8_t> buffer;
-  EXPECT_EQ(ReadSourceFile(folder.Wide("source.raw"), buffer), GetParam().code);
-  EXPECT_EQ(std::string(buffer.begin(), buffer.end()), GetParam().content);
+  std::unique_ptr<platform::WholeFile> file;
+  EXPECT_EQ(ReadSourceFile(folder.Wide("source.raw"), file), GetParam().code);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(test::HeldText(*file), GetParam().content);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -46,9 +53,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ReadSourceFile, MissingFileOrFolderFailsToOpen) {
   test::TempFolder folder;
-  std::vector<std::uint8_t> buffer{9};
-  EXPECT_EQ(ReadSourceFile(folder.Wide("missing.raw"), buffer), ResultOpenFailed);
-  EXPECT_EQ(ReadSourceFile(folder.WideFolder(), buffer), ResultOpenFailed);
+  test::WriteBytes(folder.Path("held.raw"), std::string("duib\x05", 5));
+  std::unique_ptr<platform::WholeFile> file;
+  EXPECT_EQ(ReadSourceFile(folder.Wide("held.raw"), file), ResultOk);
+  EXPECT_EQ(ReadSourceFile(folder.Wide("missing.raw"), file), ResultOpenFailed);
+  EXPECT_EQ(file, nullptr);
+  EXPECT_EQ(ReadSourceFile(folder.WideFolder(), file), ResultOpenFailed);
+  EXPECT_EQ(file, nullptr);
 }
 
 using test::FakeModule;
@@ -101,6 +112,40 @@ TEST(LoadResourceBytes, StringNameIsPassedThrough) {
   ASSERT_TRUE(module.lastName);
   EXPECT_EQ(module.lastName->kind, pe::NameKey::Kind::Text);
   EXPECT_EQ(module.lastName->folded, u"RIBBON");
+}
+
+// A module whose held bytes could not all be read while an item's resource was
+// converted (on Windows a mapping that met an in-page error) makes the item fail
+// to load, with nothing written; the same module whole converts.
+class LosingModule final : public FakeModule {
+ public:
+  using FakeModule::FakeModule;
+  bool Lost() const override { return lost; }
+  bool lost = false;
+};
+
+void Announce(const std::wstring&) {}
+
+TEST(ConvertWork, BytesLostWhileConvertedFailTheItemUnwritten) {
+  test::DuibBuilder d;
+  d.Empty(test::builtin::Element);
+  const std::vector<std::uint8_t> blob = d.Build();
+  for (const bool lost : {false, true}) {
+    SCOPED_TRACE(lost ? "lost" : "whole");
+    LosingModule module(
+        {pe::DataLookup::Found, blob.data(), static_cast<std::uint32_t>(blob.size())});
+    module.lost = lost;
+    ItemSource source;
+    source.name = L"7";
+    source.module = &module;
+    source.resource = pe::KeyFromId(7);
+    test::TempFolder folder;
+    Destination destination{folder.WideFolder(), {}};
+    const ItemResult result = RunItem(source, destination, ConvertWork(), Announce);
+    EXPECT_EQ(result.code, lost ? ResultLoadFailed : ResultOk);
+    EXPECT_EQ(test::NamesIn(folder.Root()),
+              lost ? std::vector<std::string>{} : std::vector<std::string>{"7.tamro.txt"});
+  }
 }
 
 }  // namespace

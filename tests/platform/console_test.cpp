@@ -80,21 +80,37 @@ TEST(ConsoleWrite, LargeTextArrivesWhole) {
 
 // A reader that has gone away is a write error like any other: ignored, and the
 // process lives on with its signal setup unchanged. A SIGPIPE that was pending
-// (and blocked) before the write is the caller's, and stays.
+// (and blocked) before the write is the caller's, and stays. In a batch, which
+// holds the signal for all its writes, the item's end takes off what its writes
+// raised, and the batch's end restores the mask.
 TEST(ConsoleWrite, ClosedPipeIsIgnored) {
-  for (const bool pendingBefore : {false, true}) {
-    SCOPED_TRACE(pendingBefore ? "SIGPIPE pending before" : "no signal before");
-    const int status = test::RunInChild([&] {
-      int fds[2];
-      if (::pipe(fds) != 0) return 2;
-      ::close(fds[0]);
-      if (::dup2(fds[1], STDOUT_FILENO) < 0) return 2;
-      if (pendingBefore && !test::MakePending(SIGPIPE)) return 2;
-      ConsoleWrite(L"nobody reads this\n", false);
-      ConsoleWrite(L"nor this\n", true);
-      return test::SignalStateAsBefore(SIGPIPE, pendingBefore) ? 0 : 1;
-    });
-    EXPECT_EQ(status, 0) << "-1: killed by a signal";
+  for (const bool inBatch : {false, true}) {
+    for (const bool pendingBefore : {false, true}) {
+      SCOPED_TRACE(pendingBefore ? "SIGPIPE pending before" : "no signal before");
+      SCOPED_TRACE(inBatch ? "in a batch" : "alone");
+      const int status = test::RunInChild([&] {
+        int fds[2];
+        if (::pipe(fds) != 0) return 2;
+        ::close(fds[0]);
+        if (::dup2(fds[1], STDOUT_FILENO) < 0) return 2;
+        if (pendingBefore && !test::MakePending(SIGPIPE)) return 2;
+        std::optional<BatchScope> batch;
+        if (inBatch) batch.emplace();
+        ConsoleWrite(L"nobody reads this\n", false);
+        ConsoleWrite(L"nor this\n", true);
+        if (batch) {
+          batch->ItemDone();
+          sigset_t pending;
+          sigemptyset(&pending);
+          sigpending(&pending);
+          if (sigismember(&pending, SIGPIPE) != int{pendingBefore}) return 3;
+          ConsoleWrite(L"nor the next item\n", false);
+          batch.reset();
+        }
+        return test::SignalStateAsBefore(SIGPIPE, pendingBefore) ? 0 : 1;
+      });
+      EXPECT_EQ(status, 0) << "-1: killed by a signal";
+    }
   }
 }
 
@@ -121,15 +137,23 @@ std::optional<std::string> CaptureOnTerminal(std::size_t size, const std::functi
   return seen;
 }
 
-// On a terminal the error colour is bright red, reset afterwards, in the same write.
+// On a terminal the error colour is bright red, reset afterwards, in the same write;
+// redirected, never. A batch, which tests for the terminal once, writes the same.
 TEST(ConsoleWrite, TerminalGetsAnsiColourForErrorsOnly) {
-  const std::string expected = "plain \x1b[1;31mSkipped: not in DUIB format\x1b[0m";
-  const std::optional<std::string> seen = CaptureOnTerminal(expected.size(), [] {
-    ConsoleWrite(L"plain ", false);
-    ConsoleWrite(L"Skipped: not in DUIB format", true);
-  });
-  if (!seen) GTEST_SKIP() << "no pseudo-terminal";
-  EXPECT_EQ(*seen, expected);
+  for (const bool inBatch : {false, true}) {
+    SCOPED_TRACE(inBatch ? "in a batch" : "alone");
+    const auto write = [&] {
+      std::optional<BatchScope> batch;
+      if (inBatch) batch.emplace();
+      ConsoleWrite(L"plain ", false);
+      ConsoleWrite(L"Skipped: not in DUIB format", true);
+    };
+    const std::string expected = "plain \x1b[1;31mSkipped: not in DUIB format\x1b[0m";
+    const std::optional<std::string> seen = CaptureOnTerminal(expected.size(), write);
+    if (!seen) GTEST_SKIP() << "no pseudo-terminal";
+    EXPECT_EQ(*seen, expected);
+    EXPECT_EQ(CaptureRedirected(write), "plain Skipped: not in DUIB format");
+  }
 }
 
 struct ControlRow {

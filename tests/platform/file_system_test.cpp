@@ -1,4 +1,4 @@
-// PathExists, EnsureFolder and FindEntries on Linux.
+// SameFile, PathExists, EnsureFolder and FindEntries on Linux.
 #ifndef _WIN32
 
 #include <gtest/gtest.h>
@@ -8,11 +8,13 @@
 #include <cerrno>
 #include <climits>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "tests/platform/find_all.h"
+#include "tests/platform/held_text.h"
 #include "tests/support/case_name.h"
 #include "tests/support/temp_folder.h"
 
@@ -20,6 +22,43 @@ namespace tamro::platform {
 namespace {
 
 namespace fs = std::filesystem;
+
+// ---- SameFile ----------------------------------------------------------------
+
+struct SameRow {
+  const char* what;
+  const char* other;  // beside "source.raw" (and "link.raw", a hard link to it)
+  bool same;
+};
+
+class SameFileTest : public ::testing::TestWithParam<SameRow> {};
+
+// The same answers alone and in a batch, which keeps its test of the second path
+// for the output file.
+TEST_P(SameFileTest, OneFileByAnyPath) {
+  test::TempFolder folder;
+  test::WriteBytes(folder.Path("source.raw"), "s");
+  test::WriteBytes(folder.Path("other.raw"), "s");
+  fs::create_hard_link(folder.Path("source.raw"), folder.Path("link.raw"));
+  fs::create_symlink("source.raw", folder.Path("symlink.raw"));
+  for (const bool inBatch : {false, true}) {
+    SCOPED_TRACE(inBatch ? "in a batch" : "alone");
+    std::optional<BatchScope> batch;
+    if (inBatch) batch.emplace();
+    EXPECT_EQ(SameFile(folder.Wide("source.raw"), folder.Wide(GetParam().other)), GetParam().same);
+    EXPECT_EQ(SameFile(folder.Wide(GetParam().other), folder.Wide("source.raw")), GetParam().same);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SameFileTest,
+                         ::testing::Values(SameRow{"itself", "source.raw", true},
+                                           SameRow{"hard link", "link.raw", true},
+                                           SameRow{"symbolic link", "symlink.raw", true},
+                                           SameRow{"by a dot", "./source.raw", true},
+                                           SameRow{"another file", "other.raw", false},
+                                           SameRow{"missing", "missing.raw", false},
+                                           SameRow{"the folder", ".", false}),
+                         test::CaseNamer());
 
 // ---- PathExists --------------------------------------------------------------
 
@@ -235,9 +274,9 @@ TEST(FindEntries, NamesThatAreNotUtf8RoundTripToTheFile) {
   const std::vector<FoundEntry> found = test::FindAll(folder.Wide("*.raw"));
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].name, std::wstring(L"caf") + wchar_t(0x1100E9) + L".raw");
-  std::vector<std::uint8_t> bytes;
-  ASSERT_EQ(ReadWholeFile(folder.WideFolder() + found[0].name, bytes), ReadOutcome::Ok);
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "bytes");
+  const std::unique_ptr<WholeFile> file = ReadWholeFile(folder.WideFolder() + found[0].name);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(test::HeldText(*file), "bytes");
 }
 
 TEST(FindEntries, Utf8NamesDecodeToTheirCharacters) {

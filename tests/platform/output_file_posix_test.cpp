@@ -158,6 +158,48 @@ TEST(OutputFile, WritesInPlaceWhereTheFolderTakesNoNewFile) {
             (std::vector<std::string>{"append.txt", "fail.txt", "out.txt", "pipe.txt"}));
 }
 
+// In a batch an item asks whether its output is its source, then creates the
+// output: the output's path is tested once, and that test serves the one call that
+// follows for the same path, in the same item, and nothing else.
+TEST(OutputFile, ABatchTestsTheOutputPathOnceForItsOwnItem) {
+  test::TempFolder folder;
+  test::WriteBytes(folder.Path("source.raw"), "s");
+  test::WriteBytes(folder.Path("locked.txt"), "old");
+  fs::permissions(folder.Path("locked.txt"), fs::perms(0444));
+  const std::wstring source = folder.Wide("source.raw");
+  BatchScope batch;
+  // Kept and used: a read-only output stays, a missing one is made.
+  EXPECT_FALSE(SameFile(source, folder.Wide("locked.txt")));
+  EXPECT_EQ(OutputFile::Create(folder.Wide("locked.txt")), nullptr);
+  batch.ItemDone();
+  EXPECT_FALSE(SameFile(source, folder.Wide("fresh.txt")));
+  EXPECT_TRUE(WriteWholeFile(folder.Wide("fresh.txt"), "fresh"));
+  batch.ItemDone();
+  // Not for another path: the test of a missing file says nothing of locked.txt.
+  EXPECT_FALSE(SameFile(source, folder.Wide("other.txt")));
+  EXPECT_EQ(OutputFile::Create(folder.Wide("locked.txt")), nullptr);
+  batch.ItemDone();
+  // Not for the next item: meanwhile the missing file became a read-only one.
+  EXPECT_FALSE(SameFile(source, folder.Wide("later.txt")));
+  batch.ItemDone();
+  test::WriteBytes(folder.Path("later.txt"), "old");
+  fs::permissions(folder.Path("later.txt"), fs::perms(0444));
+  EXPECT_EQ(OutputFile::Create(folder.Wide("later.txt")), nullptr);
+  // Nor for a second call of the same item.
+  EXPECT_FALSE(SameFile(source, folder.Wide("twice.txt")));
+  EXPECT_TRUE(WriteWholeFile(folder.Wide("twice.txt"), "first"));
+  fs::permissions(folder.Path("twice.txt"), fs::perms(0444));
+  EXPECT_EQ(OutputFile::Create(folder.Wide("twice.txt")), nullptr);
+
+  EXPECT_EQ(test::ReadBytes(folder.Path("locked.txt")), "old");
+  EXPECT_EQ(test::ReadBytes(folder.Path("fresh.txt")), "fresh");
+  EXPECT_EQ(test::ReadBytes(folder.Path("later.txt")), "old");
+  EXPECT_EQ(test::ReadBytes(folder.Path("twice.txt")), "first");
+  EXPECT_EQ(test::NamesIn(folder.Root()),
+            (std::vector<std::string>{"fresh.txt", "later.txt", "locked.txt", "source.raw",
+                                      "twice.txt"}));
+}
+
 TEST(OutputFile, WritesAfterAFailureDoNothing) {
   test::TempFolder folder;
   const std::wstring path = folder.Wide("out.txt");

@@ -92,17 +92,15 @@ TEST(ResourceModuleLoad, RefusesWhatIsNoImageFile) {
   junk[0] = 'M';
   junk[1] = 'Z';
   folder.Write("junk.dll", junk);
-  std::vector<std::uint8_t> bytes;
-  EXPECT_FALSE(platform::ReadModuleFile(base + L"/junk.dll", bytes));
-  EXPECT_TRUE(bytes.empty());
-  EXPECT_FALSE(platform::ReadModuleFile(L"", bytes));
-  EXPECT_FALSE(platform::ReadModuleFile(base + L"/missing.dll", bytes));
+  EXPECT_EQ(platform::ReadModuleFile(base + L"/junk.dll"), nullptr);
+  EXPECT_EQ(platform::ReadModuleFile(L""), nullptr);
+  EXPECT_EQ(platform::ReadModuleFile(base + L"/missing.dll"), nullptr);
   // A sysfs attribute, shorter than the 4096 bytes it claims, with a stale EINTR
   // in errno: refused at once.
   for (const char* path : {"/sys/devices/system/cpu/online", "/sys/class/net/lo/speed"}) {
     if (!std::filesystem::is_regular_file(path)) continue;
     errno = EINTR;
-    EXPECT_FALSE(platform::ReadModuleFile(WidePath(path), bytes)) << path;
+    EXPECT_EQ(platform::ReadModuleFile(WidePath(path)), nullptr) << path;
   }
 }
 
@@ -125,9 +123,8 @@ TEST(ResourceModuleLoad, ModuleLargerThanTheMemoryLeftIsRefused) {
     const rlim_t room = pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE)) + (256u << 20);
     const rlimit limit{room, room};
     if (::setrlimit(RLIMIT_AS, &limit) != 0) return 2;
-    std::vector<std::uint8_t> bytes;
-    if (platform::ReadModuleFile(WidePath(large), bytes) || !bytes.empty()) return 1;
-    return platform::ReadModuleFile(WidePath(small), bytes) ? 0 : 3;
+    if (platform::ReadModuleFile(WidePath(large)) != nullptr) return 1;
+    return platform::ReadModuleFile(WidePath(small)) != nullptr ? 0 : 3;
   });
   EXPECT_EQ(status, 0);
 }
@@ -162,9 +159,7 @@ TEST(ResourceModuleLoad, HeadersPastTheFirstBytesAreReadAsFarAsTheyReach) {
     const std::unique_ptr<ResourceModule> m = ResourceModule::Load(WidePath(file));
     if (at > limit) {
       EXPECT_EQ(m, nullptr);
-      std::vector<std::uint8_t> read;
-      EXPECT_FALSE(platform::ReadModuleFile(WidePath(file), read));
-      EXPECT_TRUE(read.empty());
+      EXPECT_EQ(platform::ReadModuleFile(WidePath(file)), nullptr);
       continue;
     }
     ASSERT_NE(m, nullptr);
