@@ -3,33 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "pe/pe_layout.h"
+
 namespace tamro::pe {
 
 namespace {
 
-// Offsets of the IMAGE_* structures (winnt.h), all relative to their own start.
-constexpr std::uint64_t kDosHeaderSize = 64;
-constexpr std::uint64_t kDosLfanew = 0x3C;
-constexpr std::uint64_t kFileHeaderSize = 20;
-constexpr std::uint64_t kFileNumberOfSections = 2;
-constexpr std::uint64_t kFileSizeOfOptionalHeader = 16;
-constexpr std::uint16_t kMagicPe32 = 0x10B;
-constexpr std::uint16_t kMagicPe32Plus = 0x20B;
-constexpr std::uint64_t kOptSectionAlignment = 32;
-constexpr std::uint64_t kOptSizeOfImage = 56;
-constexpr std::uint64_t kOptSizeOfHeaders = 60;
-constexpr std::uint64_t kOptNumberOfRvaAndSizes32 = 92;
-constexpr std::uint64_t kOptNumberOfRvaAndSizes64 = 108;
-constexpr std::uint64_t kOptDataDirectories32 = 96;
-constexpr std::uint64_t kOptDataDirectories64 = 112;
-constexpr std::uint32_t kResourceDirectoryIndex = 2;
-constexpr std::uint64_t kDataDirectorySize = 8;
-constexpr std::uint64_t kSectionHeaderSize = 40;
-constexpr std::uint64_t kSecVirtualSize = 8;
-constexpr std::uint64_t kSecVirtualAddress = 12;
-constexpr std::uint64_t kSecSizeOfRawData = 16;
-constexpr std::uint64_t kSecPointerToRawData = 20;
-constexpr std::uint64_t kAddressSpace = std::uint64_t{1} << 32;
+using namespace layout;
+
 // The loader reads a section's raw data from its offset rounded down to this.
 constexpr std::uint64_t kRawDataRounding = 0x200;
 

@@ -4,21 +4,13 @@
 #include <new>
 
 #include "bytes/utf16.h"
+#include "pe/pe_layout.h"
 
 namespace tamro::pe {
 
 namespace {
 
-// IMAGE_RESOURCE_DIRECTORY, _DIRECTORY_ENTRY and _DATA_ENTRY (winnt.h).
-constexpr std::uint32_t kDirectorySize = 16;
-constexpr std::uint32_t kDirNamedCount = 12;
-constexpr std::uint32_t kDirIdCount = 14;
-constexpr std::uint32_t kEntrySize = 8;
-constexpr std::uint32_t kEntryName = 0;
-constexpr std::uint32_t kEntryTarget = 4;
-constexpr std::uint32_t kDataEntrySize = 16;
-constexpr std::uint32_t kHighBit = 0x80000000u;
-constexpr std::uint32_t kOffsetMask = 0x7FFFFFFFu;
+using namespace layout;
 
 // The loader's choice among the languages of one name when none is asked for;
 // after these, the first data entry listed.

@@ -144,13 +144,18 @@ const FormCase kForms[] = {
          Repeated("empty:y|>", 200, "|")},
 };
 
+// The reading of a text that must be accepted, given as one piece.
+Reading ReadAccepted(const std::string& bytes, DecodePolicy policy) {
+  Reading reading = ReadInPieces(bytes, bytes.size() + 1, policy);
+  EXPECT_FALSE(reading.error) << reading.Summary();
+  return reading;
+}
+
 class AcceptedForm : public ::testing::TestWithParam<FormCase> {};
 
 TEST_P(AcceptedForm, GivesItsCalls) {
   const FormCase& row = GetParam();
-  const Reading reading = ReadInPieces(row.bytes, row.bytes.size() + 1, row.policy);
-  EXPECT_FALSE(reading.error) << reading.Summary();
-  EXPECT_EQ(reading.events, row.events);
+  EXPECT_EQ(ReadAccepted(row.bytes, row.policy).events, row.events);
   EXPECT_TRUE(SameInEveryPieceSize(row.bytes, row.policy));
 }
 
@@ -184,9 +189,7 @@ class CallPosition : public ::testing::TestWithParam<PositionCase> {};
 
 TEST_P(CallPosition, IsWhereTheCallsTextBegins) {
   const PositionCase& row = GetParam();
-  const Reading reading = ReadInPieces(row.bytes, row.bytes.size() + 1, row.policy);
-  EXPECT_FALSE(reading.error) << reading.Summary();
-  EXPECT_EQ(reading.positions, row.positions);
+  EXPECT_EQ(ReadAccepted(row.bytes, row.policy).positions, row.positions);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CallPosition, ::testing::ValuesIn(kPositions),

@@ -15,6 +15,7 @@
 #include "engine/padded_text.h"
 #include "tests/builders/duib_builder.h"
 #include "tests/engine/engine_support.h"
+#include "tests/support/replaced_allocation.h"
 #include "tests/support/same_bytes.h"
 
 namespace tamro {
@@ -255,27 +256,7 @@ TEST(Render, MemoryFollowsTheStringsUsedNotTheTableSize) {
 }  // namespace
 }  // namespace tamro
 
-// Counts what the conversions above allocate; otherwise the usual allocation.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
+// Counts what the conversions above allocate.
+void tamro::test::BeforeAllocation(std::size_t size) {
   if (tamro::gCounting) tamro::gAllocated += size;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void* operator new[](std::size_t size) {
-  return ::operator new(size);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
-#pragma GCC diagnostic pop

@@ -17,6 +17,7 @@
 #include "tests/builders/output_corpus.h"
 #include "tests/io/fake_module.h"
 #include "tests/support/case_name.h"
+#include "tests/support/replaced_allocation.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamro {
@@ -241,31 +242,9 @@ INSTANTIATE_TEST_SUITE_P(
 }  // namespace
 }  // namespace tamro
 
-// The replaceable allocation functions, so that a test can make large allocations
-// fail. The array forms are replaced too: a sanitizer runtime brings its own.
-// GCC's mismatch warning does not know that these are the program's own pair.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
+// Makes large allocations fail while a test asks for it.
+void tamro::test::BeforeAllocation(std::size_t size) {
   if (tamro::failAllocationsFrom != 0 && size >= tamro::failAllocationsFrom) {
     throw std::bad_alloc();
   }
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void* operator new[](std::size_t size) {
-  return ::operator new(size);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
-#pragma GCC diagnostic pop

@@ -39,17 +39,21 @@ inline bool MakePending(int signal) {
   return pthread_sigmask(SIG_BLOCK, &only, nullptr) == 0 && ::raise(signal) == 0;
 }
 
+// Whether `signal` is pending for the calling thread.
+inline bool IsPending(int signal) {
+  sigset_t pending;
+  sigemptyset(&pending);
+  sigpending(&pending);
+  return sigismember(&pending, signal) == 1;
+}
+
 // In a child: true when `signal` is pending and blocked exactly when it was
 // made so before (`pendingBefore`), that is, the code under test left the
 // caller's signal state as it found it.
 inline bool SignalStateAsBefore(int signal, bool pendingBefore) {
-  sigset_t pending;
   sigset_t mask;
-  sigemptyset(&pending);
-  sigpending(&pending);
   pthread_sigmask(SIG_SETMASK, nullptr, &mask);
-  return sigismember(&pending, signal) == int{pendingBefore} &&
-         sigismember(&mask, signal) == int{pendingBefore};
+  return IsPending(signal) == pendingBefore && sigismember(&mask, signal) == int{pendingBefore};
 }
 
 }  // namespace tamro::test
