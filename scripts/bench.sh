@@ -5,6 +5,7 @@
 # a machine as quiet as you can get; read the ratios, which are measured side by
 # side in one run.
 #   TAMRO=path/to/tamro      times another build of the program in the same way
+#   TAMRO_COMPILE=path/to/tamro-compile   the same for tamro-compile
 #   BASELINE=path/to/tamro   times a second build beside it, in the same runs
 #   RUNS=n                   timed runs per command (default 20)
 #   WHOLE_ONLY=1             skips the engine and reader benchmarks
@@ -14,9 +15,11 @@ root=$(pwd)
 
 scripts/install-deps.sh tools
 cmake --preset release >/dev/null
-cmake --build --preset release --target tamro bench_convert bench_pe_reader make_corpus
+cmake --build --preset release --target tamro tamro-compile bench_convert bench_pe_reader \
+  bench_tag_reader make_corpus
 bin=$root/build/release
 tamro=${TAMRO:-$bin/tamro}
+compile=${TAMRO_COMPILE:-$bin/tamro-compile}
 baseline=${BASELINE:-}
 runs=${RUNS:-20}
 work=$(mktemp -d)
@@ -78,6 +81,8 @@ if [ -z "${WHOLE_ONLY:-}" ]; then
   "$bin/bench/bench_convert" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
   echo "== resource reader =="
   "$bin/bench/bench_pe_reader" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+  echo "== tamro-compile's text reader alone =="
+  "$bin/bench/bench_tag_reader" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 fi
 
 # One large realistic blob, and one small blob with a large output: tamro against
@@ -100,6 +105,20 @@ compare "-file big.raw, output removed before each run, against cp" \
 compare "-file refs.raw (large output), output removed before each run, against cp" \
   "rm -f $work/out/refs.tamro.txt $work/copy.txt" \
   -file "$work/refs.raw" "$work/out" -- "cp $work/ref/refs.tamro.txt $work/copy.txt"
+
+# tamro-compile: the largest text, big.raw's, compiled back into a blob, against
+# tamro converting that blob (the reference), in one run, both replacing their
+# output; and its peak memory, which must stay within 3 x the blob + 24 MiB.
+cp "$work/ref/big.tamro.txt" "$work/big.txt"
+mkdir -p "$work/blobs"
+"$compile" "$work/big.txt" "$work/blobs" >/dev/null
+echo "== tamro-compile big.txt ($(du -h "$work/big.txt" | cut -f1)), against tamro -file big.raw =="
+hyperfine -N --warmup 3 --runs "$runs" --export-json "$work/run.json" \
+  "$compile $work/big.txt $work/blobs" "$tamro -file $work/big.raw $work/out" >/dev/null
+summarise "$work/run.json"
+echo "  tamro-compile: $(memory "$compile" "$work/big.txt" "$work/blobs");" \
+  "blob $(stat -c %s "$work/blobs/big.duib") bytes"
+cmp -s "$work/blobs/big.duib" "$work/big.raw" && echo "  the blob is big.raw, byte for byte"
 
 mkdir -p "$work/src"
 "$bin/bench/make_corpus" files "$work/src" 1000 200
