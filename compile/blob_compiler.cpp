@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "bytes/utf16.h"
+#include "compile/byte_words.h"
+#include "compile/utf8.h"
 #include "duib/layout.h"
 #include "duib/name_dictionary.h"
 
@@ -30,12 +31,6 @@ std::uint32_t TypeOf(TagKind kind) {
       break;
   }
   return static_cast<std::uint32_t>(duib::ElementType::Close);
-}
-
-std::uint64_t Load8(const char* bytes) {
-  std::uint64_t word = 0;
-  std::memcpy(&word, bytes, 8);
-  return word;
 }
 
 // The first and the last sizeof(Half) bytes of a word at least that long, which
@@ -75,10 +70,10 @@ std::uint64_t HashOf(std::string_view bytes) {
   std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ size;
   if (size < 8) return Spread(hash ^ LoadShort(bytes));
   for (std::size_t at = 0; at + 8 < size; at += 8) {
-    hash = (hash ^ Load8(bytes.data() + at)) * 0xBF58476D1CE4E5B9ull;
+    hash = (hash ^ LoadWord(bytes.data() + at)) * 0xBF58476D1CE4E5B9ull;
     hash ^= hash >> 29;
   }
-  return Spread(hash ^ Load8(bytes.data() + size - 8));
+  return Spread(hash ^ LoadWord(bytes.data() + size - 8));
 }
 
 // Equal bytes, compared eight at a time; the last step reads the last eight
@@ -88,29 +83,9 @@ bool SameBytes(std::string_view a, std::string_view b) {
   if (size != b.size()) return false;
   if (size < 8) return LoadShort(a) == LoadShort(b);
   for (std::size_t at = 0; at + 8 < size; at += 8) {
-    if (Load8(a.data() + at) != Load8(b.data() + at)) return false;
+    if (LoadWord(a.data() + at) != LoadWord(b.data() + at)) return false;
   }
-  return Load8(a.data() + size - 8) == Load8(b.data() + size - 8);
-}
-
-// Appends the UTF-16 form of `utf8`, which the reader has already validated.
-void AppendUtf16FromUtf8(std::string_view utf8, std::u16string& units) {
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    if (lead < 0x80) {
-      units.push_back(lead);
-      ++i;
-      continue;
-    }
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-    char32_t code = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k) {
-      code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    }
-    AppendUtf16(code, units);
-    i += length;
-  }
+  return LoadWord(a.data() + size - 8) == LoadWord(b.data() + size - 8);
 }
 
 // A kept index below the last string reads as one shared empty string, behind

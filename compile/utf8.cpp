@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "bytes/utf16.h"
 #include "compile/byte_words.h"
 
 namespace tamro::compile {
@@ -72,6 +73,25 @@ void AppendUtf8(char32_t codePoint, std::string& out) {
     out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
     out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
     out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+void AppendUtf16FromUtf8(std::string_view utf8, std::u16string& units) {
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const auto lead = static_cast<std::uint8_t>(utf8[i]);
+    const std::size_t length = Utf8Length(lead);
+    if (length == 1) {
+      units.push_back(lead);
+      ++i;
+      continue;
+    }
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k) {
+      code = (code << 6) | (static_cast<std::uint8_t>(utf8[i + k]) & 0x3F);
+    }
+    AppendUtf16(code, units);
+    i += length;
   }
 }
 

@@ -27,6 +27,9 @@ inline std::size_t Utf8Length(std::uint8_t lead) {
 
 void AppendUtf8(char32_t codePoint, std::string& out);
 
+// Appends the UTF-16 form of `utf8`, which must be valid (checked before).
+void AppendUtf16FromUtf8(std::string_view utf8, std::u16string& units);
+
 // A character cut by the end of one piece, completed from the front of the next.
 class Utf8Carry {
  public:

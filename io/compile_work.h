@@ -5,7 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "compile/text_decoder.h"
 #include "io/item_pipeline.h"
 
 namespace tamro {

@@ -55,7 +55,6 @@ void ConvertWork::Run(const ItemSource& source, ItemResult& result, OutputSink& 
   if (const ItemCode lost = AcquiredBytesLost(source, file.get()); lost != ItemCode::ResultOk) {
     result.code = lost;
   }
-  step = ItemStep::Write;
 }
 
 void ConvertWork::OutOfMemory(ItemStep step, const ItemSource& source, ItemResult& result) const {

@@ -20,7 +20,13 @@ std::unique_ptr<FileByteSource> FileByteSource::Open(const std::wstring& path) {
 // like the end.
 std::span<const std::uint8_t> FileByteSource::Next() {
   if (failed_) return {};
+  if (pieceHeld_ && offset_ == pieceAt_) {
+    offset_ += pieceBytes_;
+    return std::span<const std::uint8_t>(piece_.data(), pieceBytes_);
+  }
   piece_.resize(kPieceBytes);
+  pieceAt_ = offset_;
+  pieceHeld_ = false;
   std::size_t filled = 0;
   while (filled < piece_.size()) {
     const std::optional<std::size_t> read =
@@ -33,6 +39,8 @@ std::span<const std::uint8_t> FileByteSource::Next() {
     filled += *read;
     offset_ += *read;
   }
+  pieceBytes_ = filled;
+  pieceHeld_ = true;
   return std::span<const std::uint8_t>(piece_.data(), filled);
 }
 

@@ -28,7 +28,12 @@ class FileByteSource final : public compile::ByteSource {
   explicit FileByteSource(std::unique_ptr<platform::SourceFile> file) : file_(std::move(file)) {}
 
   std::unique_ptr<platform::SourceFile> file_;
+  // The piece last read, and where in the file it begins: the text's first piece
+  // is read once, although the checks before the reading rewind to it.
   std::vector<std::uint8_t> piece_;
+  std::uint64_t pieceAt_ = 0;
+  std::size_t pieceBytes_ = 0;
+  bool pieceHeld_ = false;
   std::uint64_t offset_ = 0;
   bool failed_ = false;
 };

@@ -5,12 +5,14 @@
 #include <optional>
 
 #include "bytes/byte_view.h"
+#include "pe/pe_layout.h"
 
 namespace tamro::platform::win32 {
 namespace {
 
-constexpr std::uint32_t kDosLfanew = 0x3C;
-constexpr std::uint32_t kNtSizeOfImage = 4 + 20 + 56;  // signature, file header, optional header
+// SizeOfImage from the "PE\0\0" signature: past the signature and the file header.
+constexpr std::uint64_t kNtSizeOfImage =
+    4 + pe::layout::kFileHeaderSize + pe::layout::kOptSizeOfImage;
 
 bool ReadablePages(const MEMORY_BASIC_INFORMATION& info) {
   constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
@@ -43,7 +45,7 @@ ModuleImage::ModuleImage(HMODULE module) {
       static_cast<const std::uint8_t*>(info.BaseAddress) + info.RegionSize - base;
   const ByteView headers(
       base, static_cast<std::uint32_t>(std::min<std::uint64_t>(headerBytes, 1u << 30)));
-  const std::optional<std::uint32_t> lfanew = headers.U32(kDosLfanew);
+  const std::optional<std::uint32_t> lfanew = headers.U32(pe::layout::kDosLfanew);
   if (!lfanew) return;
   const std::optional<std::uint32_t> sizeOfImage =
       headers.U32(std::uint64_t{*lfanew} + kNtSizeOfImage);

@@ -11,6 +11,7 @@
 
 #include "io/convert_work.h"
 #include "io/item_pipeline.h"
+#include "io/text_source.h"
 #include "tests/builders/duib_builder.h"
 #include "tests/io/fake_module.h"
 #include "tests/platform/held_text.h"
@@ -145,6 +146,28 @@ TEST(ConvertWork, BytesLostWhileConvertedFailTheItemUnwritten) {
     EXPECT_EQ(result.code, lost ? ResultLoadFailed : ResultOk);
     EXPECT_EQ(test::NamesIn(folder.Root()),
               lost ? std::vector<std::string>{} : std::vector<std::string>{"7.tamro.txt"});
+  }
+}
+
+// A text is read piece by piece; the checks before the reading rewind, after any
+// number of pieces, and the reading after them must see the whole file once.
+TEST(FileByteSource, EveryRewindGivesTheWholeFileAgain) {
+  std::string content(5 * (std::size_t{1} << 19) + 3, '\0');  // two pieces and a half
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 + i / 4099);
+  test::TempFolder folder;
+  test::WriteBytes(folder.Path("text.txt"), content);
+  const std::unique_ptr<FileByteSource> source = FileByteSource::Open(folder.Wide("text.txt"));
+  ASSERT_NE(source, nullptr);
+  for (const int before : {0, 1, 2, 3, 4, 1, 0}) {
+    SCOPED_TRACE(before);
+    for (int i = 0; i < before; ++i) source->Next();
+    source->Rewind();
+    std::string read;
+    for (auto piece = source->Next(); !piece.empty(); piece = source->Next()) {
+      read.append(piece.begin(), piece.end());
+    }
+    EXPECT_TRUE(read == content) << read.size() << " bytes read";
+    EXPECT_FALSE(source->Failed());
   }
 }
 
