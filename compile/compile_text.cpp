@@ -7,8 +7,6 @@
 namespace tamro::compile {
 namespace {
 
-constexpr std::string_view kTooLarge = "the UI file would grow past 4 GiB, the format's limit";
-
 // Reads the whole text into `compiler`; false with the fault in `outcome`.
 bool Read(ByteSource& source, const DecodePolicy& policy, BlobCompiler& compiler,
           CompileOutcome& outcome) {
@@ -44,11 +42,8 @@ CompileOutcome CompileText(ByteSource& source, const DecodePolicy& policy) {
     if (!Read(source, policy, again, outcome)) return outcome;
     content = again.Finish();
   }
-  if (!duib::BlobSize(content)) {
-    outcome.kind = CompileOutcome::Kind::Faulty;
-    outcome.error = TextError{TextPosition{}, std::string(kTooLarge)};
-    return outcome;
-  }
+  // The compiler refused any text past the format's 4 GiB at its line, so the
+  // blob is written whole; were it not, the check below would refuse it.
   outcome.blob = duib::WriteBlob(std::move(content));
 
   outcome.check =
