@@ -6,12 +6,7 @@ namespace tamro {
 
 ConvertResult ConvertBlob(const std::uint8_t* blob, std::uint32_t size, StringEncoder encode,
                           OutputSink& sink) {
-  CDuibConvert converter(encode);
-  ConvertResult result;
-  result.status = converter.Convert(blob, size, sink);
-  result.unknownCount = converter.UnknownCount();
-  result.residFailed = converter.ResidCheckFailed();
-  return result;
+  return CDuibConvert(encode).Convert(blob, size, sink);
 }
 
 }  // namespace tamro

@@ -5,17 +5,15 @@
 #include <cstdint>
 
 #include "duib/convert_status.h"
+#include "duib/walk.h"
 #include "engine/output_sink.h"
 
 namespace tamro {
 
-// What one conversion reports. The count and the flag are meaningful only with
-// ConvertStatus::Warnings.
-struct ConvertResult {
-  ConvertStatus status = ConvertStatus::Ok;
-  std::uint32_t unknownCount = 0;  // names rendered as placeholders
-  bool residFailed = false;        // the resid cross-check failed
-};
+// What one conversion reports: the walk's result (names rendered as placeholders,
+// the resid cross-check), or a failure of the reading with nothing else. The count
+// and the flag are meaningful only with ConvertStatus::Warnings.
+using ConvertResult = duib::WalkResult;
 
 // Converts the blob with a converter of its own, its output bytes streamed into
 // `sink` (blob strings through `encode`). A failure of the reading phase writes

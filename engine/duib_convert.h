@@ -15,6 +15,7 @@
 #include "duib/blob_view.h"
 #include "duib/convert_status.h"
 #include "duib/placeholder.h"
+#include "duib/walk.h"
 #include "engine/builtin_names.h"
 #include "engine/output_sink.h"
 #include "engine/output_writer.h"
@@ -35,10 +36,7 @@ class CDuibConvert {
   // Reads the blob and renders it into `sink`, each line ending in CR LF and the
   // blob's strings encoded by `encode` with CR dropped and LF written as CR LF.
   // A failure of the reading phase returns its code before any byte is written.
-  ConvertStatus Convert(const std::uint8_t* blob, std::uint32_t size, OutputSink& sink);
-
-  std::uint32_t UnknownCount() const { return unknownCount_; }
-  bool ResidCheckFailed() const { return residCheckFailed_; }
+  duib::WalkResult Convert(const std::uint8_t* blob, std::uint32_t size, OutputSink& sink);
 
   // The walk's callbacks (duib/walk.h); each appends to the output, and an
   // append that would pass the cap appends nothing and stops the walk. Inline:
@@ -100,8 +98,6 @@ class CDuibConvert {
   void EncodeString(std::uint16_t index, std::string& bytes);
 
   duib::BlobView blob_;
-  std::uint32_t unknownCount_ = 0;
-  bool residCheckFailed_ = false;
 
   StringEncoder encode_;
   std::uint64_t maxOutputBytes_;

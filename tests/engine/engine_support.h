@@ -62,10 +62,12 @@ inline Rendered Render(const DuibBuilder& builder, std::uint64_t cap = kMaxOutpu
   CDuibConvert converter(ShowUnits, cap);
   Rendered r{};
   StringSink sink;
-  r.status = converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink);
+  const duib::WalkResult result =
+      converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink);
+  r.status = result.status;
   r.text = std::move(sink.text);
-  r.unknown = converter.UnknownCount();
-  r.residFailed = converter.ResidCheckFailed();
+  r.unknown = result.unknownCount;
+  r.residFailed = result.residFailed;
   return r;
 }
 

@@ -56,12 +56,13 @@ ConvertStatus ConvertExact(const Bytes& bytes, test::StringSink& sink) {
   std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[bytes.size()]);
   std::copy(bytes.begin(), bytes.end(), exact.get());
   CDuibConvert converter(test::ShowUnits);
-  const ConvertStatus status = converter.Convert(exact.get(), size, sink);
+  const ConvertStatus status = converter.Convert(exact.get(), size, sink).status;
   Bytes padded = bytes;
   padded.resize(bytes.size() + 8, 0);
   test::StringSink discard(false);
   CDuibConvert again(test::ShowUnits);
-  EXPECT_EQ(again.Convert(padded.data(), size, discard), status) << "read past the blob's end";
+  EXPECT_EQ(again.Convert(padded.data(), size, discard).status, status)
+      << "read past the blob's end";
   return status;
 }
 
@@ -263,9 +264,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReadBlobTest, ::testing::ValuesIn(kReadCases), t
 TEST(ReadBlob, NullBytesFailTheHeaderRead) {
   CDuibConvert converter(test::ShowUnits);
   test::StringSink sink;
-  EXPECT_EQ(converter.Convert(nullptr, 20, sink), ConvertStatus::HeaderRead);
+  EXPECT_EQ(converter.Convert(nullptr, 20, sink).status, ConvertStatus::HeaderRead);
   CDuibConvert other(test::ShowUnits);
-  EXPECT_EQ(other.Convert(nullptr, 19, sink), ConvertStatus::SizeCheck);
+  EXPECT_EQ(other.Convert(nullptr, 19, sink).status, ConvertStatus::SizeCheck);
 }
 
 TEST(ReadBlob, ElementSectionSizesLeaveStrayBytesUnread) {

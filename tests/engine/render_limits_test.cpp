@@ -31,7 +31,7 @@ namespace b = test::builtin;
 ConvertStatus Stream(const DuibBuilder& d, test::StringSink& sink) {
   const std::vector<std::uint8_t> bytes = d.Build();
   CDuibConvert converter(test::ShowUnits);
-  return converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink);
+  return converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink).status;
 }
 
 // Output bombs: no more than the cap ever reaches the sink; the conversion fails.
@@ -218,7 +218,7 @@ std::size_t AllocatedToConvert(const DuibBuilder& d) {
   gAllocated = 0;
   gCounting = true;
   const ConvertStatus status =
-      converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink);
+      converter.Convert(bytes.data(), static_cast<std::uint32_t>(bytes.size()), sink).status;
   gCounting = false;
   EXPECT_EQ(status, ConvertStatus::Ok);
   return gAllocated;
