@@ -11,7 +11,7 @@
 
 #include "compile/compile_text.h"
 #include "engine/convert_blob.h"
-#include "fuzz/fuzz_target.h"
+#include "fuzz/target_common.h"
 #include "platform/platform.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "duib/blob_view.h"
 #include "engine/convert_blob.h"
 #include "engine/duib_convert.h"
-#include "fuzz/fuzz_target.h"
+#include "fuzz/target_common.h"
 #include "platform/platform.h"
 #include "tests/builders/duib_builder.h"
 

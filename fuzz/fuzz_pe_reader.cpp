@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/fuzz_target.h"
+#include "fuzz/target_common.h"
 #include "pe/resource_reader.h"
 #include "tests/builders/pe_builder.h"
 

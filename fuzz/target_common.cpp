@@ -1,6 +1,6 @@
 // libFuzzer's start-up hook, the same for every target: with --write-seeds=DIR
 // it stores the target's seeds as files in DIR and exits.
-#include "fuzz/fuzz_target.h"
+#include "fuzz/target_common.h"
 
 #include <cstdio>
 #include <cstring>

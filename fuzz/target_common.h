@@ -1,4 +1,4 @@
-// What every fuzz target shares: the seeds it defines, which fuzz_target.cpp
+// What every fuzz target shares: the seeds it defines, which target_common.cpp
 // writes for `target --write-seeds=DIR` (so that the corpus is always made from
 // the current builders instead of being kept as binary files in the
 // repository), and Check, which turns a broken promise into a crash that the
