@@ -41,8 +41,8 @@ std::wstring ConvertWork::OutputName(const ItemSource& source) const {
                                       : source.name + std::wstring(kOutputExtension));
 }
 
-// A failed conversion is code 3 even where no output file could be created: the
-// file is made only when the first bytes come.
+// A failed conversion is ResultConvertFailed even where no output file could be
+// created: the file is made only when the first bytes come.
 void ConvertWork::Run(const ItemSource& source, ItemResult& result, OutputSink& output,
                       ItemStep& step) const {
   std::unique_ptr<platform::WholeFile> file;
