@@ -94,7 +94,8 @@ constexpr std::uint32_t kNoStart = 0xFFFFFFFFu;
 
 }  // namespace
 
-BlobCompiler::BlobCompiler(std::vector<bool> keptIndexes) : keptIndexes_(std::move(keptIndexes)) {
+BlobCompiler::BlobCompiler(std::vector<bool> keptIndexes, const BlockMemory& memory)
+    : items_(memory), keptIndexes_(std::move(keptIndexes)) {
   keptIndexes_.resize(duib::kMaxStringIds, false);
 }
 

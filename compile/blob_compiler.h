@@ -20,7 +20,9 @@ class BlobCompiler final : public TagHandler {
  public:
   // `keptIndexes`: the string IDs that the text's placeholders show, which no
   // string may take (KeptIndexes of a reading before; none the first time).
-  explicit BlobCompiler(std::vector<bool> keptIndexes = {});
+  // The blob's block comes from `memory`.
+  explicit BlobCompiler(std::vector<bool> keptIndexes = {},
+                        const BlockMemory& memory = HeapMemory());
 
   std::string_view OnTag(TagKind kind, const Word& name, const CallPosition& at) override;
   std::string_view OnAttribute(const Word& name, const Word& value,

@@ -19,7 +19,8 @@ bool Read(ByteSource& source, const DecodePolicy& policy, BlobCompiler& compiler
 
 }  // namespace
 
-CompileOutcome CompileText(ByteSource& source, const DecodePolicy& policy) {
+CompileOutcome CompileText(ByteSource& source, const DecodePolicy& policy,
+                           const BlockMemory& memory) {
   CompileOutcome outcome;
   if (!LooksLikeText(source)) {
     outcome.kind = CompileOutcome::Kind::NotText;
@@ -29,7 +30,7 @@ CompileOutcome CompileText(ByteSource& source, const DecodePolicy& policy) {
   // show one; one that does is read again, once its kept IDs are all known.
   // A first reading that failed before it met them all may blame the wrong line
   // for the limit of string IDs: the second one knows.
-  BlobCompiler compiler;
+  BlobCompiler compiler({}, memory);
   const bool read = Read(source, policy, compiler, outcome);
   const bool usedPlaceholders = compiler.UsedPlaceholders();
   if (!read && compiler.KeptIndexesKnown()) return outcome;
@@ -37,7 +38,7 @@ CompileOutcome CompileText(ByteSource& source, const DecodePolicy& policy) {
   if (compiler.KeptIndexesKnown()) {
     content = compiler.Finish();
   } else {
-    BlobCompiler again(compiler.KeptIndexes());
+    BlobCompiler again(compiler.KeptIndexes(), memory);
     outcome = CompileOutcome();
     if (!Read(source, policy, again, outcome)) return outcome;
     content = again.Finish();

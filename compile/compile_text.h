@@ -28,6 +28,8 @@ struct CompileOutcome {
 // Reads the whole text from `source` and compiles it. The blob must read back
 // with status Ok, or with warnings only for the names that the text's
 // placeholders show; anything else is a fault of the compiler, never written.
-CompileOutcome CompileText(ByteSource& source, const DecodePolicy& policy);
+// The blob's block comes from `memory`.
+CompileOutcome CompileText(ByteSource& source, const DecodePolicy& policy,
+                           const BlockMemory& memory = HeapMemory());
 
 }  // namespace tamro::compile

@@ -30,7 +30,9 @@ BlobBytes WriteBlob(BlobContent&& content);
 // known, and the items are neither copied nor held twice.
 class ItemStream {
  public:
-  ItemStream() { bytes_.Extend(kItemsAt); }
+  explicit ItemStream(const BlockMemory& memory = HeapMemory()) : bytes_(memory) {
+    bytes_.Extend(kItemsAt);
+  }
   void push_back(std::uint32_t item) { StoreU32(bytes_.Extend(4), item); }
   std::size_t size() const { return (bytes_.size() - kItemsAt) / 4; }
   std::uint32_t operator[](std::size_t i) const {

@@ -9,6 +9,7 @@
 #include "io/paths.h"
 #include "io/text_source.h"
 #include "platform/ansi_text.h"
+#include "platform/block_memory.h"
 
 namespace tamro {
 namespace {
@@ -37,8 +38,8 @@ void CompileWork::Run(const ItemSource& source, ItemResult& result, OutputSink& 
   }
   step = ItemStep::Transform;
   const compile::CompileOutcome outcome = compile::CompileText(
-      *text,
-      compile::DecodePolicy{platform::TextsMayBeAnsi() ? platform::DecodeAnsiText : nullptr});
+      *text, compile::DecodePolicy{platform::TextsMayBeAnsi() ? platform::DecodeAnsiText : nullptr},
+      platform::LargeBlockMemory());
   if (text->Failed()) {
     result.code = ItemCode::ResultOpenFailed;  // what was read is not the whole text
     return;

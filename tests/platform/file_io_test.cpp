@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/block_memory.h"
 #include "platform/platform.h"
 #include "platform/source_file.h"
 #include "tests/platform/held_text.h"
@@ -182,6 +183,47 @@ TEST(FileMemory, ABatchKeepsTheLastLargeRegionForTheNextCopy) {
     EXPECT_TRUE(Mapped(last));
   }
   EXPECT_FALSE(Mapped(last));
+}
+
+// A large block is one stretch reserved once, aligned for 2 MiB pages, that the
+// format's 4 GiB never outgrow; it is never moved, and it is given back whole.
+// Where no such stretch can be reserved, the heap gives the block.
+TEST(LargeBlockMemory, ReservesOneAlignedStretchOrFallsBackToTheHeap) {
+  const BlockMemory& memory = LargeBlockMemory();
+  const Block block = memory.Grow(Block(), 0, 4096);
+  ASSERT_NE(block.data, nullptr);
+  EXPECT_EQ(block.owner, &memory);
+  EXPECT_GT(block.capacity, std::size_t{4} << 30);
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block.data) % (2 * kMiB), 0u);
+  const std::string pattern = Pattern(5 * kMiB + 3);
+  std::copy(pattern.begin(), pattern.end(), block.data);
+  EXPECT_SAME_BYTES(std::string(reinterpret_cast<const char*>(block.data), pattern.size()),
+                    pattern);
+  EXPECT_EQ(memory.Grow(block, pattern.size(), block.capacity + 1).data, nullptr);
+  EXPECT_TRUE(Mapped(block.data + block.capacity - 1));
+  memory.Release(block);
+  EXPECT_FALSE(Mapped(block.data));
+  EXPECT_FALSE(Mapped(block.data + block.capacity - 1));
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  GTEST_SKIP() << "the sanitizer's allocator aborts at an address-space limit";
+#endif
+#endif
+  const int status = RunInChild([&] {
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t pages = 0;
+    if (!(statm >> pages)) return 2;
+    const rlim_t room = pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE)) + (256u << 20);
+    const rlimit limit{room, room};
+    if (::setrlimit(RLIMIT_AS, &limit) != 0) return 2;
+    const Block heap = memory.Grow(Block(), 0, 4096);
+    if (heap.data == nullptr || heap.owner != &HeapMemory()) return 1;
+    heap.data[4095] = 1;
+    heap.owner->Release(heap);
+    return 0;
+  });
+  EXPECT_EQ(status, 0);
 }
 
 TEST(ReadWholeFile, MissingFolderEmptyAndNulPathsFail) {
